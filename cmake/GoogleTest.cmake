@@ -1,0 +1,12 @@
+# GoogleTest, built from Debian's source package for whichever target this build is for.
+if(NOT TARGET gtest_main)
+  set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest source tree")
+  if(NOT EXISTS ${GOOGLETEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found in ${GOOGLETEST_SOURCE_DIR}; run scripts/setup")
+  endif()
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+include(GoogleTest)
