@@ -11,6 +11,8 @@
 #include "jumps.inc"
 #include "driver/print.inc"
 #include "subjects/call_site.inc"
+#include "measure/measure.inc"
+#include "driver/sweep.inc"
 
 /* One line of the size report: call the procedure once as a measurement
  * would, then print heading, tab, size and line end. The size is the
@@ -26,12 +28,15 @@
 .endm
 
     .text
-    .balign 16                  /* position checks count from here */
+    .balign 16
+SectionStart:                   /* loop heads are aligned counting from here */
 GLOBAL_LABEL(RunBenchmark):
     mov esi, esp                /* the stack pointer at entry */
 
-    /* The measurement sweeps go here, between the recording of the stack
-     * pointer and the size report. */
+MeasurementSweeps:
+    .rept SweepCount
+    RunSweep
+    .endr
 
 ReportSizes:
     ReportSizeLine SYM(TestNoFrameA), SYM(TestNoFrameB), "Size no frame A: "
