@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "procedures.hpp"
+
+namespace callbench {
+
+// What one run of the benchmark printed, once it is known to be well formed.
+struct RunOutput {
+  Figures figures{};
+  Sizes sizes{};
+};
+
+// Where a run's output went wrong: both texts are ready to show.
+struct ParseError {
+  int line = 0;
+  std::string expected;
+  std::string got;
+};
+
+std::string describe(const ParseError& error);
+
+// Checks the output byte for byte; the first deviation is the error.
+std::variant<RunOutput, ParseError> parse_output(std::string_view output);
+
+// "0" or an optional '-' and digits without leading zeros, within int32.
+std::optional<std::int32_t> parse_figure(std::string_view text);
+// Digits without leading zeros, within int32.
+std::optional<std::int32_t> parse_size(std::string_view text);
+
+// Control characters and bytes outside ASCII escaped C-style, e.g. \r \t \x1b.
+std::string escape(std::string_view text);
+// Escaped, quoted, long text cut short.
+std::string quote(std::string_view text);
+
+}  // namespace callbench
