@@ -1,0 +1,82 @@
+// Stands in for the benchmark in the end-to-end tests; argv[1] picks the behaviour.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace {
+
+const char* const kNames[] = {"TestNoFrameA", "TestNoFrameB", "TheOne", "TestWithFrame"};
+const char* const kHeadings[] = {"Size no frame A: ", "Size no frame B: ", "Size TheOne:     ",
+                                 "Size with frame: "};
+
+void print_sweeps(const int base[4], int step) {
+  for (int sweep = 0; sweep < 3; ++sweep) {
+    for (int proc = 0; proc < 4; ++proc)
+      std::printf("%d\tmillicycles for %s\r\n", base[proc] + step * sweep, kNames[proc]);
+    std::printf("\n");
+  }
+}
+
+void print_sizes(int first) {
+  const int sizes[] = {first, 15, 13, 16};
+  for (int proc = 0; proc < 4; ++proc) std::printf("%s\t%d\r\n", kHeadings[proc], sizes[proc]);
+}
+
+// Counts calls in a file so that runs after the first can differ.
+int next_call(const char* counter) {
+  int calls = 0;
+  std::ifstream(counter) >> calls;
+  std::ofstream(counter) << calls + 1;
+  return calls;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "good";
+  const int steady[] = {1000, 1100, 900, 1500};
+  if (mode == "good") {
+    print_sweeps(steady, 10);
+    print_sizes(7);
+  } else if (mode == "noisy") {
+    print_sweeps(steady, 400);
+    print_sizes(7);
+  } else if (mode == "zero") {
+    const int zero[] = {1000, 1100, 0, 1500};
+    print_sweeps(zero, 0);
+    print_sizes(7);
+  } else if (mode == "sizes" && argc > 2) {
+    print_sweeps(steady, 10);
+    print_sizes(next_call(argv[2]) == 0 ? 7 : 8);
+  } else if (mode == "flaky" && argc > 2) {
+    // Every second call fails, so some runs are valid and some are not.
+    if (next_call(argv[2]) % 2 == 1) {
+      std::fprintf(stderr, "stand-in: flaking\n");
+      return 4;
+    }
+    print_sweeps(steady, 10);
+    print_sizes(7);
+  } else if (mode == "exit") {
+    std::fprintf(stderr, "stand-in: failing on purpose\n");
+    return 3;
+  } else if (mode == "crash") {
+    const rlimit no_core = {0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    std::printf("1000\tmillicycles for TestNoFrameA\r\n");
+    std::fflush(stdout);
+    std::raise(SIGSEGV);
+  } else if (mode == "hang") {
+    for (;;) pause();
+  } else if (mode == "garbage") {
+    std::printf("hello\x1b world\n");
+  } else {
+    std::fprintf(stderr, "stand-in: unknown mode %s\n", mode.c_str());
+    return 64;
+  }
+  return 0;
+}
