@@ -42,16 +42,6 @@ TEST(Stats, SummaryAndSpread) {
   EXPECT_DOUBLE_EQ(*summarise({1, 2147483647}).spread, 2147483646.0);
 }
 
-TEST(Stats, RatiosAndChanges) {
-  EXPECT_DOUBLE_EQ(*ratio(150, 100), 1.5);
-  EXPECT_DOUBLE_EQ(*ratio(-50, 100), -0.5);
-  EXPECT_FALSE(ratio(150, 0));
-  EXPECT_FALSE(ratio(150, -1));
-  EXPECT_DOUBLE_EQ(*percent_change(110, 100), 10);
-  EXPECT_DOUBLE_EQ(*percent_change(75, 100), -25);
-  EXPECT_FALSE(percent_change(75, 0));
-}
-
 Report two_runs() {
   Report report;
   report.runs_requested = 3;
