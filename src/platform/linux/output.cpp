@@ -36,9 +36,12 @@ uint32_t Length(const char* text) {
   return n;
 }
 
-int32_t WriteAll(int32_t fd, const char* text) {
-  return Call(kWrite, fd, text, Length(text));
+int32_t Write(uint32_t fd, const void* bytes, uint32_t count) {
+  IgnoreBrokenPipes();
+  return Call(kWrite, fd, bytes, count);
 }
+
+void WriteText(uint32_t fd, const char* text) { Write(fd, text, Length(text)); }
 
 }  // namespace
 
@@ -51,9 +54,7 @@ Handle CALLBENCH_STDCALL GetStdHandle(uint32_t which) {
 
 int32_t CALLBENCH_STDCALL WriteFile(Handle file, const void* bytes, uint32_t count,
                                     uint32_t* written, void*) {
-  IgnoreBrokenPipes();
-  const int32_t result =
-      Call(kWrite, reinterpret_cast<uint32_t>(file), bytes, count);
+  const int32_t result = Write(reinterpret_cast<uint32_t>(file), bytes, count);
   if (written != nullptr) *written = result < 0 ? 0 : static_cast<uint32_t>(result);
   return result >= 0;
 }
@@ -61,10 +62,10 @@ int32_t CALLBENCH_STDCALL WriteFile(Handle file, const void* bytes, uint32_t cou
 // No windows here: the notice goes to standard error as "caption: text",
 // and the box counts as dismissed with OK.
 int32_t CALLBENCH_STDCALL MessageBoxA(Handle, const char* text, const char* caption, uint32_t) {
-  constexpr int32_t kStandardError = 2;
-  WriteAll(kStandardError, caption);
-  WriteAll(kStandardError, ": ");
-  WriteAll(kStandardError, text);
-  WriteAll(kStandardError, "\n");
+  constexpr uint32_t kStandardError = 2;
+  WriteText(kStandardError, caption);
+  WriteText(kStandardError, ": ");
+  WriteText(kStandardError, text);
+  WriteText(kStandardError, "\n");
   return kMessageBoxResultOk;
 }
