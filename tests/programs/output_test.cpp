@@ -1,0 +1,96 @@
+// Standard output of a run, byte for byte, however the program is started.
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "expected_output.h"
+#include "programs.h"
+
+namespace callbench_test {
+namespace {
+
+struct Invocation {
+  const char* name;
+  std::vector<std::string> arguments;
+  InputMode input;
+};
+
+// Arguments and standard input are there to be ignored.
+const Invocation kInvocations[] = {
+    {"plain", {}, InputMode::kNull},
+    {"with_arguments", {"--help", "/?", "-5", "TheOne"}, InputMode::kNull},
+    {"stdin_from_file", {}, InputMode::kFile},
+    {"stdin_from_pipe", {}, InputMode::kPipe},
+};
+
+void PrintTo(const Invocation& value, std::ostream* out) { *out << value.name; }
+
+class OutputTest : public testing::TestWithParam<std::tuple<Platform, Invocation>> {};
+
+TEST_P(OutputTest, IsExactlyThreeSweepsThenTheSizeReport) {
+  const auto& [platform, invocation] = GetParam();
+  ProcessOptions options = Program{platform, Variant::kShipped}.Options(invocation.arguments);
+  options.input = invocation.input;
+  options.input_data = "q\n12345\r\nTestNoFrameA\n\x1a";
+  const ProcessResult run = RunProcess(options);
+
+  EXPECT_TRUE(run.ExitedWith(0)) << run.Describe();
+  const BenchmarkOutput output = ReadBenchmarkOutput(run.out);
+  EXPECT_EQ(output.mismatch, "") << "output: \"" << Escaped(run.out) << "\"";
+  // Under Wine, standard error carries Wine's own messages.
+  if (platform == Platform::kLinux) {
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, OutputTest,
+                         testing::Combine(testing::ValuesIn(BothPlatforms()),
+                                          testing::ValuesIn(kInvocations)),
+                         [](const auto& info) {
+                           return PlatformName(std::get<0>(info.param)) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
+
+// The reader above is what makes those runs count: near misses must fail it.
+std::string GoodOutput(const std::string& first_figure) {
+  std::string text;
+  for (int sweep = 0; sweep < kSweepCount; ++sweep) {
+    for (size_t i = 0; i < kProcedures.size(); ++i) {
+      text += (sweep == 0 && i == 0 ? first_figure : "-12") + MeasurementLabel(i);
+    }
+  }
+  for (const SizeLine& line : SizeLines()) text += line.heading + "\t" + line.size + "\r\n";
+  return text;
+}
+
+TEST(ReadBenchmarkOutput, AcceptsEveryFigureFormAndRejectsNearMisses) {
+  for (const char* figure : {"0", "7", "-1", "2147483647", "-2147483648", "1000000"}) {
+    EXPECT_EQ(ReadBenchmarkOutput(GoodOutput(figure)).mismatch, "") << figure;
+  }
+  for (const char* figure :
+       {"", "-", "-0", "007", "+5", "2147483648", "-2147483649", "1 ", "1.5"}) {
+    EXPECT_NE(ReadBenchmarkOutput(GoodOutput(figure)).mismatch, "") << figure;
+  }
+  const std::string good = GoodOutput("5");
+  const auto replaced = [&good](const std::string& from, const std::string& to) {
+    std::string text = good;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const size_t size_report = good.find("Size");
+  const std::string near_misses[] = {
+      good + "\n",
+      good.substr(0, good.size() - 1),
+      good.substr(0, size_report) + good.substr(0, size_report / 3) + good.substr(size_report),
+      replaced("\r\n\n", "\r\n"),
+      replaced("\r\n", "\n"),
+      replaced("TheOne:     ", "TheOne:    "),
+      replaced("\t16", "\t17"),
+      replaced("\tmillicycles for TheOne", "\tmillicycles for TestNoFrameA"),
+  };
+  for (const std::string& text : near_misses) {
+    EXPECT_NE(ReadBenchmarkOutput(text).mismatch, "") << Escaped(text);
+  }
+}
+
+}  // namespace
+}  // namespace callbench_test
