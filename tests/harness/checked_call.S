@@ -20,6 +20,12 @@
 .set SeedEbp, 0x0EB90EB9
 .set Canary,  0xCA11AB1E
 
+    .section RODATA_NAME_FLAGS
+    .balign 4
+/* The values above, for the checks made in C++. */
+GLOBAL_LABEL(CallSeeds):
+    .long SeedEbx, SeedEsi, SeedEdi, SeedEbp, Canary
+
     .bss
     .balign 4
 GLOBAL_LABEL(LastCall):

@@ -1,29 +1,30 @@
 #include "harness/checked_call.h"
 
+#include <iterator>
 #include <vector>
 
 extern "C" {
 extern CallObservation LastCall;
+extern const uint32_t CallSeeds[5];  // EBX, ESI, EDI, EBP, then the canary
 void CheckedCall(const void* routine, const uint32_t* arguments, uint32_t count,
                  uint32_t stack_skew);
 }
 
 namespace {
 
-struct Seed {
+struct KeptRegister {
   const char* name;
   uint32_t CallObservation::*field;
-  uint32_t value;
 };
 
-// Must match the seeds in checked_call.S.
-constexpr Seed kSeeds[] = {
-    {"EBX", &CallObservation::ebx, 0x0EB00EB0},
-    {"ESI", &CallObservation::esi, 0x05100510},
-    {"EDI", &CallObservation::edi, 0x0ED10ED1},
-    {"EBP", &CallObservation::ebp, 0x0EB90EB9},
+// In the order of CallSeeds.
+constexpr KeptRegister kKeptRegisters[] = {
+    {"EBX", &CallObservation::ebx},
+    {"ESI", &CallObservation::esi},
+    {"EDI", &CallObservation::edi},
+    {"EBP", &CallObservation::ebp},
 };
-constexpr uint32_t kCanary = 0xCA11AB1E;
+constexpr size_t kCanaryIndex = 4;
 
 }  // namespace
 
@@ -37,8 +38,9 @@ CallObservation ObserveCall(const void* routine, std::initializer_list<uint32_t>
 std::string ConventionFaults(const CallObservation& call, uint32_t argument_count,
                              ArgumentRelease release) {
   std::string faults;
-  for (const Seed& seed : kSeeds) {
-    if (call.*seed.field != seed.value) faults += std::string(seed.name) + " changed\n";
+  for (size_t i = 0; i < std::size(kKeptRegisters); ++i) {
+    const KeptRegister& kept = kKeptRegisters[i];
+    if (call.*kept.field != CallSeeds[i]) faults += std::string(kept.name) + " changed\n";
   }
   const int32_t expected_change =
       release == ArgumentRelease::kCallee ? 0 : -4 * static_cast<int32_t>(argument_count);
@@ -46,6 +48,6 @@ std::string ConventionFaults(const CallObservation& call, uint32_t argument_coun
     faults += "stack pointer moved by " + std::to_string(call.stack_change) + ", expected " +
               std::to_string(expected_change) + "\n";
   }
-  if (call.canary != kCanary) faults += "stack corruption above the arguments\n";
+  if (call.canary != CallSeeds[kCanaryIndex]) faults += "stack corruption above the arguments\n";
   return faults;
 }
