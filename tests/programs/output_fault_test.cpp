@@ -40,10 +40,7 @@ TEST_P(OutputFaultTest, RunEndsWithExitCodeZero) {
 INSTANTIATE_TEST_SUITE_P(Faults, OutputFaultTest,
                          testing::Combine(testing::ValuesIn(BothPlatforms()),
                                           testing::ValuesIn(kFaults)),
-                         [](const auto& info) {
-                           return PlatformName(std::get<0>(info.param)) + "_" +
-                                  std::get<1>(info.param).name;
-                         });
+                         PlatformAndCaseName());
 
 }  // namespace
 }  // namespace callbench_test

@@ -46,10 +46,7 @@ TEST_P(OutputTest, IsExactlyThreeSweepsThenTheSizeReport) {
 INSTANTIATE_TEST_SUITE_P(Runs, OutputTest,
                          testing::Combine(testing::ValuesIn(BothPlatforms()),
                                           testing::ValuesIn(kInvocations)),
-                         [](const auto& info) {
-                           return PlatformName(std::get<0>(info.param)) + "_" +
-                                  std::get<1>(info.param).name;
-                         });
+                         PlatformAndCaseName());
 
 // The reader above is what makes those runs count: near misses must fail it.
 std::string GoodOutput(const std::string& first_figure) {

@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "process.h"
@@ -38,5 +39,13 @@ std::string PlatformName(Platform platform);
 inline std::ostream& operator<<(std::ostream& out, Platform platform) {
   return out << PlatformName(platform);
 }
+
+// Names a test parameterised by (platform, case with a name), e.g. "linux_closed".
+struct PlatformAndCaseName {
+  template <typename Info>
+  std::string operator()(const Info& info) const {
+    return PlatformName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
+  }
+};
 
 }  // namespace callbench_test
