@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "spawn.hpp"
+#include "run/process.hpp"
 
 namespace callbench {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <variant>
 
-#include "parse.hpp"
-#include "session.hpp"
+#include "read/output_parser.hpp"
+#include "run/session.hpp"
 
 namespace callbench {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <sstream>
 
-#include "default_command.hpp"
-#include "machine.hpp"
-#include "report.hpp"
-#include "stats.hpp"
-#include "table.hpp"
+#include "system/default_command.hpp"
+#include "system/machine.hpp"
+#include "core/report.hpp"
+#include "analyse/statistics.hpp"
+#include "write/table.hpp"
 
 namespace callbench {
 namespace {

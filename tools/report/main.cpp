@@ -9,12 +9,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include "default_command.hpp"
-#include "machine.hpp"
-#include "report.hpp"
-#include "report_json.hpp"
-#include "session.hpp"
-#include "table.hpp"
+#include "system/default_command.hpp"
+#include "system/machine.hpp"
+#include "core/report.hpp"
+#include "write/json.hpp"
+#include "run/session.hpp"
+#include "write/table.hpp"
 
 namespace {
 

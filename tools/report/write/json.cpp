@@ -1,4 +1,4 @@
-#include "report_json.hpp"
+#include "write/json.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

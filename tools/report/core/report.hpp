@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "machine.hpp"
-#include "procedures.hpp"
-#include "stats.hpp"
+#include "system/machine.hpp"
+#include "core/procedures.hpp"
+#include "analyse/statistics.hpp"
 
 namespace callbench {
 

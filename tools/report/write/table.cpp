@@ -1,4 +1,4 @@
-#include "table.hpp"
+#include "write/table.hpp"
 
 #include <algorithm>
 #include <cmath>

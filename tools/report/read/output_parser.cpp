@@ -1,4 +1,4 @@
-#include "parse.hpp"
+#include "read/output_parser.hpp"
 
 #include <cstdio>
 #include <limits>

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-#include "procedures.hpp"
+#include "core/procedures.hpp"
 
 namespace callbench {
 

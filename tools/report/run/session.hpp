@@ -6,9 +6,9 @@
 #include <variant>
 #include <vector>
 
-#include "parse.hpp"
-#include "report.hpp"
-#include "spawn.hpp"
+#include "read/output_parser.hpp"
+#include "core/report.hpp"
+#include "run/process.hpp"
 
 namespace callbench {
 

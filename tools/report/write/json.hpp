@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "report.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
 

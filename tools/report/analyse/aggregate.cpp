@@ -1,4 +1,4 @@
-#include "report.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "report.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
 

@@ -1,4 +1,4 @@
-#include "spawn.hpp"
+#include "run/process.hpp"
 
 #include <fcntl.h>
 #include <poll.h>

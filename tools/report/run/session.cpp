@@ -1,4 +1,4 @@
-#include "session.hpp"
+#include "run/session.hpp"
 
 #include <ostream>
 #include <sstream>

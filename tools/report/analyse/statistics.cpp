@@ -1,4 +1,4 @@
-#include "stats.hpp"
+#include "analyse/statistics.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "default_command.hpp"
+#include "system/default_command.hpp"
 
 #include <filesystem>
 #include <system_error>
