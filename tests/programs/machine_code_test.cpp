@@ -2,9 +2,12 @@
 // the measurement loops and the order of everything RunBenchmark does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "expected_output.h"
 #include "program_image.h"
@@ -147,6 +150,35 @@ TEST_P(MachineCodeTest, SizeReportThenStackCheckThenExitRightBeforeTheProcedures
   EXPECT_EQ(code().stack_notice_caption, "Problem with stack");
   // Nothing between the call of ExitProcess and the first procedure.
   EXPECT_EQ(code().end, image().Symbol("TestNoFrameA"));
+}
+
+// A shared buffer would still print the right figures, each formatted just
+// before it is printed; the design gives every site its own.
+TEST_P(MachineCodeTest, EveryFormattedNumberHasABufferOfItsOwn) {
+  ASSERT_NO_FATAL_FAILURE(DecodeCode());
+  constexpr uint32_t kLongestFigure = 12;  // "-2147483648" and its NUL
+  // The figures, the four sizes and the stack difference.
+  const size_t sites = kSweepCount * kProcedures.size() + kProcedures.size() + 1;
+  ASSERT_EQ(code().figure_buffers.size(), sites);
+  const std::set<uint32_t> buffers(code().figure_buffers.begin(), code().figure_buffers.end());
+  EXPECT_EQ(buffers.size(), sites) << "distinct buffers";
+  for (auto it = buffers.begin(); std::next(it) != buffers.end(); ++it) {
+    EXPECT_GE(*std::next(it) - *it, kLongestFigure)
+        << "buffers at " << HexText(*it) << " and " << HexText(*std::next(it)) << " overlap";
+  }
+}
+
+// TextLength reads whole words, up to three bytes past the NUL. What the
+// linker places after the driver's texts is not the driver's to count on,
+// so it ends them with three NUL bytes of its own.
+TEST_P(MachineCodeTest, LastTextIsFollowedByThreeBytesOfPadding) {
+  ASSERT_NO_FATAL_FAILURE(DecodeCode());
+  ASSERT_FALSE(code().texts.empty());
+  const uint32_t last = *std::max_element(code().texts.begin(), code().texts.end());
+  const uint32_t after = last + static_cast<uint32_t>(image().Text(last).size()) + 1;
+  std::vector<uint8_t> padding;
+  ASSERT_NO_THROW(padding = image().Data(after, 3));
+  EXPECT_EQ(HexBytes(padding), "00 00 00") << "after the text at " << HexText(last);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, MachineCodeTest, testing::ValuesIn(BothPlatforms()),

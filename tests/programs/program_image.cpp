@@ -170,4 +170,14 @@ std::string ProgramImage::Text(uint32_t address) const {
   throw std::runtime_error("no read-only data at " + HexText(address));
 }
 
+std::vector<uint8_t> ProgramImage::Data(uint32_t address, size_t count) const {
+  for (const auto& [start, bytes] : data_) {
+    if (address < start || address + count > start + bytes.size()) continue;
+    const auto first = bytes.begin() + (address - start);
+    return std::vector<uint8_t>(first, first + static_cast<ptrdiff_t>(count));
+  }
+  throw std::runtime_error(std::to_string(count) + " bytes at " + HexText(address) +
+                           " are not all in one read-only data section");
+}
+
 }  // namespace callbench_test

@@ -41,6 +41,8 @@ class ProgramImage {
 
   // The NUL-terminated text at address in the read-only data.
   std::string Text(uint32_t address) const;
+  // Throws when the range is not inside one read-only data section.
+  std::vector<uint8_t> Data(uint32_t address, size_t count) const;
 
  private:
   void ReadSymbols();

@@ -5,11 +5,11 @@
 #include <stdexcept>
 
 namespace callbench_test {
-namespace {
 
-// The no-op forms the driver may place before a loop head, longest first.
-const char* const kFillerForms[] = {
+const std::vector<std::string> kFillerForms = {
     "8D A4 24 00 00 00 00", "8D 9B 00 00 00 00", "8D 74 26 00", "8D 49 00", "66 90", "90"};
+
+namespace {
 
 // Walks the code from an address. Patterns are hex bytes in which "~"
 // stands for a 32-bit little-endian word and "^" for one byte; the values
@@ -19,6 +19,9 @@ class Cursor {
   Cursor(const ProgramImage& image, uint32_t at) : image_(image), at_(at) {}
 
   uint32_t at() const { return at_; }
+  // Figure buffers and texts met so far, in code order.
+  const std::vector<uint32_t>& buffers() const { return buffers_; }
+  const std::vector<uint32_t>& texts() const { return texts_; }
   void SetContext(std::string context) { context_ = std::move(context); }
 
   bool Peek(const std::string& pattern) const {
@@ -70,17 +73,31 @@ class Cursor {
     }
   }
 
+  // "push offset text"; returns the text.
+  std::string PushedText() {
+    const uint32_t address = Match("68 ~")[0];
+    texts_.push_back(address);
+    return image_.Text(address);
+  }
+
   // "push offset text; call PrintText"; returns the text.
   std::string PrintedLiteral() {
-    const std::string text = image_.Text(Match("68 ~")[0]);
+    const std::string text = PushedText();
     ExpectCall("PrintText");
     return text;
   }
 
-  // "push offset buffer; push eax; call FormatSigned; push offset buffer; call PrintText".
-  void PrintedFigure() {
+  // "push offset buffer; push eax; call FormatSigned"; returns the buffer.
+  uint32_t FormattedFigure() {
     const uint32_t buffer = Match("68 ~ 50")[0];
     ExpectCall("FormatSigned");
+    buffers_.push_back(buffer);
+    return buffer;
+  }
+
+  // "push offset buffer; push eax; call FormatSigned; push offset buffer; call PrintText".
+  void PrintedFigure() {
+    const uint32_t buffer = FormattedFigure();
     Expect("68 ~", {buffer});
     ExpectCall("PrintText");
   }
@@ -90,7 +107,7 @@ class Cursor {
     std::vector<int> lengths;
     while (!Peek(next)) {
       bool found = false;
-      for (const std::string form : kFillerForms) {
+      for (const std::string& form : kFillerForms) {
         if (Peek(form)) {
           Match(form);
           lengths.push_back(static_cast<int>((form.size() + 1) / 3));
@@ -132,6 +149,7 @@ class Cursor {
   const ProgramImage& image_;
   uint32_t at_;
   std::string context_ = "RunBenchmark";
+  std::vector<uint32_t> buffers_, texts_;
 };
 
 struct Variables {
@@ -231,10 +249,9 @@ RunBenchmarkCode DecodeRunBenchmark(const ProgramImage& image) {
   code.Expect("89 F0 29 E0");
   const uint32_t skip_from = code.at() + 2;
   const uint32_t balanced = skip_from + static_cast<int8_t>(code.Match("74 ^")[0]);
-  const uint32_t buffer = code.Match("68 ~ 50")[0];
-  code.ExpectCall("FormatSigned");
+  const uint32_t buffer = code.FormattedFigure();
   code.Expect("6A 00");
-  result.stack_notice_caption = image.Text(code.Match("68 ~")[0]);
+  result.stack_notice_caption = code.PushedText();
   code.Expect("68 ~ 6A 00", {buffer});
   code.ExpectCall("MessageBoxA");
   if (code.at() != balanced) {
@@ -244,6 +261,8 @@ RunBenchmarkCode DecodeRunBenchmark(const ProgramImage& image) {
   code.Expect("6A 00");
   code.ExpectCall("ExitProcess");
   result.end = code.at();
+  result.figure_buffers = code.buffers();
+  result.texts = code.texts();
   return result;
 }
 

@@ -40,10 +40,17 @@ struct RunBenchmarkCode {
   std::vector<SweepCode> sweeps;
   std::vector<SizeLineCode> size_lines;
   std::string stack_notice_caption;
+  // Every buffer FormatSigned writes and every text pushed, in code order.
+  std::vector<uint32_t> figure_buffers;
+  std::vector<uint32_t> texts;
   uint32_t end = 0;  // first byte after the last instruction, the call of ExitProcess
 };
 
 RunBenchmarkCode DecodeRunBenchmark(const ProgramImage& image);
+
+// The no-op forms that may fill up to a loop head, longest first: lea of a
+// register to itself plus zero, xchg ax, ax and nop.
+extern const std::vector<std::string> kFillerForms;
 
 // "89 E6" for {0x89, 0xE6}.
 std::string HexBytes(const std::vector<uint8_t>& bytes);
