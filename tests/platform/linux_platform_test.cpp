@@ -49,14 +49,36 @@ TEST(LinuxPlatformTest, PriorityClassesMapToNiceValues) {
   setpriority(PRIO_PROCESS, 0, original);
 }
 
-TEST(LinuxPlatformTest, WriteToAPipeWithoutReaderFailsInsteadOfKilling) {
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  close(ends[0]);
-  uint32_t written = 12345;
-  EXPECT_FALSE(WriteFile(reinterpret_cast<Handle>(ends[1]), "x", 1, &written, nullptr));
-  EXPECT_EQ(written, 0u);
-  close(ends[1]);
+TEST(LinuxPlatformTest, WriteFileReportsTheCountWrittenAndSuccess) {
+  const struct {
+    const char* name;
+    bool reader_open;
+    std::string bytes;
+    uint32_t written;
+    bool succeeds;
+  } cases[] = {
+      {"reader open", true, "Size TheOne:     ", 17, true},
+      {"nothing to write", true, "", 0, true},
+      {"reader gone: fails instead of killing", false, "x", 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    if (!c.reader_open) close(ends[0]);
+    uint32_t written = 12345;
+    const int32_t result = WriteFile(reinterpret_cast<Handle>(ends[1]), c.bytes.data(),
+                                     static_cast<uint32_t>(c.bytes.size()), &written, nullptr);
+    EXPECT_EQ(result != 0, c.succeeds);
+    EXPECT_EQ(written, c.written);
+    close(ends[1]);
+    if (c.reader_open) {
+      char back[64] = {};
+      EXPECT_EQ(read(ends[0], back, sizeof back), static_cast<ssize_t>(c.written));
+      EXPECT_EQ(std::string(back, c.written), c.bytes);
+      close(ends[0]);
+    }
+  }
 }
 
 TEST(LinuxPlatformTest, StandardHandlesAreTheStandardDescriptors) {
