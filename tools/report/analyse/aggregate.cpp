@@ -1,4 +1,4 @@
-#include "core/report.hpp"
+#include "analyse/aggregate.hpp"
 
 namespace callbench {
 

@@ -51,12 +51,10 @@ struct Report {
   Sizes sizes{};
   Machine machine;
   std::optional<Baseline> baseline;
+  int interrupted_by = 0;  // signal that stopped the runs early, or 0
 
   std::array<ProcedureRow, kProcedures> rows{};
   double median_wall_seconds = 0;
 };
-
-// Fills in rows and median_wall_seconds from the rest; runs must not be empty.
-void aggregate(Report& report);
 
 }  // namespace callbench

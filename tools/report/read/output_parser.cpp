@@ -1,12 +1,11 @@
 #include "read/output_parser.hpp"
 
-#include <cstdio>
+#include "core/text.hpp"
+
 #include <limits>
 
 namespace callbench {
 namespace {
-
-constexpr std::size_t kShownBytes = 100;
 
 // Hands out the output line by line, each with its '\n' if it has one.
 class Lines {
@@ -46,36 +45,6 @@ std::string got_text(const std::optional<std::string_view>& line) {
 }
 
 }  // namespace
-
-std::string escape(std::string_view text) {
-  std::string shown;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    switch (c) {
-      case '\r': shown += "\\r"; break;
-      case '\n': shown += "\\n"; break;
-      case '\t': shown += "\\t"; break;
-      case '\\': shown += "\\\\"; break;
-      case '"': shown += "\\\""; break;
-      default:
-        if (c < 0x20 || c >= 0x7f) {
-          char hex[5];
-          std::snprintf(hex, sizeof hex, "\\x%02x", c);
-          shown += hex;
-        } else {
-          shown += static_cast<char>(c);
-        }
-    }
-  }
-  return shown;
-}
-
-std::string quote(std::string_view text) {
-  std::string shown = "\"" + escape(text.substr(0, kShownBytes)) + "\"";
-  if (text.size() > kShownBytes)
-    shown += " and " + std::to_string(text.size() - kShownBytes) + " more bytes";
-  return shown;
-}
 
 std::optional<std::int32_t> parse_figure(std::string_view text) {
   const bool negative = !text.empty() && text[0] == '-';

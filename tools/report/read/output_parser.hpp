@@ -33,9 +33,4 @@ std::optional<std::int32_t> parse_figure(std::string_view text);
 // Digits without leading zeros, within int32.
 std::optional<std::int32_t> parse_size(std::string_view text);
 
-// Control characters and bytes outside ASCII escaped C-style, e.g. \r \t \x1b.
-std::string escape(std::string_view text);
-// Escaped, quoted, long text cut short.
-std::string quote(std::string_view text);
-
 }  // namespace callbench

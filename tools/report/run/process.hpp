@@ -1,24 +1,38 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace callbench {
 
-struct SpawnResult {
-  enum class Outcome { Exited, Signalled, TimedOut, NotStarted };
-  Outcome outcome = Outcome::NotStarted;
-  int code = 0;          // exit status, signal number, or errno when not started
-  std::string out;       // standard output
-  std::string err;       // standard error
-  double wall_seconds = 0;
+struct ProcessLimits {
+  double timeout_seconds = 60;
+  // A valid run prints under 600 bytes; past this much it is stopped.
+  std::size_t max_output = 64 * 1024;
+  // Only the end of standard error is kept.
+  std::size_t error_tail = 4 * 1024;
 };
 
-// Runs argv[0] (searched in PATH) with stdin from /dev/null, killing it past the timeout.
-SpawnResult run_command(const std::vector<std::string>& argv, double timeout_seconds);
+struct ProcessResult {
+  enum class Outcome { Exited, Signalled, TimedOut, OutputTooLarge, Interrupted, NotStarted };
+  Outcome outcome = Outcome::NotStarted;
+  int code = 0;          // exit status, signal number, or system error when not started
+  std::string out;       // standard output, at most max_output bytes
+  std::string err;       // the last error_tail bytes of standard error
+  std::size_t err_dropped = 0;  // bytes of standard error before those
+  double wall_seconds = 0;
+  std::optional<long> peak_memory_kib;  // of the run itself, where the system tells
+};
 
-// Empty when the command ran and exited with status 0, else why not.
-std::string failure_reason(const SpawnResult& result, const std::string& program,
-                           double timeout_seconds);
+// Runs argv[0] (searched in PATH) with standard input empty, in a process group
+// of its own. On time-out, too much output or interruption of this program, the
+// whole group is killed. Never throws for anything the run does.
+ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLimits& limits);
+
+// Empty when the run exited with status 0, else why it does not count.
+std::string failure_reason(const ProcessResult& result, const std::string& program,
+                           const ProcessLimits& limits);
 
 }  // namespace callbench

@@ -3,10 +3,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "core/text.hpp"
+#include "run/interruption.hpp"
+
 namespace callbench {
 namespace {
-
-constexpr std::size_t kStderrLinesShown = 10;
 
 // "run i of K" rewritten in place on a terminal.
 class Progress {
@@ -39,26 +40,31 @@ std::string size_line(std::size_t proc, std::int32_t size) {
   return std::string(kSizeHeadings[proc]) + "\t" + std::to_string(size) + "\r\n";
 }
 
-void show_stderr(std::ostream& log, const std::string& err) {
-  std::vector<std::string> lines;
-  std::istringstream in(err);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  std::size_t first = 0;
-  if (lines.size() > kStderrLinesShown) {
-    first = lines.size() - kStderrLinesShown;
-    log << "  stderr: (" << first << " earlier lines left out)\n";
-  }
-  for (std::size_t i = first; i < lines.size(); ++i) log << "  stderr: " << escape(lines[i]) << '\n';
-}
-
 }  // namespace
 
-std::variant<RunOutput, std::string> check_run(const SpawnResult& result,
+std::vector<std::string> error_lines(const std::string& tail, std::size_t dropped) {
+  std::vector<std::string> lines;
+  std::istringstream in(tail);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  // The first line of a cut tail is only the end of a line.
+  if (dropped > 0 && !lines.empty()) lines.erase(lines.begin());
+  std::vector<std::string> shown;
+  std::size_t first = 0;
+  if (lines.size() > kErrorLinesShown) first = lines.size() - kErrorLinesShown;
+  if (first > 0 || dropped > 0) shown.push_back("(earlier output left out)");
+  for (std::size_t i = first; i < lines.size(); ++i) {
+    std::string text = escape(lines[i].substr(0, kErrorLineLength));
+    if (lines[i].size() > kErrorLineLength) text += " ...";
+    shown.push_back(std::move(text));
+  }
+  return shown;
+}
+
+std::variant<RunOutput, std::string> check_run(const ProcessResult& result,
                                                const std::string& program,
-                                               double timeout_seconds,
+                                               const ProcessLimits& limits,
                                                const std::optional<SizeReference>& sizes) {
-  if (auto reason = failure_reason(result, program, timeout_seconds); !reason.empty())
-    return reason;
+  if (auto reason = failure_reason(result, program, limits); !reason.empty()) return reason;
   auto parsed = parse_output(result.out);
   if (const auto* error = std::get_if<ParseError>(&parsed)) return describe(*error);
   auto& output = std::get<RunOutput>(parsed);
@@ -74,15 +80,20 @@ std::variant<RunOutput, std::string> check_run(const SpawnResult& result,
   return output;
 }
 
-Session run_session(const std::vector<std::string>& command, int runs, double timeout_seconds,
+Session run_session(const std::vector<std::string>& command, int runs, const ProcessLimits& limits,
                     std::ostream& log, bool show_progress) {
   Session session;
   std::optional<SizeReference> sizes;
   Progress progress(log, show_progress);
   for (int number = 1; number <= runs; ++number) {
+    if ((session.interrupted_by = interruption_signal()) != 0) break;
     progress.show(number, runs);
-    const auto result = run_command(command, timeout_seconds);
-    auto checked = check_run(result, command.front(), timeout_seconds, sizes);
+    const auto result = run_process(command, limits);
+    if (result.outcome == ProcessResult::Outcome::Interrupted) {
+      session.interrupted_by = interruption_signal();
+      break;
+    }
+    auto checked = check_run(result, command.front(), limits, sizes);
     if (auto* output = std::get_if<RunOutput>(&checked)) {
       if (!sizes) {
         sizes = SizeReference{output->sizes, number};
@@ -94,10 +105,18 @@ Session run_session(const std::vector<std::string>& command, int runs, double ti
     auto& reason = std::get<std::string>(checked);
     progress.clear();
     log << "run " << number << ": " << reason << '\n';
-    show_stderr(log, result.err);
-    log << std::flush;
+    for (const auto& line : error_lines(result.err, result.err_dropped))
+      log << "  stderr: " << line << '\n';
     session.failures.push_back({number, std::move(reason)});
+    if (result.outcome == ProcessResult::Outcome::NotStarted) {
+      // It will not start the next time either.
+      log << "no further runs: the command cannot be started\n";
+      session.cannot_start = true;
+      break;
+    }
+    log << std::flush;
   }
+  log << std::flush;
   return session;
 }
 

@@ -1,15 +1,7 @@
 #include "write/json.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "run/interruption.hpp"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace callbench {
 namespace {
@@ -64,6 +56,9 @@ Json to_json(const Report& report) {
   json["noisy_spread"] = kNoisySpread;
   json["median_wall_seconds"] = report.median_wall_seconds;
   if (report.baseline) json["baseline"] = report.baseline->file;
+  json["interrupted"] = report.interrupted_by == 0
+                            ? Json(nullptr)
+                            : Json({{"signal", signal_name(report.interrupted_by)}});
 
   Json runs = Json::array();
   for (const auto& run : report.runs) {
@@ -84,75 +79,10 @@ Json to_json(const Report& report) {
   return json;
 }
 
-void write_file_atomically(const std::string& path, const std::string& content) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  const auto dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-
-  const auto fail = [&](const std::string& what, int error) {
-    throw std::runtime_error("cannot write " + path + ": " + what + ": " + std::strerror(error));
-  };
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) fail("cannot create a temporary file in " + dir.string(), errno);
-
-  // mkstemp makes the file private; give it the mode any new file would get.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-
-  std::size_t written = 0;
-  int error = 0;
-  while (written < content.size()) {
-    const auto n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = errno;
-      break;
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    fail("writing " + temp, error);
-  }
-}
-
-Baseline load_baseline(const std::string& path) {
-  const auto fail = [&](const std::string& problem) {
-    throw BaselineError("baseline " + path + ": " + problem);
-  };
-  if (std::filesystem::is_directory(path)) fail("is a directory");
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) fail(std::string("cannot read: ") + (errno ? std::strerror(errno) : "open failed"));
-
-  nlohmann::json json;
-  try {
-    json = nlohmann::json::parse(in);
-  } catch (const nlohmann::json::exception& e) {
-    fail(std::string("not JSON: ") + e.what());
-  }
-  if (!json.is_object() || !json.contains("aggregates") || !json["aggregates"].is_object())
-    fail("no \"aggregates\" object; is it a file written by callbench-report --json?");
-
-  Baseline baseline;
-  baseline.file = path;
-  const auto& aggregates = json["aggregates"];
-  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
-    const auto procedure = name(proc);
-    if (!aggregates.contains(procedure)) fail("lacks procedure " + procedure);
-    const auto& entry = aggregates[procedure];
-    for (const char* key : {"min", "median"})
-      if (!entry.is_object() || !entry.contains(key) || !entry[key].is_number())
-        fail(procedure + " has no number \"" + key + "\"");
-    baseline.min[proc] = entry["min"].get<double>();
-    baseline.median[proc] = entry["median"].get<double>();
-  }
-  return baseline;
+std::string json_text(const Report& report) {
+  // Bytes that are not UTF-8 (a command's own arguments may hold any) become U+FFFD
+  // instead of failing the write.
+  return to_json(report).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace callbench

@@ -1,5 +1,7 @@
 #include "write/table.hpp"
 
+#include "run/interruption.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -40,20 +42,25 @@ std::string format_median(double value) {
 }
 
 std::string format_fixed(const std::optional<double>& value, int decimals) {
-  if (!value) return "n/a";
+  if (!value || !std::isfinite(*value) || std::fabs(*value) >= 1e15) return "n/a";
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", decimals, *value);
   return text;
 }
 
 std::string format_percent(const std::optional<double>& value) {
-  if (!value) return "n/a";
+  if (!value || !std::isfinite(*value)) return "n/a";
+  // A tiny reference value makes huge changes; keep the column narrow.
+  if (*value > 999) return ">+999%";
+  if (*value < -999) return "<-999%";
   return printf_string("%+.1f%%", *value);
 }
 
 void print_table(std::ostream& out, const Report& report) {
   const std::string reference(kProcedureNames[kReference]);
   const auto per_procedure = report.rows.front().summary.count;
+  if (report.interrupted_by != 0)
+    out << "interrupted by " << signal_name(report.interrupted_by) << ": the runs that finished\n";
   out << report.runs.size() << " of " << report.runs_requested << " runs valid, "
       << per_procedure << " figures per procedure, in millicycles per call\n\n";
 
