@@ -22,8 +22,10 @@ struct Ran {
 
 Ran report(std::vector<std::string> args) {
   args.insert(args.begin(), CALLBENCH_REPORT);
-  const auto result = run_command(args, 120);
-  EXPECT_EQ(result.outcome, SpawnResult::Outcome::Exited) << result.err;
+  ProcessLimits limits;
+  limits.timeout_seconds = 120;
+  const auto result = run_process(args, limits);
+  EXPECT_EQ(result.outcome, ProcessResult::Outcome::Exited) << result.err;
   return {result.code, result.out, result.err};
 }
 
@@ -64,7 +66,9 @@ TEST_F(EndToEnd, RunsAndFailures) {
        "run 1: still running after the timeout of 1 s; killed"},
       {{"--runs", "1", "--", CALLBENCH_STANDIN, "garbage"}, 1, "",
        R"(run 1: line 1: expected "<figure>\tmillicycles for TestNoFrameA\r\n", got "hello\x1b world\n")"},
-      {{"--runs", "1", "--", path("missing")}, 1, "", "run 1: cannot start " + path("missing")},
+      {{"--runs", "3", "--", path("missing")}, 1, "",
+       "run 1: cannot start " + path("missing") +
+           ": No such file or directory\nno further runs: the command cannot be started\n"},
       {{"--runs", "3", "--", CALLBENCH_STANDIN, "sizes", path("sizes")}, 1, "1 of 3 runs valid",
        R"(run 2: line 16: expected "Size no frame A: \t7\r\n" as in run 1, got "Size no frame A: \t8\r\n")"},
       {{"--runs", "4", "--", CALLBENCH_STANDIN, "flaky", path("flaky")}, 1, "2 of 4 runs valid",
@@ -141,7 +145,7 @@ TEST_F(EndToEnd, Baseline) {
     std::string file;
     std::string problem;
   } broken[] = {
-      {path("missing.json"), "cannot read: No such file or directory"},
+      {path("missing.json"), "No such file or directory"},
       {write("text.json", "min 900\n"), "not JSON: "},
       {write("list.json", "[1, 2]"), "no \"aggregates\" object"},
       {lacking, "lacks procedure TheOne"},

@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "read/output_parser.hpp"
+#include "core/text.hpp"
 #include "run/session.hpp"
 
 namespace callbench {
@@ -96,10 +97,10 @@ TEST(Parse, LongLinesAreCutShort) {
 
 // The reasons a finished run is not counted, as check_run tells them.
 TEST(CheckRun, Reasons) {
-  using Outcome = SpawnResult::Outcome;
+  using Outcome = ProcessResult::Outcome;
   const SizeReference other_sizes{{7, 15, 14, 16}, 2};
   struct Case {
-    SpawnResult result;
+    ProcessResult result;
     std::optional<SizeReference> sizes;
     std::string reason;  // empty: valid
   } cases[] = {
@@ -110,11 +111,14 @@ TEST(CheckRun, Reasons) {
       {{Outcome::Exited, 2, kGood, "", 0}, std::nullopt, "exited with status 2"},
       {{Outcome::Signalled, 11, "", "", 0}, std::nullopt, "killed by signal 11 (Segmentation fault)"},
       {{Outcome::TimedOut, 0, "", "", 0}, std::nullopt, "still running after the timeout of 1.5 s; killed"},
+      {{Outcome::OutputTooLarge, 0, "", "", 0}, std::nullopt, "output larger than 65536 bytes; killed"},
       {{Outcome::NotStarted, ENOENT, "", "", 0}, std::nullopt,
        "cannot start ./callbench: No such file or directory"},
   };
   for (const auto& c : cases) {
-    const auto checked = check_run(c.result, "./callbench", 1.5, c.sizes);
+    ProcessLimits limits;
+    limits.timeout_seconds = 1.5;
+    const auto checked = check_run(c.result, "./callbench", limits, c.sizes);
     if (c.reason.empty()) {
       EXPECT_TRUE(std::holds_alternative<RunOutput>(checked)) << std::get<std::string>(checked);
     } else {

@@ -35,6 +35,17 @@ int next_call(const char* counter) {
   return calls;
 }
 
+// A child that sleeps for a minute with our standard streams; its pid.
+int fork_sleeper() {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    sleep(60);
+    _exit(0);
+  }
+  return pid;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,6 +85,37 @@ int main(int argc, char** argv) {
     for (;;) pause();
   } else if (mode == "garbage") {
     std::printf("hello\x1b world\n");
+  } else if (mode == "endless") {
+    for (;;) std::fputs("y\n", stdout);
+  } else if (mode == "loud") {
+    // Megabytes of standard error ending in two long lines, then a valid run.
+    for (int i = 0; i < 200000; ++i) std::fprintf(stderr, "line %d of noise\n", i);
+    const std::string line(1000, 'e');
+    std::fprintf(stderr, "%s\n%s\n", line.c_str(), line.c_str());
+    print_sweeps(steady, 10);
+    print_sizes(7);
+    return 5;
+  } else if (mode == "deaf" && argc > 2) {
+    // Ignores the polite signals and leaves a child behind that holds the pipes.
+    std::signal(SIGTERM, SIG_IGN);
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGHUP, SIG_IGN);
+    std::ofstream(argv[2]) << fork_sleeper();
+    for (;;) pause();
+  } else if (mode == "leave" && argc > 2) {
+    // A valid run whose child outlives it, holding standard output open.
+    std::ofstream(argv[2]) << fork_sleeper();
+    print_sweeps(steady, 10);
+    print_sizes(7);
+  } else if (mode == "good-then-deaf" && argc > 3) {
+    if (next_call(argv[2]) == 0) {
+      print_sweeps(steady, 10);
+      print_sizes(7);
+      return 0;
+    }
+    std::signal(SIGTERM, SIG_IGN);
+    std::ofstream(argv[3]) << fork_sleeper();
+    for (;;) pause();
   } else {
     std::fprintf(stderr, "stand-in: unknown mode %s\n", mode.c_str());
     return 64;

@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <sstream>
 
 #include "system/default_command.hpp"
 #include "system/machine.hpp"
-#include "core/report.hpp"
+#include "analyse/aggregate.hpp"
 #include "analyse/statistics.hpp"
 #include "write/table.hpp"
 
@@ -72,6 +73,25 @@ TEST(Aggregate, RatiosAgainstTheOneAndBaseline) {
   EXPECT_FALSE(a.noisy());
   EXPECT_TRUE(report.rows[3].noisy());  // spread 1.0
   EXPECT_DOUBLE_EQ(report.median_wall_seconds, 0.6);
+}
+
+TEST(Aggregate, NoisyOnlyPastTheThreshold) {
+  ProcedureRow row;
+  for (const auto& [spread, noisy] : {std::pair{kNoisySpread, false}, {kNoisySpread + 1e-9, true}}) {
+    row.summary.spread = spread;
+    EXPECT_EQ(row.noisy(), noisy) << spread;
+  }
+}
+
+TEST(Table, FiguresKeepABoundedWidth) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(format_percent(12.34), "+12.3%");
+  EXPECT_EQ(format_percent(1e300), ">+999%");
+  EXPECT_EQ(format_percent(-1e9), "<-999%");
+  EXPECT_EQ(format_percent(nan), "n/a");
+  EXPECT_EQ(format_fixed(inf, 3), "n/a");
+  EXPECT_EQ(format_fixed(1e300, 3), "n/a");
 }
 
 TEST(Table, ShowsUndefinedAsNaAndWarnsOfNoise) {

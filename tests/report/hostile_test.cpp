@@ -1,0 +1,233 @@
+// callbench-report against runs that misbehave, paths that are not what they
+// seem, outputs that fail and interruptions: it must end in bounded time and
+// memory with a clear message, and never lose the runs that finished.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "launch.h"
+
+namespace callbench {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr long kMemoryBoundKib = 200 * 1024;
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+int read_pid(const std::string& file) {
+  int pid = 0;
+  std::ifstream(file) >> pid;
+  return pid;
+}
+
+class Hostile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("callbench-hostile-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string work() const { return path("work"); }
+
+  Ended run(const std::vector<std::string>& args, Destination out = Destination::File,
+            const std::string& out_path = "") {
+    fs::create_directories(work());
+    Launched report(args, work(), out, out_path);
+    return report.wait();
+  }
+
+  // Files in dir_ other than the report's own stdout and stderr files.
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().filename() != "work") names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Hostile, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
+  const std::string standin = CALLBENCH_STANDIN;
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    double max_seconds;
+    std::string pid_file;  // a process the run left behind, which must be gone
+  } cases[] = {
+      {{"--runs", "2", "--", standin, "endless"}, 1,
+       "run 1: output larger than 65536 bytes; killed\nrun 2: output larger", 5, ""},
+      {{"--runs", "1", "--timeout", "1", "--", "sh", "-c", "yes >&2"}, 1,
+       "run 1: still running after the timeout of 1 s; killed", 2, ""},
+      {{"--runs", "1", "--timeout", "1", "--", standin, "deaf", path("deaf")}, 1,
+       "run 1: still running after the timeout of 1 s; killed", 2, path("deaf")},
+      {{"--runs", "1", "--", standin, "loud"}, 1, "run 1: exited with status 5\n  stderr: (earlier output left out)\n"
+       "  stderr: line 199997 of noise\n  stderr: line 199998 of noise\n"
+       "  stderr: line 199999 of noise\n  stderr: eeeeeeeeee", 10, ""},
+  };
+  for (const auto& c : cases) {
+    const auto ended = run(c.args);
+    const auto what = c.args.back();
+    EXPECT_EQ(ended.status, c.status) << what << ": " << ended.err;
+    EXPECT_TRUE(contains(ended.err, c.err)) << what << ": " << ended.err.substr(0, 2000);
+    EXPECT_LT(ended.seconds, c.max_seconds) << what;
+    EXPECT_LT(ended.peak_memory_kib, kMemoryBoundKib) << what;
+    std::istringstream lines(ended.err);
+    int stderr_lines = 0;
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LT(line.size(), 200u) << what;
+      stderr_lines += contains(line, "  stderr: ");
+    }
+    EXPECT_LE(stderr_lines, 6) << what;
+    if (!c.pid_file.empty()) {
+      const int left = read_pid(c.pid_file);
+      ASSERT_GT(left, 0) << what;
+      EXPECT_TRUE(process_gone(left)) << what << ": pid " << left << " outlived the run";
+    }
+  }
+}
+
+TEST_F(Hostile, AChildThatKeepsThePipesOpenDoesNotHoldUpTheRun) {
+  const auto ended = run({"--runs", "1", "--", CALLBENCH_STANDIN, "leave", path("left")});
+  EXPECT_EQ(ended.status, 0) << ended.err;
+  EXPECT_LT(ended.seconds, 10);
+  const int left = read_pid(path("left"));
+  if (left > 0) ::kill(left, SIGKILL);
+}
+
+TEST_F(Hostile, BadPathsAndValuesAreRefusedBeforeAnyRun) {
+  ::mkfifo(path("fifo").c_str(), 0600);
+  // A null device of the test's own: were it replaced, /dev/null would be lost.
+  const bool have_device = ::mknod(path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  fs::create_directory(path("dir"));
+  fs::create_symlink(path("loop"), path("loop"));
+  std::ofstream(path("huge.json")) << "";
+  fs::resize_file(path("huge.json"), 9 * 1024 * 1024);
+  const std::string too_long = path(std::string(300, 'n'));
+  const std::string not_utf8 = path("bad\xff.json");
+  struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"--json", path("fifo")}, path("fifo") + ": is a FIFO"},
+      {{"--json", have_device ? path("null") : path("fifo")},
+       have_device ? path("null") + ": is a character device" : "is a FIFO"},
+      {{"--json", path("dir")}, path("dir") + ": is a directory"},
+      {{"--json", path("loop")}, "cannot follow the symbolic link: Too many levels of symbolic links"},
+      {{"--json", too_long}, "File name too long"},
+      {{"--json", "/proc/report.json"}, "/proc: cannot create a file here"},
+      {{"--json", path("missing/report.json")}, path("missing") + ": No such file or directory"},
+      {{"--json", not_utf8}, "the name is not valid UTF-8"},
+      {{"--json", ""}, "--json: an empty value is not allowed"},
+      {{"--baseline", ""}, "--baseline: an empty value is not allowed"},
+      {{"--baseline", path("fifo")}, "baseline " + path("fifo") + ": is a FIFO"},
+      {{"--baseline", "/dev/zero"}, "is a character device"},
+      {{"--baseline", path("dir")}, "is a directory"},
+      {{"--baseline", "/proc/self/mem"}, "/proc/self/mem: Input/output error"},
+      {{"--baseline", path("huge.json")}, "larger than 8388608 bytes"},
+      {{"--baseline", path("loop")}, "Too many levels of symbolic links"},
+      {{"--runs", "abc"}, "--runs: \"abc\" is not a whole number"},
+      {{"--runs", "0x10"}, "--runs: \"0x10\" is not a whole number"},
+      {{"--runs", "0"}, "--runs: \"0\" is not in the range 1 to 1000000"},
+      {{"--timeout", "nan"}, "--timeout: \"nan\" is not a decimal number"},
+      {{"--timeout", "1e3"}, "--timeout: \"1e3\" is not a decimal number"},
+  };
+  for (const auto& c : cases) {
+    auto args = c.args;
+    for (const char* rest : {"--", CALLBENCH_STANDIN, "sizes"}) args.push_back(rest);
+    args.push_back(path("ran"));
+    const auto ended = run(args);
+    EXPECT_EQ(ended.status, 2) << c.err;
+    EXPECT_TRUE(contains(ended.err, c.err)) << ended.err;
+    EXPECT_EQ(std::count(ended.err.begin(), ended.err.end(), '\n'), 1) << "one line: " << ended.err;
+    EXPECT_FALSE(fs::exists(path("ran"))) << "ran despite " << c.err;
+  }
+}
+
+TEST_F(Hostile, JsonReplacesTheRealTargetAtomicallyAndKeepsItsMode) {
+  const auto target = path("target.json");
+  std::ofstream(target) << "old";
+  ::chmod(target.c_str(), 0640);
+  fs::create_symlink(target, path("link.json"));
+  std::ifstream before(target);  // still open on the old file when the new one lands
+
+  const auto ended = run({"--runs", "1", "--json", path("link.json"), "--", CALLBENCH_STANDIN, "good"});
+  ASSERT_EQ(ended.status, 0) << ended.err;
+  std::string old_text;
+  before >> old_text;
+  EXPECT_EQ(old_text, "old") << "written in place instead of through a new file and a rename";
+  EXPECT_TRUE(fs::is_symlink(path("link.json")));
+  EXPECT_EQ(nlohmann::json::parse(std::ifstream(target))["runs_valid"], 1);
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(leftovers().size(), 2u) << "a temporary file was left behind";
+}
+
+TEST_F(Hostile, JsonToStandardOutputSendsTheTableToStandardError) {
+  const auto ended = run({"--runs", "1", "--json", "-", "--", CALLBENCH_STANDIN, "good"});
+  ASSERT_EQ(ended.status, 0) << ended.err;
+  EXPECT_EQ(nlohmann::json::parse(ended.out)["runs_valid"], 1);
+  EXPECT_TRUE(contains(ended.err, "1 of 1 runs valid")) << ended.err;
+}
+
+TEST_F(Hostile, FailedTableWritesAreReportedAndTheJsonIsKept) {
+  struct {
+    Destination out;
+    std::string out_path;
+    std::string err;
+  } cases[] = {
+      {Destination::Closed, "", "cannot write the table: standard output: Bad file descriptor"},
+      {Destination::File, "/dev/full", "cannot write the table: standard output: No space left on device"},
+      {Destination::ClosedPipe, "", "cannot write the table: standard output: Broken pipe"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(path("report.json"));
+    const auto ended = run({"--runs", "1", "--json", path("report.json"), "--", CALLBENCH_STANDIN, "good"},
+                           c.out, c.out_path);
+    EXPECT_EQ(ended.status, 1) << c.err;
+    EXPECT_TRUE(contains(ended.err, c.err)) << ended.err;
+    EXPECT_TRUE(fs::exists(path("report.json"))) << c.err;
+  }
+}
+
+TEST_F(Hostile, InterruptionKillsTheRunAndReportsTheFinishedOnes) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+    for (const char* file : {"calls", "sleeper", "report.json"}) fs::remove(path(file));
+    fs::create_directories(work());
+    Launched report({"--runs", "3", "--json", path("report.json"), "--", CALLBENCH_STANDIN,
+                     "good-then-deaf", path("calls"), path("sleeper")},
+                    work());
+    ASSERT_TRUE(wait_for_file(path("sleeper"))) << "the second run never started";
+    report.signal(signal);
+    const auto ended = report.wait(10);
+
+    EXPECT_EQ(ended.status, 128 + signal) << name << ": " << ended.err;
+    EXPECT_TRUE(contains(ended.out, "interrupted by " + name)) << ended.out;
+    EXPECT_TRUE(contains(ended.out, "1 of 3 runs valid")) << ended.out;
+    const auto json = nlohmann::json::parse(std::ifstream(path("report.json")));
+    EXPECT_EQ(json["runs"].size(), 1u);
+    EXPECT_EQ(json["interrupted"]["signal"], name);
+    EXPECT_TRUE(process_gone(read_pid(path("sleeper")))) << name << ": the run's child survived";
+    EXPECT_EQ(leftovers().size(), 3u) << "a temporary file was left behind";
+  }
+}
+
+}  // namespace
+}  // namespace callbench
