@@ -5,10 +5,15 @@
 
 namespace callbench {
 
-// The Linux benchmark of the same build: <dir of exe>/../linux-i386/callbench.
-std::string program_beside(const std::string& exe);
+// The benchmark of the same build beside this program: on Linux
+// <dir>/../linux-i386/callbench (the host and Linux builds are siblings), on
+// Windows <dir>\callbench.exe.
+std::string program_beside(const std::string& own_path);
 
-// program_beside() of this very program, if /proc/self/exe can be read.
+// This program's own path, if the system tells.
+std::optional<std::string> own_path();
+
+// program_beside() of this very program.
 std::optional<std::string> default_program();
 
 }  // namespace callbench

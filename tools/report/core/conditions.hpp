@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace callbench {
+
+struct Processor {
+  std::string brand;                  // CPUID's brand string, empty if the processor has none
+  std::optional<bool> invariant_tsc;  // CPUID 0x80000007 EDX bit 8; unknown if not reported
+};
+
+struct LoadAverage {
+  double one = 0, five = 0, fifteen = 0;
+};
+
+// Whether the benchmark's raise to high priority can take effect.
+struct Priority {
+  enum class Raise { Effective, NotPermitted, Unknown };
+  Raise raise = Raise::Unknown;
+  std::string detail;  // why, e.g. "root", "CAP_SYS_NICE", "no CAP_SYS_NICE and RLIMIT_NICE 0"
+};
+
+// Core clocks per time-stamp counter tick, from timing a long chain of
+// dependent single-cycle additions with the counter.
+struct Calibration {
+  double clocks_per_tick = 0;  // the median of the samples
+  double low = 0, high = 0;    // the smallest and largest sample
+  int samples = 0;
+  std::uint64_t additions = 0;  // per sample
+};
+
+// What a report was measured under.
+struct Conditions {
+  std::string date_utc;  // ISO 8601, e.g. "2026-12-09T03:10:00Z"
+  std::string tool_version;
+  // Set for outputs captured elsewhere: the machine they came from. The
+  // report's own host, system and processor are then not recorded.
+  std::optional<std::string> machine_label;
+  std::optional<std::string> host;
+  std::optional<std::string> os;  // e.g. "Linux 6.1.0-28-amd64", "Windows 10.0.19045"
+  std::optional<Processor> processor;
+  std::optional<double> tsc_hz;
+  std::optional<LoadAverage> load_before, load_after;
+  Priority priority;
+  std::optional<int> cpu;  // processor the runs were pinned to
+  std::optional<Calibration> calibration_before, calibration_after;
+};
+
+}  // namespace callbench

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace callbench {
+
+// What a report says, before it is rendered as aligned text, Markdown, CSV or HTML,
+// so that every form holds the same content.
+struct TextTable {
+  std::vector<std::string> header;
+  std::vector<std::vector<std::string>> rows;  // each as long as the header
+};
+
+struct Section {
+  std::string title;  // may be empty
+  TextTable table;
+};
+
+struct Document {
+  std::vector<std::string> preamble;  // lines before the tables
+  std::vector<Section> sections;
+  std::vector<std::string> footer;  // the conditions and settings, one line each
+  std::vector<std::string> notes;   // warnings and advice, one line each
+};
+
+// Renderings. In text the first column is left-aligned and the rest right-aligned.
+std::string render_text(const Document& document);
+std::string render_markdown(const Document& document);
+// One CSV table: a "section" column first, then each section's header and rows.
+std::string render_csv(const Document& document);
+
+}  // namespace callbench
