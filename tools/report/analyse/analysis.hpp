@@ -26,10 +26,13 @@ struct AnalysisSettings {
   double noise_threshold = 0.01;  // relative changes within it are not claimed
 };
 
-// An estimate with its bootstrap confidence interval.
+// An estimate with its bootstrap confidence interval. With fewer than two runs to
+// resample there is no interval: low and high equal the estimate, resampled is
+// false, and no verdict is drawn from it.
 struct Interval {
   double estimate = 0;
   double low = 0, high = 0;
+  bool resampled = true;
   // The larger distance from the estimate to an end, relative to the estimate.
   double relative_half_width() const;
 };
