@@ -14,6 +14,8 @@ namespace callbench {
 
 // The version of the JSON files this tool writes; files without the field are version 1.
 inline constexpr int kFormatVersion = 2;
+// What every figure is.
+inline constexpr const char* kUnit = "millicycles per call";
 
 // One valid run of the benchmark.
 struct Run {
@@ -76,6 +78,7 @@ struct BaselineSource {
 
 struct Report {
   int format_version = kFormatVersion;
+  std::string unit = kUnit;
   std::string label;  // --label, to name this report in comparisons
   Conditions conditions;
   RunSettings run_settings;

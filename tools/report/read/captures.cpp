@@ -1,0 +1,48 @@
+#include "read/captures.hpp"
+
+#include <cstdio>
+#include <string_view>
+
+#include "core/procedures.hpp"
+
+namespace callbench {
+
+std::string decode_capture(const std::string& raw) {
+  if (raw.size() < 2 || static_cast<unsigned char>(raw[0]) != 0xFF ||
+      static_cast<unsigned char>(raw[1]) != 0xFE)
+    return raw;
+  if (raw.size() % 2 != 0) throw CaptureError("UTF-16 text with an odd number of bytes");
+  std::string bytes;
+  bytes.reserve(raw.size() / 2);
+  for (std::size_t i = 2; i < raw.size(); i += 2) {
+    const unsigned unit = static_cast<unsigned char>(raw[i]) | static_cast<unsigned char>(raw[i + 1]) << 8;
+    // The benchmark writes plain ASCII; anything else was not written by it.
+    if (unit >= 0x80) {
+      char code[8];
+      std::snprintf(code, sizeof code, "%04X", unit);
+      throw CaptureError("UTF-16 text holds a character outside ASCII (U+" + std::string(code) +
+                         ") at byte " + std::to_string(i));
+    }
+    bytes += static_cast<char>(unit);
+  }
+  return bytes;
+}
+
+std::vector<std::string> split_outputs(const std::string& stream) {
+  const std::string last_heading(kSizeHeadings.back());
+  std::vector<std::string> outputs;
+  std::size_t start = 0, at = 0;
+  while (at < stream.size()) {
+    const auto end = stream.find('\n', at);
+    const std::size_t next = end == std::string::npos ? stream.size() : end + 1;
+    if (std::string_view(stream).substr(at, last_heading.size()) == last_heading) {
+      outputs.push_back(stream.substr(start, next - start));
+      start = next;
+    }
+    at = next;
+  }
+  if (start < stream.size()) outputs.push_back(stream.substr(start));
+  return outputs;
+}
+
+}  // namespace callbench
