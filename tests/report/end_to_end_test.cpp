@@ -8,45 +8,14 @@
 
 #include <nlohmann/json.hpp>
 
-#include "run/process.hpp"
+#include "tool_test.h"
 
 namespace callbench {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Ran {
-  int status = -1;
-  std::string out, err;
-};
-
-Ran report(std::vector<std::string> args) {
-  args.insert(args.begin(), CALLBENCH_REPORT);
-  ProcessLimits limits;
-  limits.timeout_seconds = 120;
-  const auto result = run_process(args, limits);
-  EXPECT_EQ(result.outcome, ProcessResult::Outcome::Exited) << result.err;
-  return {result.code, result.out, result.err};
-}
-
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-class EndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("callbench-report-test-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
-};
+using EndToEnd = ToolTest;
 
 TEST_F(EndToEnd, RunsAndFailures) {
   struct {
@@ -55,23 +24,23 @@ TEST_F(EndToEnd, RunsAndFailures) {
     std::string out;  // part of standard output; empty: no output at all
     std::string err;  // part of standard error; empty: nothing there
   } cases[] = {
-      {{"--runs", "3", "--", CALLBENCH_STANDIN, "good"}, 0, "3 of 3 runs valid, 9 figures", ""},
+      {{"--runs", "3", "--", CALLBENCH_STANDIN, "good"}, 0, "3 of 3 runs valid (after 1 warm-up run, not counted)", ""},
       {{"--runs", "2", "--", CALLBENCH_STANDIN, "noisy"}, 0, "the machine was noisy", ""},
-      {{"--runs", "1", "--", CALLBENCH_STANDIN, "zero"}, 0, "n/a", ""},
+      {{"--runs", "2", "--", CALLBENCH_STANDIN, "zero"}, 0, "3 figures of 0 or less", ""},
       {{"--runs", "2", "--", CALLBENCH_STANDIN, "exit"}, 1, "",
-       "run 1: exited with status 3\n  stderr: stand-in: failing on purpose\nrun 2: exited"},
-      {{"--runs", "1", "--", CALLBENCH_STANDIN, "crash"}, 1, "",
+       "warm-up run 1: exited with status 3\n  stderr: stand-in: failing on purpose\nrun 1: exited"},
+      {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "crash"}, 1, "",
        "run 1: killed by signal 11 (Segmentation fault)"},
-      {{"--runs", "1", "--timeout", "1", "--", CALLBENCH_STANDIN, "hang"}, 1, "",
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", CALLBENCH_STANDIN, "hang"}, 1, "",
        "run 1: still running after the timeout of 1 s; killed"},
-      {{"--runs", "1", "--", CALLBENCH_STANDIN, "garbage"}, 1, "",
+      {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "garbage"}, 1, "",
        R"(run 1: line 1: expected "<figure>\tmillicycles for TestNoFrameA\r\n", got "hello\x1b world\n")"},
-      {{"--runs", "3", "--", path("missing")}, 1, "",
+      {{"--runs", "3", "--warmup", "0", "--", path("missing")}, 1, "",
        "run 1: cannot start " + path("missing") +
            ": No such file or directory\nno further runs: the command cannot be started\n"},
-      {{"--runs", "3", "--", CALLBENCH_STANDIN, "sizes", path("sizes")}, 1, "1 of 3 runs valid",
+      {{"--runs", "3", "--warmup", "0", "--", CALLBENCH_STANDIN, "sizes", path("sizes")}, 1, "1 of 3 runs valid",
        R"(run 2: line 16: expected "Size no frame A: \t7\r\n" as in run 1, got "Size no frame A: \t8\r\n")"},
-      {{"--runs", "4", "--", CALLBENCH_STANDIN, "flaky", path("flaky")}, 1, "2 of 4 runs valid",
+      {{"--runs", "4", "--warmup", "0", "--", CALLBENCH_STANDIN, "flaky", path("flaky")}, 1, "2 of 4 runs valid",
        "run 2: exited with status 4\n  stderr: stand-in: flaking\nrun 4: exited with status 4"},
   };
   for (const auto& c : cases) {
@@ -94,24 +63,25 @@ TEST_F(EndToEnd, RunsAndFailures) {
 
 TEST_F(EndToEnd, JsonHoldsEveryFigureOfTheValidRuns) {
   const auto file = path("report.json");
-  const auto ran =
-      report({"--runs", "4", "--json", file, "--", CALLBENCH_STANDIN, "flaky", path("flaky")});
+  const auto ran = report({"--runs", "4", "--warmup", "0", "--json", file, "--", CALLBENCH_STANDIN,
+                           "flaky", path("flaky")});
   EXPECT_EQ(ran.status, 1);
   const auto json = nlohmann::json::parse(std::ifstream(file));
-
-  ASSERT_EQ(json["runs"].size(), 2u);
-  EXPECT_EQ(json["runs"][1]["run"], 3);
-  const auto& sweeps = json["runs"][1]["sweeps"];
+  EXPECT_EQ(json["format_version"], 2);
+  const auto& series = json["series"][0];
+  ASSERT_EQ(series["runs"].size(), 2u);
+  EXPECT_EQ(series["runs"][1]["run"], 3);
+  const auto& sweeps = series["runs"][1]["sweeps"];
   ASSERT_EQ(sweeps.size(), 3u);
   EXPECT_EQ(sweeps[2], nlohmann::json::parse(
                            R"({"TestNoFrameA":1020,"TestNoFrameB":1120,"TheOne":920,"TestWithFrame":1520})"));
-  EXPECT_EQ(json["failed_runs"][0]["reason"], "exited with status 4");
-  EXPECT_EQ(json["sizes"]["TestNoFrameB"], 15);
-  EXPECT_EQ(json["aggregates"]["TheOne"]["min"], 900);
-  EXPECT_EQ(json["aggregates"]["TheOne"]["figures"], 6);
-  EXPECT_EQ(json["command"].back(), path("flaky"));
-  EXPECT_TRUE(json["median_wall_seconds"].is_number());
-  EXPECT_TRUE(json["machine"]["line"].is_string());
+  EXPECT_EQ(series["failed_runs"][0]["reason"], "exited with status 4");
+  EXPECT_EQ(series["sizes"]["TestNoFrameB"], 15);
+  EXPECT_EQ(series["analysis"]["procedures"]["TheOne"]["min"], 900);
+  EXPECT_EQ(series["analysis"]["procedures"]["TheOne"]["valid"], 6);
+  EXPECT_EQ(series["command"].back(), path("flaky"));
+  EXPECT_TRUE(series["analysis"]["median_wall_seconds"].is_number());
+  EXPECT_FALSE(json["conditions"]["processor"]["brand"].get<std::string>().empty());
 
   // Only the counter and the report: no temporary file left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
@@ -123,38 +93,38 @@ TEST_F(EndToEnd, NoJsonWithoutAValidRun) {
   EXPECT_FALSE(fs::exists(path("report.json")));
 }
 
-TEST_F(EndToEnd, Baseline) {
+TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
   const auto base = path("base.json");
-  ASSERT_EQ(report({"--runs", "1", "--json", base, "--", CALLBENCH_STANDIN, "good"}).status, 0);
-  const auto compared = report({"--runs", "1", "--baseline", base, "--", CALLBENCH_STANDIN, "good"});
-  EXPECT_EQ(compared.status, 0) << compared.err;
-  EXPECT_TRUE(contains(compared.out, "min change  median change")) << compared.out;
-  EXPECT_TRUE(contains(compared.out, "+0.0%")) << compared.out;
-  EXPECT_TRUE(contains(compared.out, "baseline: " + base)) << compared.out;
-
+  ASSERT_EQ(report({"--runs", "2", "--json", base, "--", CALLBENCH_STANDIN, "good"}).status, 0);
   auto json = nlohmann::json::parse(std::ifstream(base));
-  const auto write = [&](const std::string& name, const std::string& text) {
-    std::ofstream(path(name)) << text;
+  const auto write = [&](const std::string& name, const nlohmann::json& changed) {
+    std::ofstream(path(name)) << changed.dump();
     return path(name);
   };
-  json["aggregates"].erase("TheOne");
-  const auto lacking = write("lacking.json", json.dump());
-  json["aggregates"]["TheOne"] = {{"min", "fast"}, {"median", 1}};
-  const auto wordy = write("wordy.json", json.dump());
+  auto lacking = json;
+  lacking["series"][0]["runs"][1]["sweeps"][2].erase("TheOne");
+  auto wordy = json;
+  wordy["series"][0]["runs"][0]["sweeps"][0]["TheOne"] = "fast";
+  auto newer = json;
+  newer["format_version"] = 99;
   struct {
     std::string file;
     std::string problem;
   } broken[] = {
       {path("missing.json"), "No such file or directory"},
-      {write("text.json", "min 900\n"), "not JSON: "},
-      {write("list.json", "[1, 2]"), "no \"aggregates\" object"},
-      {lacking, "lacks procedure TheOne"},
-      {wordy, "TheOne has no number \"min\""},
+      {write("text.json", "min 900"), "not JSON: "},
+      {write("list.json", nlohmann::json::array({1, 2})), "expected a JSON object"},
+      {write("lacking.json", lacking), "series[0].runs[1].sweeps[2]: lacks \"TheOne\""},
+      {write("wordy.json", wordy), "series[0].runs[0].sweeps[0].TheOne: expected a whole number"},
+      {write("newer.json", newer), "format version 99 is newer than this callbench-report reads (2)"},
   };
   for (const auto& b : broken) {
-    const auto ran = report({"--baseline", b.file, "--", CALLBENCH_STANDIN, "sizes", path("ran")});
-    EXPECT_EQ(ran.status, 2) << b.file;
-    EXPECT_TRUE(contains(ran.err, "baseline " + b.file + ": " + b.problem)) << ran.err;
+    for (const auto& args : {std::vector<std::string>{"--baseline", b.file, "--", CALLBENCH_STANDIN, "sizes", path("ran")},
+                             std::vector<std::string>{"compare", base, b.file}}) {
+      const auto ran = report(args);
+      EXPECT_EQ(ran.status, 2) << b.file;
+      EXPECT_TRUE(contains(ran.err, b.file + ": " + b.problem)) << ran.err;
+    }
     EXPECT_FALSE(fs::exists(path("ran"))) << "ran the benchmark despite a broken baseline";
   }
 }
@@ -165,41 +135,34 @@ TEST(RealProgram, TableAndJsonHaveTheirShape) {
   const auto file = fs::temp_directory_path() / ("callbench-report-real-" + std::to_string(::getpid()) + ".json");
   const auto ran = report({"--runs", "2", "--json", file.string(), "--", program});
   ASSERT_EQ(ran.status, 0) << ran.err;
-
-  std::istringstream out(ran.out);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(out, line);) lines.push_back(line);
-  ASSERT_GE(lines.size(), 10u) << ran.out;
-  EXPECT_EQ(lines[0], "2 of 2 runs valid, 6 figures per procedure, in millicycles per call");
-  EXPECT_EQ(lines[2].rfind("procedure  ", 0), 0u) << lines[2];
+  EXPECT_EQ(ran.out.rfind("2 of 2 runs valid (after 1 warm-up run, not counted); " + program + "\n", 0), 0u)
+      << ran.out;
   const char* names[] = {"TestNoFrameA", "TestNoFrameB", "TheOne", "TestWithFrame"};
+  const char* sizes[] = {"7", "15", "13", "16"};
   for (int i = 0; i < 4; ++i) {
-    std::istringstream row(lines[3 + i]);
-    std::vector<std::string> cells;
-    for (std::string cell; row >> cell;) cells.push_back(cell);
-    ASSERT_EQ(cells.size(), 9u) << lines[3 + i];
-    EXPECT_EQ(cells[0], names[i]);
-    EXPECT_EQ(cells[2], "6");
+    const auto cells = table_row(ran.out, "each procedure's figures", names[i]);
+    ASSERT_GE(cells.size(), 7u) << ran.out;
+    EXPECT_EQ(cells[1], sizes[i]);
   }
-  EXPECT_EQ(lines[8].rfind("median wall time of a run: ", 0), 0u) << lines[8];
-  EXPECT_EQ(lines[9].rfind("machine: ", 0), 0u) << lines[9];
+  EXPECT_TRUE(contains(ran.out, "\nagainst TheOne, sweep by sweep\n")) << ran.out;
+  EXPECT_TRUE(contains(ran.out, "\ncore clocks per counter tick: ")) << ran.out;
 
   const auto json = nlohmann::json::parse(std::ifstream(file));
   fs::remove(file);
-  ASSERT_EQ(json["runs"].size(), 2u);
-  for (const auto& run : json["runs"]) {
+  const auto& series = json["series"][0];
+  ASSERT_EQ(series["runs"].size(), 2u);
+  for (const auto& run : series["runs"]) {
     ASSERT_EQ(run["sweeps"].size(), 3u);
     for (const auto& sweep : run["sweeps"])
       for (const auto* name : names) EXPECT_TRUE(sweep[name].is_number_integer()) << sweep;
   }
-  for (const auto* name : names) {
-    EXPECT_GT(json["sizes"][name], 0) << name;
-    const auto& a = json["aggregates"][name];
-    EXPECT_EQ(a["figures"], 6) << name;
-    EXPECT_LE(a["min"].get<double>(), a["median"].get<double>()) << name;
-    EXPECT_LE(a["median"].get<double>(), a["max"].get<double>()) << name;
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(series["sizes"][names[i]], std::stoi(sizes[i]));
+    const auto& a = series["analysis"]["procedures"][names[i]];
+    EXPECT_EQ(a["valid"].get<int>() + a["disturbed"].get<int>(), 6) << names[i];
   }
-  EXPECT_EQ(json["command"], nlohmann::json::array({program}));
+  EXPECT_EQ(series["command"], nlohmann::json::array({program}));
+  EXPECT_EQ(series["benchmark"]["sha256"].get<std::string>().size(), 64u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "read/output_parser.hpp"
 #include "core/text.hpp"
+#include "read/captures.hpp"
 #include "run/session.hpp"
 
 namespace callbench {
@@ -93,6 +94,18 @@ TEST(Parse, MalformedOutputNamesLineExpectedAndGot) {
 TEST(Parse, LongLinesAreCutShort) {
   const auto shown = quote(std::string(250, 'x'));
   EXPECT_EQ(shown, "\"" + std::string(100, 'x') + "\" and 150 more bytes");
+}
+
+TEST(Captures, Utf16IsDecodedAndStreamsSplitAfterEachSizeReport) {
+  std::string utf16 = "\xff\xfe";
+  for (const char c : kGood) utf16 += std::string{c, '\0'};
+  EXPECT_EQ(decode_capture(kGood), kGood);
+  EXPECT_EQ(decode_capture(utf16), kGood);
+  EXPECT_THROW(decode_capture(utf16 + "x"), CaptureError);
+  EXPECT_THROW(decode_capture("\xff\xfe\x41\x01"), CaptureError);  // U+0141 is not ASCII
+
+  EXPECT_EQ(split_outputs(kGood + kGood + "tail"), (std::vector<std::string>{kGood, kGood, "tail"}));
+  EXPECT_EQ(split_outputs(""), std::vector<std::string>{});
 }
 
 // The reasons a finished run is not counted, as check_run tells them.

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -46,12 +47,45 @@ int fork_sleeper() {
   return pid;
 }
 
+// Sweeps whose figures all move with a drift shared by the four procedures,
+// each procedure scaled by its factor (in thousandths) and given a small
+// jitter of its own that averages out: paired ratios come out at the factors.
+void print_drifting(int call, const int per_mille[4], int jitter) {
+  for (int sweep = 0; sweep < 3; ++sweep) {
+    const int drift = 1000 + 300 * ((call + sweep) % 4);
+    for (int proc = 0; proc < 4; ++proc) {
+      const int wobble = jitter * (((call * 7 + sweep * 3 + proc * 5) % 5) - 2);
+      std::printf("%d\tmillicycles for %s\r\n", drift * per_mille[proc] / 1000 + wobble, kNames[proc]);
+    }
+    std::printf("\n");
+  }
+  print_sizes(7);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "good";
   const int steady[] = {1000, 1100, 900, 1500};
   if (mode == "good") {
+    print_sweeps(steady, 10);
+    print_sizes(7);
+  } else if (mode == "even" && argc > 2) {
+    // Four procedures of the same cost.
+    const int same[] = {1000, 1000, 1000, 1000};
+    print_drifting(next_call(argv[2]), same, 2);
+  } else if (mode == "factor" && argc > 3) {
+    // TestNoFrameA costs argv[3] thousandths of TheOne; the others cost what TheOne does.
+    const int factors[] = {std::atoi(argv[3]), 1000, 1000, 1000};
+    print_drifting(next_call(argv[2]), factors, 0);
+  } else if (mode == "erratic" && argc > 2) {
+    // TheOne's figures swing so far that no interval ever gets narrow.
+    const int call = next_call(argv[2]);
+    const int swings[] = {1000, 1000, call % 2 ? 400 : 2500, 1000};
+    print_drifting(call, swings, 0);
+  } else if (mode == "log" && argc > 3) {
+    // Records which command ran, in order, then runs well.
+    std::ofstream(argv[2], std::ios::app) << argv[3] << '\n';
     print_sweeps(steady, 10);
     print_sizes(7);
   } else if (mode == "noisy") {

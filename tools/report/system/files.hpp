@@ -19,6 +19,9 @@ inline constexpr std::size_t kMaxInputFile = 8 * 1024 * 1024;
 // blocks; so is a file of more than limit bytes. Throws FileError.
 std::string read_regular_file(const std::string& path, std::size_t limit = kMaxInputFile);
 
+// All of standard input, at most limit bytes (else FileError).
+std::string read_standard_input(std::size_t limit = kMaxInputFile);
+
 // Where a report is written, checked before any run so that no finished run is
 // lost to a bad path: "-" is standard output; a path must lead to a regular
 // file or to none yet, in a directory where this program may create files. A

@@ -119,6 +119,23 @@ std::string read_regular_file(const std::string& path, std::size_t limit) {
   return content;
 }
 
+std::string read_standard_input(std::size_t limit) {
+  std::string content;
+  char buffer[64 * 1024];
+  for (;;) {
+    const auto n = ::read(0, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail_errno("standard input", errno);
+    }
+    if (n == 0) break;
+    if (content.size() + static_cast<std::size_t>(n) > limit)
+      fail("standard input", "larger than " + std::to_string(limit) + " bytes");
+    content.append(buffer, static_cast<std::size_t>(n));
+  }
+  return content;
+}
+
 OutputFile OutputFile::prepare(const std::string& path) {
   OutputFile file;
   file.name_ = path;

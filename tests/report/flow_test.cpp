@@ -1,0 +1,215 @@
+// callbench-report end to end with stand-ins whose figures are known: verdicts,
+// warm-up and precision targets, interleaved commands, baselines, `compare`,
+// exports, and outputs captured elsewhere.
+#include <nlohmann/json.hpp>
+
+#include "tool_test.h"
+
+namespace callbench {
+namespace {
+
+namespace fs = std::filesystem;
+using Flow = ToolTest;
+const std::string kStandin = CALLBENCH_STANDIN;
+const std::string kPaired = "against TheOne, sweep by sweep";
+
+TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
+  struct {
+    std::vector<std::string> args;
+    std::string procedure, ratio, verdict;
+  } cases[] = {
+      {{"factor", "1500"}, "TestNoFrameA", "1.500 [1.500, 1.500]", "slower"},
+      {{"factor", "600"}, "TestNoFrameA", "0.600 [0.600, 0.600]", "faster"},
+      {{"factor", "1500"}, "TestNoFrameB", "1.000 [1.000, 1.000]", "indistinguishable"},
+      {{"factor", "1005"}, "TestNoFrameA", "1.005 [1.005, 1.005]", "indistinguishable"},
+      {{"--noise-threshold", "0.001", "factor", "1005"}, "TestNoFrameA", "1.005 [1.005, 1.005]", "slower"},
+      {{"even"}, "TestWithFrame", "", "indistinguishable"},
+  };
+  int counter = 0;
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"--runs", "6"};
+    auto mode = c.args;
+    if (mode.front() == "--noise-threshold") {
+      args.insert(args.end(), mode.begin(), mode.begin() + 2);
+      mode.erase(mode.begin(), mode.begin() + 2);
+    }
+    args.insert(args.end(), {"--", kStandin, mode.front(), path("calls" + std::to_string(counter++))});
+    args.insert(args.end(), mode.begin() + 1, mode.end());
+    const auto ran = report(args);
+    ASSERT_EQ(ran.status, 0) << ran.err;
+    const auto row = table_row(ran.out, kPaired, c.procedure);
+    ASSERT_EQ(row.size(), 5u) << ran.out;
+    if (!c.ratio.empty()) EXPECT_EQ(row[1], c.ratio) << ran.out;
+    EXPECT_TRUE(contains(row[3], " of 18")) << ran.out;
+    EXPECT_EQ(row[4], c.verdict) << ran.out;
+  }
+}
+
+TEST_F(Flow, DisturbedFiguresAreCountedKeptAndLeftOut) {
+  const auto ran = report({"--runs", "2", "--json", path("r.json"), "--", kStandin, "zero"});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  const auto figures = table_row(ran.out, "each procedure's figures", "TheOne");
+  ASSERT_GE(figures.size(), 7u) << ran.out;
+  EXPECT_EQ(figures[2], "n/a");  // no valid minimum
+  EXPECT_EQ(figures[6], "6");
+  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "n/a") << ran.out;
+  EXPECT_EQ(table_row(ran.out, "each procedure's figures", "TestNoFrameA")[2], "1000") << ran.out;
+  const auto json = nlohmann::json::parse(file_text(path("r.json")));
+  EXPECT_EQ(json["series"][0]["runs"][0]["sweeps"][0]["TheOne"], 0);
+  EXPECT_EQ(json["series"][0]["analysis"]["procedures"]["TheOne"]["disturbed"], 6);
+}
+
+TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
+  struct {
+    std::vector<std::string> args;
+    std::string mode;
+    int calls;  // warm-up included
+    std::string line;
+  } cases[] = {
+      {{"--warmup", "2", "--runs", "3"}, "even", 5, "3 of 3 runs valid (after 2 warm-up runs, not counted)"},
+      {{"--warmup", "0", "--runs", "2"}, "even", 2, "2 of 2 runs valid;"},
+      {{"--precision", "0.01", "--runs", "3", "--max-runs", "30"}, "factor", 4,
+       "precision target +/-1.0% reached after 3 runs"},
+      {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"}, "erratic", 7,
+       "precision target +/-1.0% NOT reached after 6 runs"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(path("calls"));
+    auto args = c.args;
+    args.insert(args.end(), {"--", kStandin, c.mode, path("calls"), "1500"});
+    const auto ran = report(args);
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_TRUE(contains(ran.out, c.line)) << ran.out;
+    EXPECT_EQ(file_text(path("calls")), std::to_string(c.calls)) << c.line;
+  }
+}
+
+TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
+  const auto ran = report({"--runs", "3", "--json", path("ab.json"), "--", kStandin, "log", path("log"), "A",
+                           "--vs", kStandin, "log", path("log"), "B"});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(file_text(path("log")), "A\nB\nA\nB\nA\nB\nA\nB\n");
+  const auto row = table_row(ran.out, "A against B", "TestWithFrame");
+  ASSERT_EQ(row.size(), 6u) << ran.out;
+  EXPECT_EQ(row[3], "+0.0% [+0.0%, +0.0%]");
+  EXPECT_EQ(row[4], "1.000");
+  EXPECT_EQ(row[5], "no change");
+  const auto json = nlohmann::json::parse(file_text(path("ab.json")));
+  EXPECT_EQ(json["comparison"]["paired_runs"], true);
+  EXPECT_EQ(json["comparison"]["pairs"], 3);
+  EXPECT_EQ(json["series"].size(), 2u);
+
+  // Twice the cost on one side, in every run: both significant and beyond the threshold.
+  const auto twice = report({"--runs", "8", "--", kStandin, "factor", path("a"), "1000", "--vs", kStandin,
+                             "factor", path("b"), "2000"});
+  ASSERT_EQ(twice.status, 0) << twice.err;
+  const auto faster = table_row(twice.out, "A against B", "TestNoFrameA");
+  ASSERT_EQ(faster.size(), 6u) << twice.out;
+  EXPECT_EQ(faster[3], "-50.0% [-50.0%, -50.0%]");
+  EXPECT_EQ(faster[5], "faster");
+  EXPECT_EQ(table_row(twice.out, "A against B", "TheOne").back(), "no change");
+}
+
+TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
+  ASSERT_EQ(report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status, 0);
+  ASSERT_EQ(report({"--runs", "4", "--json", path("two.json"), "--", kStandin, "good"}).status, 0);
+  auto other = nlohmann::json::parse(file_text(path("two.json")));
+  other["conditions"]["processor"]["brand"] = "Some Other CPU";
+  std::ofstream(path("other.json")) << other.dump();
+
+  const auto baseline = report({"--runs", "3", "--baseline", path("one.json"), "--", kStandin, "good"});
+  ASSERT_EQ(baseline.status, 0) << baseline.err;
+  EXPECT_TRUE(contains(baseline.out, "baseline: " + path("one.json") + ": 3 runs of " + kStandin + " good, reported "))
+      << baseline.out;
+  EXPECT_EQ(table_row(baseline.out, "new against baseline", "TheOne").back(), "no change") << baseline.out;
+  EXPECT_TRUE(contains(baseline.out, "cannot separate the machine's drift")) << baseline.out;
+  EXPECT_FALSE(contains(baseline.out, "warning:")) << baseline.out;
+
+  const auto two = report({"compare", path("one.json"), path("other.json")});
+  ASSERT_EQ(two.status, 0) << two.err;
+  EXPECT_TRUE(contains(two.out, "[1] first: " + path("one.json") + ", 3 runs of ")) << two.out;
+  EXPECT_TRUE(contains(two.out, "warning: the processors differ: ")) << two.out;
+  const auto row = table_row(two.out, "[1] against [2]", "TheOne");
+  ASSERT_EQ(row.size(), 6u) << two.out;
+  EXPECT_EQ(row[5], "no change");
+
+  const auto three = report({"compare", path("one.json"), path("two.json"), path("one.json")});
+  ASSERT_EQ(three.status, 0) << three.err;
+  EXPECT_FALSE(contains(three.out, "against")) << three.out;
+  EXPECT_EQ(table_row(three.out, "", "TheOne").size(), 10u) << three.out;
+}
+
+TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
+  const auto ran = report({"--runs", "2", "--markdown", path("t.md"), "--csv", path("t.csv"), "--", kStandin, "good"});
+  ASSERT_EQ(ran.status, 0) << ran.err;
+  const auto row = table_row(ran.out, "each procedure's figures", "TestNoFrameB");
+  std::string csv_row = "each procedure's figures";
+  std::string md_row = "|";
+  for (const auto& cell : row) {
+    csv_row += "," + (cell.find(',') == std::string::npos ? cell : "\"" + cell + "\"");
+    md_row += " " + cell + " |";
+  }
+  EXPECT_TRUE(contains(file_text(path("t.csv")), "\r\n" + csv_row + "\r\n")) << csv_row;
+  EXPECT_TRUE(contains(file_text(path("t.md")), "\n" + md_row + "\n")) << md_row;
+
+  const auto to_stdout = report({"--runs", "1", "--csv", "-", "--", kStandin, "good"});
+  EXPECT_EQ(to_stdout.out.rfind("section,procedure,bytes,min,", 0), 0u) << to_stdout.out;
+  EXPECT_TRUE(contains(to_stdout.err, "each procedure's figures")) << "the table goes to stderr";
+}
+
+TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
+  ProcessLimits limits;
+  const auto exact = run_process({kStandin, "good"}, limits).out;
+  std::string utf16 = "\xff\xfe";
+  for (const char c : exact) utf16 += std::string{c, '\0'};
+  std::string crlf;
+  for (std::size_t i = 0; i < exact.size(); ++i)
+    crlf += exact[i] == '\n' && (i == 0 || exact[i - 1] != '\r') ? "\r\n" : std::string(1, exact[i]);
+  std::ofstream(path("run1.txt"), std::ios::binary) << exact;
+  std::ofstream(path("run2.txt"), std::ios::binary) << utf16;
+  std::ofstream(path("run3.txt"), std::ios::binary) << crlf;
+
+  const auto good = report({"--from", path("run1.txt"), path("run2.txt"), "--machine", "lab-pc",
+                            "--json", path("r.json")});
+  ASSERT_EQ(good.status, 0) << good.err;
+  EXPECT_TRUE(contains(good.out, "2 of 2 runs valid; 2 captured outputs")) << good.out;
+  EXPECT_TRUE(contains(good.out, "\noutputs captured on lab-pc, reported ")) << good.out;
+  EXPECT_FALSE(contains(good.out, "measured on")) << good.out;
+  EXPECT_FALSE(contains(good.out, "wall time")) << good.out;
+  const auto json = nlohmann::json::parse(file_text(path("r.json")));
+  EXPECT_TRUE(json["conditions"]["host"].is_null());
+  EXPECT_TRUE(json["series"][0]["runs"][0]["wall_seconds"].is_null());
+
+  const auto mangled = report({"--from", path("run1.txt"), path("run3.txt")});
+  EXPECT_EQ(mangled.status, 1);
+  EXPECT_TRUE(contains(mangled.err, "run 2: " + path("run3.txt") + R"(: line 1: expected "<figure>\tmillicycles)"))
+      << mangled.err;
+  EXPECT_TRUE(contains(mangled.err, "cmd /c \"callbench.exe > run1.txt\"")) << mangled.err;
+
+  const auto missing = report({"--from", path("run1.txt"), path("none.txt")});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_FALSE(contains(missing.err, "run 1")) << "every file is read before any is judged";
+}
+
+TEST_F(Flow, MisusedOptionsAreRefused) {
+  struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"--from", "x.txt", "--runs", "3"}, "--runs has no meaning with --from"},
+      {{"--machine", "lab", "--", kStandin}, "use it with --from"},
+      {{"--", kStandin, "--vs"}, "--vs needs a command on each side"},
+      {{"--baseline", "b.json", "--", kStandin, "--vs", kStandin}, "--vs and --baseline cannot be used together"},
+      {{"--json", "-", "--csv", "-", "--", kStandin}, "cannot both write to standard output"},
+      {{"--max-runs", "5", "--", kStandin}, "--max-runs is the limit of --precision"},
+      {{"compare"}, "files is required"},
+  };
+  for (const auto& c : cases) {
+    const auto ran = report(c.args);
+    EXPECT_EQ(ran.status, 2) << c.err;
+    EXPECT_TRUE(contains(ran.err, c.err)) << ran.err;
+  }
+}
+
+}  // namespace
+}  // namespace callbench
