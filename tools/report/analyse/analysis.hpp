@@ -18,11 +18,13 @@ inline constexpr std::uint64_t kDefaultSeed = 20261209;
 inline constexpr double kNoisySpread = 0.05;
 // A difference counts as significant below this p-value of the rank test.
 inline constexpr double kSignificance = 0.05;
+// Fewer bootstrap resamples make the ends of a 95 % interval wander from one seed to the next.
+inline constexpr int kMinResamples = 10000;
 
 struct AnalysisSettings {
   std::uint64_t seed = kDefaultSeed;
-  int resamples = 10000;         // bootstrap resamples, at least 10,000
-  double confidence = 0.95;      // of every interval
+  int resamples = kMinResamples;  // bootstrap resamples, at least kMinResamples
+  double confidence = 0.95;       // of every interval
   double noise_threshold = 0.01;  // relative changes within it are not claimed
 };
 
@@ -33,7 +35,8 @@ struct Interval {
   double estimate = 0;
   double low = 0, high = 0;
   bool resampled = true;
-  // The larger distance from the estimate to an end, relative to the estimate.
+  // The larger distance from the estimate to an end, relative to the estimate
+  // (infinite for an estimate of 0 with an interval around it).
   double relative_half_width() const;
 };
 
@@ -97,13 +100,14 @@ struct Comparison {
 using RunFigures = Figures;
 
 // clocks_per_tick, when known, converts minima into estimated core cycles.
+// Throws std::invalid_argument for settings out of range (as does compare_series).
 SeriesAnalysis analyse_series(const std::vector<RunFigures>& runs,
                               const std::vector<double>& wall_seconds,
                               const AnalysisSettings& settings,
                               std::optional<double> clocks_per_tick);
 
 // With paired_runs, a[i] and b[i] were made one after the other and are resampled together
-// (both must then have the same length).
+// (both must then have the same length, or std::invalid_argument is thrown).
 Comparison compare_series(const std::vector<RunFigures>& a, const std::vector<RunFigures>& b,
                           bool paired_runs, const AnalysisSettings& settings);
 
