@@ -26,7 +26,7 @@ TEST_F(EndToEnd, RunsAndFailures) {
   } cases[] = {
       {{"--runs", "3", "--", CALLBENCH_STANDIN, "good"}, 0, "3 of 3 runs valid (after 1 warm-up run, not counted)", ""},
       {{"--runs", "2", "--", CALLBENCH_STANDIN, "noisy"}, 0, "the machine was noisy", ""},
-      {{"--runs", "2", "--", CALLBENCH_STANDIN, "zero"}, 0, "3 figures of 0 or less", ""},
+      {{"--runs", "2", "--", CALLBENCH_STANDIN, "zero"}, 0, "6 figures of 0 or less", ""},
       {{"--runs", "2", "--", CALLBENCH_STANDIN, "exit"}, 1, "",
        "warm-up run 1: exited with status 3\n  stderr: stand-in: failing on purpose\nrun 1: exited"},
       {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "crash"}, 1, "",
@@ -97,8 +97,9 @@ TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
   const auto base = path("base.json");
   ASSERT_EQ(report({"--runs", "2", "--json", base, "--", CALLBENCH_STANDIN, "good"}).status, 0);
   auto json = nlohmann::json::parse(std::ifstream(base));
+  // nullptr stands for a file that is not JSON at all.
   const auto write = [&](const std::string& name, const nlohmann::json& changed) {
-    std::ofstream(path(name)) << changed.dump();
+    std::ofstream(path(name)) << (changed.is_null() ? "min 900" : changed.dump());
     return path(name);
   };
   auto lacking = json;
@@ -112,7 +113,7 @@ TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
     std::string problem;
   } broken[] = {
       {path("missing.json"), "No such file or directory"},
-      {write("text.json", "min 900"), "not JSON: "},
+      {write("text.json", nullptr), "not JSON: "},
       {write("list.json", nlohmann::json::array({1, 2})), "expected a JSON object"},
       {write("lacking.json", lacking), "series[0].runs[1].sweeps[2]: lacks \"TheOne\""},
       {write("wordy.json", wordy), "series[0].runs[0].sweeps[0].TheOne: expected a whole number"},

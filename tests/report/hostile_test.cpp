@@ -71,13 +71,13 @@ TEST_F(Hostile, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
     double max_seconds;
     std::string pid_file;  // a process the run left behind, which must be gone
   } cases[] = {
-      {{"--runs", "2", "--", standin, "endless"}, 1,
+      {{"--runs", "2", "--warmup", "0", "--", standin, "endless"}, 1,
        "run 1: output larger than 65536 bytes; killed\nrun 2: output larger", 5, ""},
-      {{"--runs", "1", "--timeout", "1", "--", "sh", "-c", "yes >&2"}, 1,
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", "sh", "-c", "yes >&2"}, 1,
        "run 1: still running after the timeout of 1 s; killed", 2, ""},
-      {{"--runs", "1", "--timeout", "1", "--", standin, "deaf", path("deaf")}, 1,
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", standin, "deaf", path("deaf")}, 1,
        "run 1: still running after the timeout of 1 s; killed", 2, path("deaf")},
-      {{"--runs", "1", "--", standin, "loud"}, 1, "run 1: exited with status 5\n  stderr: (earlier output left out)\n"
+      {{"--runs", "1", "--warmup", "0", "--", standin, "loud"}, 1, "run 1: exited with status 5\n  stderr: (earlier output left out)\n"
        "  stderr: line 199997 of noise\n  stderr: line 199998 of noise\n"
        "  stderr: line 199999 of noise\n  stderr: eeeeeeeeee", 10, ""},
   };
@@ -104,7 +104,7 @@ TEST_F(Hostile, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
 }
 
 TEST_F(Hostile, AChildThatKeepsThePipesOpenDoesNotHoldUpTheRun) {
-  const auto ended = run({"--runs", "1", "--", CALLBENCH_STANDIN, "leave", path("left")});
+  const auto ended = run({"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "leave", path("left")});
   EXPECT_EQ(ended.status, 0) << ended.err;
   EXPECT_LT(ended.seconds, 10);
   const int left = read_pid(path("left"));
@@ -173,7 +173,7 @@ TEST_F(Hostile, JsonReplacesTheRealTargetAtomicallyAndKeepsItsMode) {
   before >> old_text;
   EXPECT_EQ(old_text, "old") << "written in place instead of through a new file and a rename";
   EXPECT_TRUE(fs::is_symlink(path("link.json")));
-  EXPECT_EQ(nlohmann::json::parse(std::ifstream(target))["runs_valid"], 1);
+  EXPECT_EQ(nlohmann::json::parse(std::ifstream(target))["series"][0]["runs_valid"], 1);
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   EXPECT_EQ(leftovers().size(), 2u) << "a temporary file was left behind";
@@ -182,7 +182,7 @@ TEST_F(Hostile, JsonReplacesTheRealTargetAtomicallyAndKeepsItsMode) {
 TEST_F(Hostile, JsonToStandardOutputSendsTheTableToStandardError) {
   const auto ended = run({"--runs", "1", "--json", "-", "--", CALLBENCH_STANDIN, "good"});
   ASSERT_EQ(ended.status, 0) << ended.err;
-  EXPECT_EQ(nlohmann::json::parse(ended.out)["runs_valid"], 1);
+  EXPECT_EQ(nlohmann::json::parse(ended.out)["series"][0]["runs_valid"], 1);
   EXPECT_TRUE(contains(ended.err, "1 of 1 runs valid")) << ended.err;
 }
 
@@ -211,7 +211,7 @@ TEST_F(Hostile, InterruptionKillsTheRunAndReportsTheFinishedOnes) {
     const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
     for (const char* file : {"calls", "sleeper", "report.json"}) fs::remove(path(file));
     fs::create_directories(work());
-    Launched report({"--runs", "3", "--json", path("report.json"), "--", CALLBENCH_STANDIN,
+    Launched report({"--runs", "3", "--warmup", "0", "--json", path("report.json"), "--", CALLBENCH_STANDIN,
                      "good-then-deaf", path("calls"), path("sleeper")},
                     work());
     ASSERT_TRUE(wait_for_file(path("sleeper"))) << "the second run never started";
@@ -222,7 +222,7 @@ TEST_F(Hostile, InterruptionKillsTheRunAndReportsTheFinishedOnes) {
     EXPECT_TRUE(contains(ended.out, "interrupted by " + name)) << ended.out;
     EXPECT_TRUE(contains(ended.out, "1 of 3 runs valid")) << ended.out;
     const auto json = nlohmann::json::parse(std::ifstream(path("report.json")));
-    EXPECT_EQ(json["runs"].size(), 1u);
+    EXPECT_EQ(json["series"][0]["runs"].size(), 1u);
     EXPECT_EQ(json["interrupted"]["signal"], name);
     EXPECT_TRUE(process_gone(read_pid(path("sleeper")))) << name << ": the run's child survived";
     EXPECT_EQ(leftovers().size(), 3u) << "a temporary file was left behind";

@@ -52,7 +52,7 @@ int fork_sleeper() {
 // jitter of its own that averages out: paired ratios come out at the factors.
 void print_drifting(int call, const int per_mille[4], int jitter) {
   for (int sweep = 0; sweep < 3; ++sweep) {
-    const int drift = 1000 + 300 * ((call + sweep) % 4);
+    const int drift = 1000 * (1 + (call + sweep) % 4);
     for (int proc = 0; proc < 4; ++proc) {
       const int wobble = jitter * (((call * 7 + sweep * 3 + proc * 5) % 5) - 2);
       std::printf("%d\tmillicycles for %s\r\n", drift * per_mille[proc] / 1000 + wobble, kNames[proc]);

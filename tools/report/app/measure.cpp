@@ -75,9 +75,14 @@ int measure(const MeasureOptions& options) {
   std::optional<LoadedReport> baseline;
   try {
     outputs = prepare_outputs(options.outputs);
-    if (options.baseline) baseline = load_report(*options.baseline);
   } catch (const std::exception& e) {
     complain(e.what());
+    return kExitBadInput;
+  }
+  try {
+    if (options.baseline) baseline = load_report(*options.baseline);
+  } catch (const std::exception& e) {
+    complain(std::string("baseline ") + e.what());
     return kExitBadInput;
   }
 
@@ -163,8 +168,8 @@ int measure(const MeasureOptions& options) {
                " before the runs could be reported");
       return interrupted;
     }
-    complain("no valid run" + std::string(report.series.size() > 1 ? " of one of the commands" : "") +
-             "; nothing to report");
+    complain("no valid run out of " + std::to_string(requested) +
+             (report.series.size() > 1 ? " (one of the commands had none)" : "") + "; nothing to report");
     return kExitIncomplete;
   }
   if (baseline) {

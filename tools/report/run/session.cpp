@@ -164,18 +164,16 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     for (std::size_t i = 0; going && i < tracks.size(); ++i) going = run_once(tracks[i], i, number, false);
     if (!going || !plan.precision || !probe) continue;
     // The widest interval of any series decides.
-    std::optional<double> widest = 0.0;
+    double widest = 0;
+    bool known = true;
     for (const auto& track : tracks) {
       const auto width = probe(track.series.runs);
-      if (!width) {
-        widest.reset();
-        break;
-      }
-      widest = std::max(*widest, *width);
+      known = known && width.has_value();
+      if (width) widest = std::max(widest, *width);
     }
-    widest_text = widest ? ", widest interval +/-" + percent(*widest) : "";
-    result.precision = PrecisionOutcome{*plan.precision, false, number, widest.value_or(0)};
-    if (number >= plan.runs && widest && *widest <= *plan.precision) {
+    widest_text = known ? ", widest interval +/-" + percent(widest) : "";
+    result.precision = PrecisionOutcome{*plan.precision, false, number, widest};
+    if (number >= plan.runs && known && widest <= *plan.precision) {
       result.precision->reached = true;
       break;
     }
