@@ -1,6 +1,6 @@
-// Writes a report page from input made by hand (two series, a comparison,
-// disturbed figures, hostile names) and, beside it, the marks each chart must
-// show, counted from that same input, for the browser test to check.
+// Writes report pages from input made by hand (two series with a comparison,
+// disturbed figures and hostile names; one plain series) and, beside them in
+// pages.json, what each must show, counted from that same input.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -33,6 +33,44 @@ std::vector<Run> make_runs(int count, std::uint32_t seed, std::int32_t offset) {
 }
 
 Interval interval(double estimate, double low, double high) { return {estimate, low, high, true}; }
+
+// What a page must show, counted from its input: marks by name (numbered
+// marks are summed over procedures), charts, tables, and texts that must stay text.
+nlohmann::json expected_page(const HtmlInput& input) {
+  int valid = 0, disturbed = 0, summaries = 0, ratios = 0, unknown_ratios = 0;
+  for (const ChartSeries& series : input.series) {
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      int valid_here = 0;
+      for (const Run& run : *series.runs)
+        for (const Sweep& sweep : run.figures) ++(sweep[p] > 0 ? valid_here : disturbed);
+      valid += valid_here;
+      summaries += valid_here > 0;
+      if (p != kReference) ++(series.analysis->paired[p].ratio ? ratios : unknown_ratios);
+    }
+  }
+  int changes = 0, unknown_changes = 0;
+  if (input.comparison)
+    for (const ProcedureChange& change : input.comparison->procedures)
+      ++(change.ratio ? changes : unknown_changes);
+  const int bands = input.comparison ? 1 : 0;
+  nlohmann::json charts = {"ratios", "figures", "timeline"};
+  if (input.comparison) charts.push_back("change");
+  nlohmann::json expected = {
+      {"marks",
+       {{"dots", valid}, {"disturbed", disturbed}, {"disturbed_times", disturbed},
+        {"box", summaries}, {"median", summaries}, {"minimum", summaries},
+        {"minimum_label", summaries}, {"lines", summaries},
+        {"ratio_interval", ratios}, {"ratio_point", ratios}, {"ratio_verdict", ratios},
+        {"ratio_unknown", unknown_ratios}, {"ratio_noise_band", 1},
+        {"change_interval", changes}, {"change_point", changes}, {"change_verdict", changes},
+        {"change_unknown", unknown_changes}, {"change_noise_band", bands}}},
+      {"charts", charts},
+      {"tables", input.document ? input.document->sections.size() : 0},
+      {"title", input.title},
+      {"series_name", input.series[0].name}};
+  if (input.document) expected["cell"] = input.document->sections[0].table.rows[1][0];
+  return expected;
+}
 
 }  // namespace
 
@@ -80,36 +118,19 @@ int main(int argc, char** argv) {
   input.noise_threshold = 0.02;
   input.document = &document;
 
-  // What the page must show, by mark name (numbered marks are summed over procedures).
-  int valid = 0, disturbed = 0, ratios = 0, unknown_ratios = 0, changes = 0;
-  for (const auto* runs : {&a, &b})
-    for (const Run& run : *runs)
-      for (const Sweep& sweep : run.figures)
-        for (std::int32_t figure : sweep) ++(figure > 0 ? valid : disturbed);
-  for (const auto* analysis : {&analysis_a, &analysis_b})
-    for (std::size_t p = 0; p < kProcedures; ++p)
-      if (p != kReference) ++(analysis->paired[p].ratio ? ratios : unknown_ratios);
-  for (const ProcedureChange& change : comparison.procedures)
-    if (change.ratio) ++changes;
-  const int boxes = static_cast<int>(input.series.size() * kProcedures);
-  nlohmann::json expected = {
-      {"marks",
-       {{"dots", valid}, {"disturbed", disturbed}, {"disturbed_times", disturbed},
-        {"box", boxes}, {"median", boxes}, {"minimum", boxes}, {"minimum_label", boxes},
-        {"lines", boxes},
-        {"ratio_interval", ratios}, {"ratio_point", ratios}, {"ratio_verdict", ratios},
-        {"ratio_unknown", unknown_ratios}, {"ratio_noise_band", 1},
-        {"change_interval", changes}, {"change_point", changes}, {"change_verdict", changes},
-        {"change_unknown", static_cast<int>(kProcedures) - changes}, {"change_noise_band", 1}}},
-      {"charts", {"ratios", "change", "figures", "timeline"}},
-      {"tables", document.sections.size()},
-      {"title", input.title},
-      {"series_name", kHostileName},
-      {"cell", document.sections[0].table.rows[1][0]}};
+  HtmlInput single;
+  single.title = "callbench-report: one series";
+  const std::vector<Run> plain = make_runs(5, 3, 0);
+  single.series = {{"build/linux-i386/callbench", &plain, &analysis_a}};
 
-  const std::string page = render_html(input);
-  std::ofstream(out + "/report.html", std::ios::binary) << page;
-  std::ofstream(out + "/expected.json") << expected.dump(2) << '\n';
-  std::cout << "wrote " << out << "/report.html, " << page.size() << " bytes\n";
+  nlohmann::json pages = nlohmann::json::array();
+  for (const auto& [file, page_input] : {std::pair{"two-series.html", &input}, {"one-series.html", &single}}) {
+    nlohmann::json expected = expected_page(*page_input);
+    expected["file"] = file;
+    const std::string page = render_html(*page_input);
+    std::ofstream(out + "/" + file, std::ios::binary) << page;
+    pages.push_back(expected);
+  }
+  std::ofstream(out + "/pages.json") << pages.dump(2) << '\n';
   return 0;
 }

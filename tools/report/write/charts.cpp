@@ -133,15 +133,20 @@ json disturbed_figures_view(const ChartData& data, std::size_t p, int height) {
 
 Chart figures_chart(const ChartData& data) {
   const int height = std::max(36, 30 * static_cast<int>(data.series_names.size()));
+  bool any_disturbed = false;
+  for (std::size_t count : data.disturbed) any_disturbed = any_disturbed || count > 0;
   json rows = json::array();
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const std::size_t disturbed = data.disturbed[p];
     std::string title(kProcedureNames[p]);
     if (p == kReference) title += " (reference)";
-    json row = {{"title", {{"text", title}}},
-                {"spacing", 16},
-                {"hconcat", json::array({valid_figures_view(data, p, height),
-                                         disturbed_figures_view(data, p, height)})}};
+    json row = {{"title", {{"text", title}}}, {"spacing", 16}};
+    // Without any disturbed figure a column for them would only say so four times.
+    if (any_disturbed)
+      row["hconcat"] = json::array(
+          {valid_figures_view(data, p, height), disturbed_figures_view(data, p, height)});
+    else
+      row["hconcat"] = json::array({valid_figures_view(data, p, height)});
     if (disturbed > 0) row["title"]["subtitle"] = std::to_string(disturbed) + " disturbed, shown apart";
     rows.push_back(row);
   }
@@ -151,7 +156,8 @@ Chart figures_chart(const ChartData& data) {
                {"spacing", 22},
                {"resolve", {{"scale", {{"x", "independent"}}}}},
                {"config", chart_config()}};
-  if (data.series_names.size() == 1) spec["title"] = {{"text", data.series_names[0]}};
+  if (data.series_names.size() == 1)
+    spec["title"] = {{"text", data.series_names[0]}, {"offset", 12}};
   return {"figures", "Every figure",
           "One dot per figure. The box spans the middle half of the valid figures, the coloured "
           "bar marks their median, the dark bar and number their minimum. Figures of 0 or less "
@@ -188,35 +194,38 @@ json interval_layers(const json& rows, const json& y, const json& colour, const 
     tooltip.insert(tooltip.begin(), json::object({{"field", "series"}}));
     shared["tooltip"] = tooltip;
   }
-  json known = {
-      {"data", {{"values", rows}}},
-      {"transform", json::array({{{"filter", "isValid(datum.estimate)"}}})},
-      {"encoding", shared},
-      {"layer",
-       json::array({
-           {{"name", name + "_interval"},
-            {"mark", {{"type", "rule"}, {"strokeWidth", 3}, {"strokeCap", "round"}}},
-            {"encoding", {{"x", x_of("low")}, {"x2", {{"field", "high"}}}}}},
-           {{"name", name + "_point"},
-            {"mark", {{"type", "point"}, {"filled", true}, {"size", 80}, {"strokeWidth", 1.5},
-                      {"stroke", "white"}, {"opacity", 1}}},
-            {"encoding", {{"x", x_of("estimate")}}}},
-           {{"name", name + "_verdict"},
-            {"mark", {{"type", "text"}, {"align", "left"}, {"dx", 9}, {"fontSize", 11},
-                      {"color", kInk}}},
-            {"encoding", {{"x", x_of("high")}, {"text", {{"field", text_field}}},
-                          {"color", {{"value", kInk}}}}}},
-       })}};
-  json unknown_encoding = {{"y", y}, {"x", x_of("one")}, {"text", {{"field", text_field}}}};
-  if (!offset.is_null()) unknown_encoding["yOffset"] = offset;
-  json unknown = {{"name", name + "_unknown"},
-                  {"data", {{"values", rows}}},
-                  {"transform", json::array({{{"filter", "!isValid(datum.estimate)"}},
-                                             {{"calculate", "1"}, {"as", "one"}}})},
-                  {"mark", {{"type", "text"}, {"align", "left"}, {"dx", 6}, {"color", kMutedInk},
-                            {"fontSize", 11}}},
-                  {"encoding", unknown_encoding}};
-  return json::array({band, one, known, unknown});
+  // Known and unknown rows are drawn by separate layers, each only when it has
+  // rows: an empty layer would give the shared scale an infinite extent.
+  json known_rows = json::array(), unknown_rows = json::array();
+  for (const json& row : rows) (row.contains("estimate") ? known_rows : unknown_rows).push_back(row);
+  json layers = json::array({band, one});
+  if (!known_rows.empty()) {
+    json interval = {{"name", name + "_interval"},
+                     {"mark", {{"type", "rule"}, {"strokeWidth", 3}, {"strokeCap", "round"}}},
+                     {"encoding", {{"x", x_of("low")}, {"x2", {{"field", "high"}}}}}};
+    json point = {{"name", name + "_point"},
+                  {"mark", {{"type", "point"}, {"filled", true}, {"size", 80},
+                            {"strokeWidth", 1.5}, {"stroke", "white"}, {"opacity", 1}}},
+                  {"encoding", {{"x", x_of("estimate")}}}};
+    json verdict = {{"name", name + "_verdict"},
+                    {"mark", {{"type", "text"}, {"align", "left"}, {"dx", 9}, {"fontSize", 11}}},
+                    {"encoding", {{"x", x_of("high")}, {"text", {{"field", text_field}}},
+                                  {"color", {{"value", kInk}}}}}};
+    layers.push_back({{"data", {{"values", known_rows}}},
+                      {"encoding", shared},
+                      {"layer", json::array({interval, point, verdict})}});
+  }
+  if (!unknown_rows.empty()) {
+    json encoding = {{"y", y}, {"x", x_of("one")}, {"text", {{"field", text_field}}}};
+    if (!offset.is_null()) encoding["yOffset"] = offset;
+    layers.push_back({{"name", name + "_unknown"},
+                      {"data", {{"values", unknown_rows}}},
+                      {"transform", json::array({{{"calculate", "1"}, {"as", "one"}}})},
+                      {"mark", {{"type", "text"}, {"align", "left"}, {"dx", 6},
+                                {"color", kMutedInk}, {"fontSize", 11}}},
+                      {"encoding", encoding}});
+  }
+  return layers;
 }
 
 json procedure_band(bool with_reference) {
@@ -295,13 +304,18 @@ Chart timeline_chart(const ChartData& data) {
        {"encoding", {{"x", x}, {"y", y}, {"color", colour},
                      {"tooltip", json::array({{{"field", "procedure"}}, {{"field", "run"}},
                                               {{"field", "sweep"}}, {{"field", "value"}}})}}}},
-      {{"name", "disturbed_times"},
-       {"transform", json::array({{{"filter", "datum.value <= 0"}}})},
-       {"mark", {{"type", "rule"}, {"strokeDash", {3, 3}}, {"strokeWidth", 1.2}}},
-       {"encoding", {{"x", x}, {"color", colour},
-                     {"tooltip", json::array({{{"field", "procedure"}}, {{"field", "run"}},
-                                              {{"field", "sweep"}}, {{"field", "value"}}})}}}},
   });
+  // An empty layer would give the shared x scale an infinite extent.
+  std::size_t disturbed = 0;
+  for (std::size_t count : data.disturbed) disturbed += count;
+  if (disturbed > 0) {
+    json tooltip = json::array({{{"field", "procedure"}}, {{"field", "run"}}, {{"field", "sweep"}},
+                                {{"field", "value"}}});
+    layers.push_back({{"name", "disturbed_times"},
+                      {"transform", json::array({{{"filter", "datum.value <= 0"}}})},
+                      {"mark", {{"type", "rule"}, {"strokeDash", {3, 3}}, {"strokeWidth", 1.2}}},
+                      {"encoding", {{"x", x}, {"color", colour}, {"tooltip", tooltip}}}});
+  }
   json plot = {{"width", kPlotWidth + kDisturbedWidth}, {"height", 220}, {"layer", layers}};
   json spec = {{"datasets", {{"figures", data.figures}}},
                {"data", {{"name", "figures"}}},
