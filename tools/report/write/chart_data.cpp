@@ -72,7 +72,9 @@ ChartData collect_chart_data(const HtmlInput& input) {
         for (std::size_t w = 0; w < kSweeps; ++w) {
           for (std::size_t p = 0; p < kProcedures; ++p) {
             const std::int32_t value = run.figures[w][p];
-            if (value <= 0) {
+            if (value > 0) {
+              ++data.valid[p];
+            } else {
               data.lowest_disturbed[p] = std::min(data.lowest_disturbed[p], value);
               ++data.disturbed[p];
             }

@@ -16,7 +16,9 @@ struct ChartData {
   std::vector<std::string> series_names;  // distinct, in input order
   // One row per figure: series, procedure, run, sweep (from 1), value.
   nlohmann::json figures = nlohmann::json::array();
-  // Per procedure over all series: how many figures are disturbed (<= 0), and the lowest.
+  // Per procedure over all series: how many figures are valid, how many are
+  // disturbed (<= 0), and the lowest of those.
+  std::array<std::size_t, kProcedures> valid{};
   std::array<std::size_t, kProcedures> disturbed{};
   std::array<std::int32_t, kProcedures> lowest_disturbed{};
   // One row per series and procedure other than the reference: series, procedure,

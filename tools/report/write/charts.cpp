@@ -50,9 +50,30 @@ json filter_procedure(std::string_view procedure, const std::string& value_test)
   return {{"filter", "datum.procedure === '" + std::string(procedure) + "' && " + value_test}};
 }
 
+// Spreads the dots of a band evenly and the same way on every drawing.
+json jitter() {
+  return {{"calculate", "((datum.run * 3 + datum.sweep) * 0.6180339887) % 1 - 0.5"},
+          {"as", "jitter"}};
+}
+
+json jitter_offset() {
+  return {{"field", "jitter"}, {"type", "quantitative"},
+          {"scale", {{"domain", json::array({-0.75, 0.75})}}}};
+}
+
+// A panel that only says why it has nothing to draw.
+json text_view(const char* text, int width, int height) {
+  return {{"width", width},
+          {"height", height},
+          {"data", {{"values", json::array({{{"text", text}}})}}},
+          {"mark", {{"type", "text"}, {"color", kMutedInk}, {"fontSize", 11}}},
+          {"encoding", {{"text", {{"field", "text"}}}}}};
+}
+
 // The valid figures of one procedure: every one as a jittered dot over the
 // box of its quartiles, the median and the minimum marked.
 json valid_figures_view(const ChartData& data, std::size_t p, int height) {
+  if (data.valid[p] == 0) return text_view("no valid figures", kPlotWidth, height);
   const std::string axis_title = "millicycles per call";
   const std::string tag = std::to_string(p);
   json x_value = quantity("value", axis_title);
@@ -87,14 +108,11 @@ json valid_figures_view(const ChartData& data, std::size_t p, int height) {
       {"layer", summary_marks}};
   json dots = {
       {"name", "dots_" + tag},
-      {"transform", json::array({{{"calculate",
-                                   "((datum.run * 3 + datum.sweep) * 0.6180339887) % 1 - 0.5"},
-                                  {"as", "jitter"}}})},
+      {"transform", json::array({jitter()})},
       {"mark", {{"type", "circle"}, {"size", 20}, {"opacity", 0.55}}},
       {"encoding",
        {{"x", x_value},
-        {"yOffset", {{"field", "jitter"}, {"type", "quantitative"},
-                     {"scale", {{"domain", json::array({-0.75, 0.75})}}}}},
+        {"yOffset", jitter_offset()},
         {"color", series_colour(data)},
         {"tooltip", json::array({{{"field", "series"}}, {{"field", "run"}}, {{"field", "sweep"}},
                                  {{"field", "value"}, {"title", "millicycles"}}})}}}};
@@ -108,24 +126,21 @@ json valid_figures_view(const ChartData& data, std::size_t p, int height) {
 
 // Disturbed figures of one procedure, apart from the valid ones and their box.
 json disturbed_figures_view(const ChartData& data, std::size_t p, int height) {
+  if (data.disturbed[p] == 0) return text_view("none disturbed", kDisturbedWidth, height);
   json view = {{"width", kDisturbedWidth}, {"height", height}};
-  if (data.disturbed[p] == 0) {
-    view["data"] = {{"values", json::array({{{"text", "none disturbed"}}})}};
-    view["mark"] = {{"type", "text"}, {"color", kMutedInk}, {"fontSize", 11}};
-    view["encoding"] = {{"text", {{"field", "text"}}}};
-    return view;
-  }
   json x = quantity("value", "disturbed (≤ 0)");
   x["axis"] = {{"tickCount", 3}, {"format", "d"}};
   // Up to 0, and wide enough to show a lone 0.
   x["scale"] = {{"domain", json::array({std::min(-1, data.lowest_disturbed[p]), 0})}, {"nice", true}};
   view["name"] = "disturbed_" + std::to_string(p);
-  view["transform"] = json::array({filter_procedure(kProcedureNames[p], "datum.value <= 0")});
+  view["transform"] =
+      json::array({filter_procedure(kProcedureNames[p], "datum.value <= 0"), jitter()});
   view["mark"] = {{"type", "point"}, {"shape", "cross"}, {"filled", true}, {"size", 45},
                   {"color", kDisturbed}, {"opacity", 0.8}};
   view["encoding"] = {
       {"x", x},
       {"y", series_band(data)},
+      {"yOffset", jitter_offset()},
       {"tooltip", json::array({{{"field", "series"}}, {{"field", "run"}}, {{"field", "sweep"}},
                                {{"field", "value"}, {"title", "millicycles"}}})}};
   return view;
