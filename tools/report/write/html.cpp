@@ -1,0 +1,105 @@
+#include "write/html.hpp"
+
+#include "write/charts.hpp"
+#include "write/html/chart_scripts.hpp"
+#include "write/html_text.hpp"
+#include "write/html_style.hpp"
+
+namespace callbench {
+namespace {
+
+// Draws every chart as SVG and records on the root element whether all of
+// them were drawn. The AST interpreter needs no eval, which the page's policy forbids.
+constexpr const char* kDrawCharts = R"js(
+(function () {
+  var charts = JSON.parse(document.getElementById('chart-specs').textContent);
+  var options = {renderer: 'svg', mode: 'vega-lite', ast: true,
+                 actions: {export: true, source: false, compiled: false, editor: false}};
+  var drawn = charts.map(function (chart) {
+    var place = document.getElementById(chart.id);
+    return vegaEmbed(place, chart.spec, options).catch(function (error) {
+      place.textContent = 'This chart could not be drawn: ' + error.message;
+      place.className += ' failed';
+      console.error(error);
+      throw error;
+    });
+  });
+  Promise.all(drawn).then(
+    function () { document.documentElement.setAttribute('data-charts', 'drawn'); },
+    function () { document.documentElement.setAttribute('data-charts', 'failed'); });
+})();
+)js";
+
+void append_lines(std::string& page, const std::vector<std::string>& lines, const char* tag,
+                  const char* css_class) {
+  if (lines.empty()) return;
+  page += std::string("<") + tag + " class=\"" + css_class + "\">\n";
+  const bool list = std::string(tag) == "ul";
+  for (const std::string& line : lines)
+    page += (list ? "<li>" : "<p>") + escape_html(line) + (list ? "</li>\n" : "</p>\n");
+  page += std::string("</") + tag + ">\n";
+}
+
+void append_table(std::string& page, const Section& section) {
+  page += "<section class=\"table\">\n";
+  if (!section.title.empty()) page += "<h3>" + escape_html(section.title) + "</h3>\n";
+  page += "<div class=\"scroll\"><table>\n<thead><tr>";
+  for (const std::string& cell : section.table.header) page += "<th>" + escape_html(cell) + "</th>";
+  page += "</tr></thead>\n<tbody>\n";
+  for (const auto& row : section.table.rows) {
+    page += "<tr>";
+    for (const std::string& cell : row) page += "<td>" + escape_html(cell) + "</td>";
+    page += "</tr>\n";
+  }
+  page += "</tbody>\n</table></div>\n</section>\n";
+}
+
+void append_document(std::string& page, const Document& document) {
+  append_lines(page, document.preamble, "div", "preamble");
+  for (const Section& section : document.sections) append_table(page, section);
+  append_lines(page, document.notes, "ul", "notes");
+}
+
+void append_chart_places(std::string& page, const std::vector<Chart>& charts) {
+  for (const Chart& chart : charts) {
+    page += "<section class=\"chart\">\n<h2>" + escape_html(chart.title) + "</h2>\n";
+    page += "<p class=\"caption\">" + escape_html(chart.caption) + "</p>\n";
+    page += "<div class=\"plot\" id=\"" + escape_html(chart.id) + "\"></div>\n</section>\n";
+  }
+}
+
+}  // namespace
+
+std::string render_html(const HtmlInput& input) {
+  const std::vector<Chart> charts = build_charts(input);
+  nlohmann::json specs = nlohmann::json::array();
+  for (const Chart& chart : charts) specs.push_back({{"id", chart.id}, {"spec", chart.spec}});
+
+  std::string page;
+  page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+  // Nothing may be fetched: the page is read from disk, often with no network at all.
+  page +=
+      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+      "script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src data: blob:\">\n";
+  page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+  page += "<title>" + escape_html(input.title) + "</title>\n";
+  page += std::string("<style>") + kPageStyle + "</style>\n</head>\n<body>\n<main>\n";
+  page += "<header><h1>" + escape_html(input.title) + "</h1></header>\n";
+  if (input.document) append_document(page, *input.document);
+  append_chart_places(page, charts);
+  if (input.document && !input.document->footer.empty()) {
+    page += "<section class=\"conditions\">\n<h2>Conditions</h2>\n";
+    append_lines(page, input.document->footer, "ul", "footer");
+    page += "</section>\n";
+  }
+  page += "</main>\n";
+  for (const ChartScript& script : chart_scripts())
+    page += "<script data-library=\"" + std::string(script.name) + "\">" + std::string(script.code) +
+            "\n</script>\n";
+  page += "<script type=\"application/json\" id=\"chart-specs\">" + script_safe_json(specs) +
+          "</script>\n";
+  page += std::string("<script>") + kDrawCharts + "</script>\n</body>\n</html>\n";
+  return page;
+}
+
+}  // namespace callbench
