@@ -6,26 +6,6 @@
 
 namespace callbench {
 
-const char* paired_verdict_text(PairedVerdict verdict) {
-  switch (verdict) {
-    case PairedVerdict::Slower: return "slower";
-    case PairedVerdict::Faster: return "faster";
-    case PairedVerdict::Indistinguishable: return "indistinguishable";
-    case PairedVerdict::Unknown: break;
-  }
-  return "n/a";
-}
-
-const char* change_verdict_text(ChangeVerdict verdict) {
-  switch (verdict) {
-    case ChangeVerdict::Faster: return "faster";
-    case ChangeVerdict::Slower: return "slower";
-    case ChangeVerdict::NoChange: return "no change";
-    case ChangeVerdict::Unknown: break;
-  }
-  return "n/a";
-}
-
 namespace {
 
 // Charts tell series apart by name, so two that share one get a number.
@@ -50,7 +30,7 @@ void add_interval(nlohmann::json& row, const Interval& interval) {
 }
 
 std::string change_label(const ProcedureChange& change) {
-  std::string label = change_verdict_text(change.verdict);
+  std::string label = verdict_word(change.verdict);
   if (change.test) {
     char p[32];
     std::snprintf(p, sizeof p, " (p %.3g)", change.test->p_value);
@@ -93,7 +73,7 @@ ChartData collect_chart_data(const HtmlInput& input) {
       const PairedComparison& paired = series.analysis->paired[p];
       nlohmann::json row = {{"series", name},
                             {"procedure", kProcedureNames[p]},
-                            {"verdict", paired_verdict_text(paired.verdict)},
+                            {"verdict", verdict_word(paired.verdict)},
                             {"sweeps", paired.sweeps},
                             {"higher", paired.higher}};
       if (paired.ratio) add_interval(row, *paired.ratio);
@@ -104,7 +84,7 @@ ChartData collect_chart_data(const HtmlInput& input) {
     for (std::size_t p = 0; p < kProcedures; ++p) {
       const ProcedureChange& change = input.comparison->procedures[p];
       nlohmann::json row = {{"procedure", kProcedureNames[p]},
-                            {"verdict", change_verdict_text(change.verdict)},
+                            {"verdict", verdict_word(change.verdict)},
                             {"label", change_label(change)}};
       if (change.ratio) add_interval(row, *change.ratio);
       if (change.test) row["p_value"] = change.test->p_value;

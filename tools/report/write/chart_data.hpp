@@ -31,8 +31,4 @@ struct ChartData {
 
 ChartData collect_chart_data(const HtmlInput& input);
 
-// The words the report prints for a verdict.
-const char* paired_verdict_text(PairedVerdict verdict);
-const char* change_verdict_text(ChangeVerdict verdict);
-
 }  // namespace callbench
