@@ -54,7 +54,7 @@ void print_drifting(int call, const int per_mille[4], int jitter) {
   for (int sweep = 0; sweep < 3; ++sweep) {
     const int drift = 1000 * (1 + (call + sweep) % 4);
     for (int proc = 0; proc < 4; ++proc) {
-      const int wobble = jitter * (((call * 7 + sweep * 3 + proc * 5) % 5) - 2);
+      const int wobble = jitter * (((call * 7 + sweep * 3 + proc * 2) % 5) - 2);
       std::printf("%d\tmillicycles for %s\r\n", drift * per_mille[proc] / 1000 + wobble, kNames[proc]);
     }
     std::printf("\n");

@@ -1,7 +1,7 @@
 // Opens each page written by callbench-report-html-sample in headless Chromium
 // from file:// and checks what it drew against what the sample said it must:
 // every chart drawn, each with its marks, no error logged, nothing fetched.
-// Usage: node check_page.js SAMPLE_PROGRAM NODE_MODULES CHROMIUM
+// Usage: node check_page.js SAMPLE_PROGRAM NODE_MODULES CHROMIUM [SAMPLE ARGUMENTS...]
 'use strict';
 const {execFileSync} = require('child_process');
 const fs = require('fs');
@@ -9,7 +9,7 @@ const os = require('os');
 const path = require('path');
 const {pathToFileURL} = require('url');
 
-const [sample, modules, browserPath] = process.argv.slice(2);
+const [sample, modules, browserPath, ...sampleArgs] = process.argv.slice(2);
 const {chromium} = require(path.join(modules, 'playwright-core'));
 if (!fs.existsSync(browserPath)) {
   console.log(`FAIL ${browserPath} is missing: run scripts/setup`);
@@ -69,7 +69,7 @@ async function check(page, url, expected) {
 async function main() {
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'callbench-html-'));
   try {
-    execFileSync(sample, [work], {stdio: 'inherit'});
+    execFileSync(sample, [work, ...sampleArgs], {stdio: 'inherit'});
     const pages = JSON.parse(fs.readFileSync(path.join(work, 'pages.json'), 'utf8'));
     const context = await chromium.launchPersistentContext(path.join(work, 'profile'), {
       executablePath: browserPath,

@@ -1,13 +1,21 @@
 // Writes report pages from input made by hand (two series with a comparison,
 // disturbed figures and hostile names; one plain series) and, beside them in
-// pages.json, what each must show, counted from that same input.
+// pages.json, what each must show, counted from that same input. Given the
+// tool and a stand-in benchmark, it also has callbench-report write a page of
+// interleaved runs and counts what that page must show from the JSON written
+// with it.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 
 #include <nlohmann/json.hpp>
 
+#include "analyse/report_analysis.hpp"
+#include "read/report_file.hpp"
+#include "run/process.hpp"
 #include "write/html.hpp"
+#include "write/html_report.hpp"
+#include "write/layout.hpp"
 
 using namespace callbench;
 
@@ -75,8 +83,8 @@ nlohmann::json expected_page(const HtmlInput& input) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: callbench-report-html-sample OUTPUT_DIRECTORY\n";
+  if (argc != 2 && argc != 4) {
+    std::cerr << "usage: callbench-report-html-sample OUTPUT_DIRECTORY [REPORT_TOOL STAND_IN]\n";
     return 2;
   }
   const std::string out = argv[1];
@@ -131,6 +139,26 @@ int main(int argc, char** argv) {
     expected["file"] = file;
     const std::string page = render_html(*page_input);
     std::ofstream(out + "/" + file, std::ios::binary) << page;
+    pages.push_back(expected);
+  }
+  if (argc == 4) {
+    // Disturbed TheOne figures on one side leave ratios unknown; the other side is steady.
+    const std::string standin = argv[3];
+    ProcessLimits limits;
+    limits.timeout_seconds = 120;
+    const auto ran = run_process({argv[2], "--runs", "3", "--html", out + "/tool.html", "--json",
+                                  out + "/tool.json", "--", standin, "zero", "--vs", standin, "good"},
+                                 limits);
+    if (ran.outcome != ProcessResult::Outcome::Exited || ran.code != 0) {
+      std::cerr << "callbench-report failed: " << ran.err;
+      return 1;
+    }
+    auto loaded = load_report(out + "/tool.json");
+    analyse_report(loaded.report);
+    const auto document = layout_report(loaded.report);
+    nlohmann::json expected = expected_page(report_html_input(loaded.report, document));
+    expected["file"] = "tool.html";
+    expected.erase("cell");
     pages.push_back(expected);
   }
   std::ofstream(out + "/pages.json") << pages.dump(2) << '\n';

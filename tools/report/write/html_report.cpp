@@ -5,7 +5,7 @@
 
 namespace callbench {
 
-std::string html_report(const Report& report, const Document& document) {
+HtmlInput report_html_input(const Report& report, const Document& document) {
   HtmlInput input;
   input.title = "callbench-report";
   if (!report.label.empty()) input.title += ": " + report.label;
@@ -20,7 +20,11 @@ std::string html_report(const Report& report, const Document& document) {
                             &series.runs, &report.analysis[i]});
   }
   if (report.comparison) input.comparison = &*report.comparison;
-  return render_html(input);
+  return input;
+}
+
+std::string html_report(const Report& report, const Document& document) {
+  return render_html(report_html_input(report, document));
 }
 
 std::string html_comparison(const std::vector<LoadedReport>& files,

@@ -9,6 +9,12 @@
 
 namespace callbench {
 
+struct HtmlInput;
+
+// What the page of a report charts: its series with their analyses, borrowed
+// from report and document for as long as the input is used.
+HtmlInput report_html_input(const Report& report, const Document& document);
+
 // The self-contained HTML page of a report: its document and the charts of its
 // series (and their comparison).
 std::string html_report(const Report& report, const Document& document);
