@@ -79,6 +79,8 @@ json valid_figures_view(const ChartData& data, std::size_t p, int height) {
   json x_value = quantity("value", axis_title);
   // Room on the left for the minimum's number.
   x_value["scale"] = {{"zero", false}, {"nice", true}, {"padding", 36}};
+  // Wide ranges would otherwise crowd the axis with overlapping numbers.
+  x_value["axis"] = {{"tickCount", 8}, {"labelOverlap", true}};
   json summary_marks = json::array({
       {{"name", "box_" + tag},
        {"mark", {{"type", "bar"}, {"fillOpacity", 0.14},
