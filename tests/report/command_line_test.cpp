@@ -36,11 +36,6 @@ TEST(WindowsCommandLine, QuotesEachArgumentSoItReadsBackUnchanged) {
   for (const auto& c : kQuoting) EXPECT_EQ(quote_windows_argument(c.argument), c.quoted) << c.argument;
 }
 
-TEST(WindowsCommandLine, JoinsQuotedArgumentsWithSpaces) {
-  EXPECT_EQ(windows_command_line({"C:\\My Tools\\run.exe", "", "-x", "a b"}),
-            R"("C:\My Tools\run.exe" "" -x "a b")");
-}
-
 #ifdef _WIN32
 std::vector<std::string> split_at_nul(const std::string& text) {
   std::vector<std::string> items;

@@ -1,7 +1,6 @@
-// The host's facts as the report records them, and pinning that must fail cleanly.
+// Pinning that must fail cleanly, and the priority a root user may raise.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <stdexcept>
 
 #ifndef _WIN32
@@ -12,18 +11,6 @@
 
 namespace callbench {
 namespace {
-
-TEST(Host, DescribesTheTimeAndTheSystem) {
-  EXPECT_TRUE(std::regex_match(utc_now(), std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"))) << utc_now();
-  const auto os = os_description();
-  ASSERT_TRUE(os);
-#ifdef _WIN32
-  EXPECT_TRUE(std::regex_match(*os, std::regex(R"((Wine \S+ \()?Windows \d+\.\d+\.\d+\)?)"))) << *os;
-#else
-  EXPECT_TRUE(std::regex_match(*os, std::regex(R"(Linux \S+( \(.+\))?)"))) << *os;
-#endif
-  EXPECT_TRUE(host_name());
-}
 
 TEST(Host, PinningToAProcessorThatIsNotThereFailsCleanly) {
   for (const int cpu : {-1, processor_count() + 64, 4096}) {

@@ -22,13 +22,12 @@ bool put(DWORD stream, const std::string& text) {
 
 std::string good_output() {
   std::string text;
-  for (int sweep = 0; sweep < 3; ++sweep) {
+  for (int sweep = 0; sweep < 3; ++sweep, text += "\n")
     for (int proc = 0; proc < 4; ++proc)
       text += std::to_string(1000 + 100 * proc + 10 * sweep) + "\tmillicycles for " + kNames[proc] + "\r\n";
-    text += "\n";
-  }
   const int sizes[] = {7, 15, 13, 16};
-  for (int proc = 0; proc < 4; ++proc) text += std::string(kHeadings[proc]) + "\t" + std::to_string(sizes[proc]) + "\r\n";
+  for (int proc = 0; proc < 4; ++proc)
+    text += std::string(kHeadings[proc]) + "\t" + std::to_string(sizes[proc]) + "\r\n";
   return text;
 }
 
