@@ -12,6 +12,7 @@
 #include "read/report_file.hpp"
 #include "run/interruption.hpp"
 #include "run/session.hpp"
+#include "system/arguments.hpp"
 #include "system/default_command.hpp"
 #include "system/files.hpp"
 #include "system/machine.hpp"
@@ -52,9 +53,17 @@ int main(int argc, char** argv) {
   app.add_option("--baseline", baseline_path, "Compare with a JSON file written earlier by --json")
       ->check(not_empty());
   app.add_option("command", command,
+#ifdef _WIN32
+                 "The benchmark to run (default: callbench.exe beside this program)");
+#else
                  "The benchmark to run (default: ../linux-i386/callbench beside this program)");
+#endif
+  // UTF-8 on every system; on Windows argv itself is in the ANSI code page.
+  const auto arguments = utf8_arguments(argc, argv);
+  std::vector<const char*> utf8_argv;
+  for (const auto& argument : arguments) utf8_argv.push_back(argument.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(utf8_argv.size()), utf8_argv.data());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
