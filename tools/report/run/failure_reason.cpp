@@ -10,7 +10,8 @@ std::string failure_reason(const ProcessResult& result, const std::string& progr
   std::ostringstream reason;
   switch (result.outcome) {
     case ProcessResult::Outcome::NotStarted:
-      reason << "cannot start " << program << ": " << std::strerror(result.code);
+      reason << "cannot start " << program << ": "
+             << (result.start_error.empty() ? std::strerror(result.code) : result.start_error);
       break;
     case ProcessResult::Outcome::TimedOut:
       reason << "still running after the timeout of " << limits.timeout_seconds << " s; killed";

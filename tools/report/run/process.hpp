@@ -24,6 +24,9 @@ struct ProcessResult {
   std::size_t err_dropped = 0;  // bytes of standard error before those
   double wall_seconds = 0;
   std::optional<long> peak_memory_kib;  // of the run itself, where the system tells
+  // The system's words for why it did not start, e.g. "No such file or directory":
+  // code alone cannot say, as POSIX and Windows number their errors differently.
+  std::string start_error;
 };
 
 // Runs argv[0] (searched in PATH) with standard input empty, in a process group

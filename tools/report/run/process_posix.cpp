@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 #include "run/capture.hpp"
 #include "run/interruption_posix.hpp"
@@ -112,14 +113,20 @@ void kill_group(pid_t pid) {
   ::kill(pid, SIGKILL);  // in case it left its group
 }
 
+ProcessResult not_started(int error) {
+  ProcessResult result;
+  result.code = error;
+  result.start_error = std::strerror(error);
+  return result;
+}
+
 }  // namespace
 
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLimits& limits) {
-  ProcessResult result;
-  if (argv.empty()) return result.code = ENOENT, result;
+  if (argv.empty()) return not_started(ENOENT);
   Pipe out, err;
-  if (int e = out.open(); e != 0) return result.code = e, result;
-  if (int e = err.open(); e != 0) return result.code = e, result;
+  if (int e = out.open(); e != 0) return not_started(e);
+  if (int e = err.open(); e != 0) return not_started(e);
 
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -136,8 +143,9 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   }
   out.write.reset();
   err.write.reset();
-  if (spawned != 0) return result.code = spawned, result;
+  if (spawned != 0) return not_started(spawned);
 
+  ProcessResult result;
   BoundedCapture captured_out(limits.max_output);
   TailCapture captured_err(limits.error_tail);
   Fd pidfd(open_pidfd(pid));

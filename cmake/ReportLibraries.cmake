@@ -1,0 +1,26 @@
+# The header-only libraries of callbench-report, as targets for every build.
+# Debian installs them for the host in /usr/include; MinGW must not see that
+# folder whole, or glibc's headers would stand in for its own. It gets a folder
+# of links to just these trees instead.
+if(WIN32)
+  set(CALLBENCH_HOST_INCLUDE_DIR /usr/include CACHE PATH "Where Debian installs the header-only libraries")
+  set(exposed ${CMAKE_BINARY_DIR}/host-headers)
+  file(MAKE_DIRECTORY ${exposed})
+  foreach(tree nlohmann CLI boost)
+    if(NOT EXISTS ${CALLBENCH_HOST_INCLUDE_DIR}/${tree})
+      message(FATAL_ERROR "${CALLBENCH_HOST_INCLUDE_DIR}/${tree} not found; run scripts/setup")
+    endif()
+    if(NOT EXISTS ${exposed}/${tree})
+      file(CREATE_LINK ${CALLBENCH_HOST_INCLUDE_DIR}/${tree} ${exposed}/${tree} SYMBOLIC)
+    endif()
+  endforeach()
+  add_library(callbench_host_headers INTERFACE)
+  target_include_directories(callbench_host_headers SYSTEM INTERFACE ${exposed})
+  add_library(nlohmann_json::nlohmann_json ALIAS callbench_host_headers)
+  add_library(CLI11::CLI11 ALIAS callbench_host_headers)
+  add_library(Boost::headers ALIAS callbench_host_headers)
+else()
+  find_package(nlohmann_json 3.11 REQUIRED)
+  find_package(CLI11 REQUIRED)
+  find_package(OpenSSL REQUIRED)
+endif()

@@ -1,0 +1,232 @@
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string_view>
+
+#include "system/files.hpp"
+#include "system/regular_file_windows.hpp"
+#include "system/windows_handle.hpp"
+#include "system/windows_text.hpp"
+
+namespace callbench {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kChunk = 64 * 1024;
+
+[[noreturn]] void fail(const std::string& file, const std::string& reason) {
+  throw FileError(file + ": " + reason);
+}
+
+[[noreturn]] void fail_last_error(const std::string& file) {
+  fail(file, system_message(::GetLastError()));
+}
+
+// Through std::filesystem in UTF-16: its narrow strings are in the ANSI code page.
+std::string directory_of(const std::string& target) {
+  const auto parent = std::filesystem::path(widen(target)).parent_path();
+  return parent.empty() ? std::string(".") : narrow(parent.wstring());
+}
+
+std::string file_name_of(const std::string& target) {
+  return narrow(std::filesystem::path(widen(target)).filename().wstring());
+}
+
+bool write_all(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = bytes.size() < kChunk ? static_cast<DWORD>(bytes.size()) : kChunk;
+    if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr)) return false;
+    if (written == 0) return ::SetLastError(ERROR_WRITE_FAULT), false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+// The console takes UTF-16, so the text shows as written whatever its code page.
+bool write_console(HANDLE console, const std::string& text) {
+  const std::wstring wide = widen(text);
+  std::size_t done = 0;
+  while (done < wide.size()) {
+    std::size_t chunk = std::min<std::size_t>(wide.size() - done, 8192);
+    // Never split a surrogate pair between two calls.
+    if (done + chunk < wide.size() && IS_HIGH_SURROGATE(wide[done + chunk - 1])) --chunk;
+    DWORD written = 0;
+    if (!::WriteConsoleW(console, wide.data() + done, static_cast<DWORD>(chunk), &written, nullptr))
+      return false;
+    if (written == 0) return ::SetLastError(ERROR_WRITE_FAULT), false;
+    done += written;
+  }
+  return true;
+}
+
+// A private temporary file beside the target; its name is returned in temp.
+// A probe deletes itself when closed.
+Handle create_temporary(const std::string& target, std::string& temp, bool probe) {
+  const std::string dir = directory_of(target);
+  static std::mt19937 random(std::random_device{}() ^ ::GetCurrentProcessId() ^ ::GetTickCount());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%06x", static_cast<unsigned>(random() & 0xFFFFFF));
+    temp = dir + "\\." + file_name_of(target) + suffix;
+    Handle file(::CreateFileW(widen(temp).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | (probe ? FILE_FLAG_DELETE_ON_CLOSE : 0),
+                              nullptr));
+    if (file) return file;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+      fail(dir, "cannot create a file here: " + system_message(error));
+  }
+  fail(dir, "cannot create a file here: every temporary name tried is taken");
+}
+
+// "\\?\C:\dir\file" as "C:\dir\file", "\\?\UNC\server\share" as "\\server\share".
+std::string without_long_path_prefix(std::string path) {
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + path.substr(8);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+std::string final_path(const std::string& path) {
+  Handle link(::CreateFileW(widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!link) fail(path, "cannot follow the symbolic link: " + system_message(::GetLastError()));
+  std::wstring resolved(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(link.get(), resolved.data(),
+                                                     static_cast<DWORD>(resolved.size()),
+                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0)
+      fail(path, "cannot follow the symbolic link: " + system_message(::GetLastError()));
+    if (length < resolved.size()) return without_long_path_prefix(narrow(resolved.data(), length));
+    resolved.resize(length);
+  }
+}
+
+// The finished temporary file in the target's place; false with the system's error set.
+bool put_in_place(const std::wstring& temp, const std::wstring& target, bool replacing) {
+  if (!replacing)
+    return ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  {
+    // Whether the old file may be moved aside is asked first: a failed
+    // ReplaceFileW leaves a file of its own behind under Wine.
+    Handle movable(::CreateFileW(target.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!movable) return false;
+  }
+  // Unlike a move, it keeps the old file's attributes and security.
+  return ::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
+}
+
+}  // namespace
+
+std::string read_regular_file(const std::string& path, std::size_t limit) {
+  const Handle file = open_regular_file(path);
+  std::string content;
+  char buffer[kChunk];
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) fail_last_error(path);
+    if (read == 0) break;
+    if (content.size() + read > limit) fail(path, "larger than " + std::to_string(limit) + " bytes");
+    content.append(buffer, read);
+  }
+  return content;
+}
+
+OutputFile OutputFile::prepare(const std::string& path) {
+  OutputFile file;
+  file.name_ = path;
+  if (path == "-") return file;
+  check_path_text(path);
+
+  std::string target = path;
+  const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    target = final_path(path);
+
+  // Devices such as NUL answer to any name in any folder; only a handle tells them apart.
+  Handle existing(::CreateFileW(widen(target).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (existing) {
+    if (const char* reason = not_regular_reason(existing.get())) fail(path, reason);
+    Handle writable(::CreateFileW(widen(target).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (!writable) fail_last_error(path);
+  } else if (const DWORD error = ::GetLastError();
+             error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    fail(path, system_message(error));
+  } else {
+    const std::string dir = directory_of(target);
+    const DWORD dir_attributes = ::GetFileAttributesW(widen(dir).c_str());
+    if (dir_attributes == INVALID_FILE_ATTRIBUTES) fail_last_error(dir);
+    if (!(dir_attributes & FILE_ATTRIBUTE_DIRECTORY)) fail(dir, "is not a directory");
+  }
+
+  // The one sure test of writability: make the temporary file, then remove it.
+  std::string temp;
+  create_temporary(target, temp, true);
+  file.target_ = target;
+  return file;
+}
+
+void OutputFile::write(const std::string& content) const {
+  if (is_standard_output()) return write_stream(Stream::Output, content);
+
+  const std::wstring wide_target = widen(target_);
+  const DWORD existing = ::GetFileAttributesW(wide_target.c_str());
+  // ReplaceFileW would put a file in a directory's place (Wine does).
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY))
+    fail(name_, "is a directory");
+  std::string temp;
+  Handle file = create_temporary(target_, temp, false);
+  const std::wstring wide_temp = widen(temp);
+  bool ok = write_all(file.get(), content) && ::FlushFileBuffers(file.get());
+  file.reset();
+  ok = ok && put_in_place(wide_temp, wide_target, existing != INVALID_FILE_ATTRIBUTES);
+  if (!ok) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(wide_temp.c_str());
+    fail(name_, system_message(error));
+  }
+}
+
+void write_stream(Stream stream, const std::string& text) {
+  const char* name = stream == Stream::Output ? "standard output" : "standard error";
+  const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) fail(name, system_message(ERROR_INVALID_HANDLE));
+  DWORD mode = 0;
+  const bool ok = ::GetConsoleMode(handle, &mode) ? write_console(handle, text) : write_all(handle, text);
+  if (!ok) fail_last_error(name);
+}
+
+void guard_standard_streams() {
+  static const DWORD kIds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  for (int fd = 0; fd <= 2; ++fd) {
+    const HANDLE handle = ::GetStdHandle(kIds[fd]);
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) continue;
+    // NUL for reading only: a write to it fails, as it would to the missing stream,
+    // and the C runtime's descriptor is taken so no file opened later gets it.
+    const int held = ::_open("NUL", _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (held < 0) continue;
+    if (held != fd) {
+      ::_dup2(held, fd);
+      ::_close(held);
+    }
+    ::SetStdHandle(kIds[fd], reinterpret_cast<HANDLE>(::_get_osfhandle(fd)));
+  }
+}
+
+bool is_terminal(Stream stream) {
+  DWORD mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE),
+                          &mode) != 0;
+}
+
+}  // namespace callbench

@@ -1,0 +1,127 @@
+#include <cpuid.h>
+#include <x86intrin.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "system/processor.hpp"
+
+namespace callbench {
+namespace {
+
+constexpr unsigned kBrandFirstLeaf = 0x80000002;
+constexpr unsigned kBrandLastLeaf = 0x80000004;
+constexpr unsigned kPowerManagementLeaf = 0x80000007;
+constexpr unsigned kInvariantTscBit = 1u << 8;
+
+unsigned highest_extended_leaf() { return __get_cpuid_max(0x80000000, nullptr); }
+
+std::string brand_string() {
+  if (highest_extended_leaf() < kBrandLastLeaf) return {};
+  char text[49] = {};
+  for (unsigned leaf = kBrandFirstLeaf; leaf <= kBrandLastLeaf; ++leaf) {
+    unsigned registers[4];
+    __cpuid(leaf, registers[0], registers[1], registers[2], registers[3]);
+    std::memcpy(text + 16 * (leaf - kBrandFirstLeaf), registers, sizeof registers);
+  }
+  std::string brand(text);
+  // Vendors pad the string at either end.
+  const auto first = brand.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return brand.substr(first, brand.find_last_not_of(' ') - first + 1);
+}
+
+// CPUID waits for everything before it to finish, and nothing after it starts early.
+void serialise() {
+  unsigned a, b, c, d;
+  __cpuid(0, a, b, c, d);
+}
+
+// LFENCE keeps the counter read from moving across the code being timed,
+// without the cost of CPUID, which a hypervisor traps.
+std::uint64_t fenced_counter() {
+  asm volatile("lfence" ::: "memory");
+  const std::uint64_t ticks = __rdtsc();
+  asm volatile("lfence" ::: "memory");
+  return ticks;
+}
+
+}  // namespace
+
+Processor read_processor() {
+  Processor processor;
+  processor.brand = brand_string();
+  if (highest_extended_leaf() >= kPowerManagementLeaf) {
+    unsigned a, b, c, d;
+    __cpuid(kPowerManagementLeaf, a, b, c, d);
+    processor.invariant_tsc = (d & kInvariantTscBit) != 0;
+  }
+  return processor;
+}
+
+std::uint64_t read_time_stamp_counter() { return __rdtsc(); }
+
+std::uint64_t time_addition_chain(std::uint64_t additions) {
+  constexpr unsigned kUnrolled = 64;
+  // The loop counts in a register, 32 bits on i686: longer chains take rounds.
+  constexpr std::uint64_t kBlocksPerRound = 1u << 30;
+  std::uint64_t blocks_left = additions / kUnrolled;
+  unsigned long rest = static_cast<unsigned long>(additions % kUnrolled);
+  unsigned long sum = 0;
+  const unsigned long one = 1;
+
+  serialise();
+  const std::uint64_t start = fenced_counter();
+  while (blocks_left > 0) {
+    auto blocks = static_cast<unsigned long>(blocks_left < kBlocksPerRound ? blocks_left : kBlocksPerRound);
+    blocks_left -= blocks;
+    // Register to register, each add waiting for the one before: one cycle
+    // apiece, which no renamer folds away. The loop's own count runs alongside.
+    asm volatile(
+        "1:\n\t"
+        ".rept %c[unrolled]\n\t"
+        "add %[one], %[sum]\n\t"
+        ".endr\n\t"
+        "dec %[blocks]\n\t"
+        "jnz 1b"
+        : [sum] "+r"(sum), [blocks] "+r"(blocks)
+        : [one] "r"(one), [unrolled] "i"(kUnrolled)
+        : "cc");
+  }
+  if (rest > 0)
+    asm volatile(
+        "1:\n\t"
+        "add %[one], %[sum]\n\t"
+        "dec %[rest]\n\t"
+        "jnz 1b"
+        : [sum] "+r"(sum), [rest] "+r"(rest)
+        : [one] "r"(one)
+        : "cc");
+  const std::uint64_t end = fenced_counter();
+  serialise();
+
+  asm volatile("" : : "r"(sum));  // the chain's result is used, so it stays
+  return end - start;
+}
+
+double measure_tsc_hz(double seconds) {
+  using Clock = std::chrono::steady_clock;
+  // Each counter read sits between two clock reads; the midpoint pairs them.
+  const auto pair = [](Clock::time_point& at, std::uint64_t& ticks) {
+    const auto before = Clock::now();
+    ticks = __rdtsc();
+    const auto after = Clock::now();
+    at = before + (after - before) / 2;
+  };
+  Clock::time_point start_at, end_at;
+  std::uint64_t start_ticks, end_ticks;
+  pair(start_at, start_ticks);
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  pair(end_at, end_ticks);
+  const double elapsed = std::chrono::duration<double>(end_at - start_at).count();
+  if (elapsed <= 0 || end_ticks <= start_ticks) return 0;
+  return static_cast<double>(end_ticks - start_ticks) / elapsed;
+}
+
+}  // namespace callbench
