@@ -92,16 +92,32 @@ TEST(WindowsProcess, TheRealBenchmarkPrintsWhatTheParserAccepts) {
   EXPECT_EQ(std::get<RunOutput>(parsed).sizes, (Sizes{7, 15, 13, 16}));
 }
 
-TEST(WindowsProcess, CallbenchReportExeRunsTheBenchmarkBesideItOrAGivenCommand) {
+TEST(WindowsProcess, CallbenchReportExeRunsTheBenchmarkBesideItOrReadsSavedOutputs) {
   ScratchFolder scratch;
   const std::string json = scratch.file("report.json");
+  // Saved outputs of the real benchmark: exact, as UTF-16 with its mark, and with
+  // every bare LF turned into CR LF, as a text-mode copy would.
+  const std::string exact = run_process({in_build_root("callbench.exe")}, ProcessLimits{}).out;
+  std::string utf16 = "\xff\xfe", mangled;
+  for (const char c : exact) utf16 += std::string{c, '\0'};
+  for (std::size_t i = 0; i < exact.size(); ++i)
+    mangled += exact[i] == '\n' && (i == 0 || exact[i - 1] != '\r') ? "\r\n" : std::string(1, exact[i]);
+  const std::pair<const char*, const std::string*> saved[] = {
+      {"exact.txt", &exact}, {"utf16.txt", &utf16}, {"mangled.txt", &mangled}};
+  for (const auto& [name, bytes] : saved) std::ofstream(scratch.file(name), std::ios::binary) << *bytes;
+
   const struct {
     std::vector<std::string> args;
-    std::string table_start;
+    int code;
+    std::string table_start, err;
   } cases[] = {
-      {{"--runs", "1"}, "1 of 1 runs valid"},
-      {{"--runs", "2", "--json", json, "--", beside_tests("callbench-report-standin.exe"), "good"},
-       "2 of 2 runs valid"},
+      {{"--runs", "1"}, 0, "1 of 1 runs valid", ""},
+      {{"--runs", "2", "--json", json, "--", beside_tests("callbench-report-standin.exe"), "good"}, 0,
+       "2 of 2 runs valid", ""},
+      {{"--from", scratch.file("exact.txt"), scratch.file("utf16.txt"), "--machine", "lab"}, 0,
+       "2 of 2 runs valid; 2 captured outputs", ""},
+      {{"--from", scratch.file("exact.txt"), scratch.file("mangled.txt")}, 1, "1 of 2 runs valid",
+       "mangled.txt: line 5: expected an empty line"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> command = {in_build_root("callbench-report.exe")};
@@ -110,8 +126,9 @@ TEST(WindowsProcess, CallbenchReportExeRunsTheBenchmarkBesideItOrAGivenCommand) 
     limits.timeout_seconds = 120;
     const auto result = run_process(command, limits);
     ASSERT_EQ(result.outcome, Outcome::Exited) << result.start_error;
-    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.code, c.code) << result.err;
     EXPECT_EQ(result.out.rfind(c.table_start, 0), 0u) << result.out;
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
   }
   std::ifstream written(json);
   EXPECT_TRUE(written.good()) << "no JSON report";

@@ -68,6 +68,9 @@ TEST(Render, TextMarkdownAndCsvHoldTheSameCells) {
 }
 
 TEST(Layout, CommandsAreQuotedAsTyped) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows quotes as CommandLineToArgvW reads";
+#endif
   EXPECT_EQ(command_text({"wine", "build/win32/callbench.exe"}), "wine build/win32/callbench.exe");
   EXPECT_EQ(command_text({"sh", "-c", "echo it's"}), "sh -c 'echo it'\\''s'");
   EXPECT_EQ(command_text({""}), "''");

@@ -197,6 +197,26 @@ void OutputFile::write(const std::string& content) const {
   }
 }
 
+std::string read_standard_input(std::size_t limit) {
+  const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  if (input == nullptr || input == INVALID_HANDLE_VALUE) fail("standard input", system_message(ERROR_INVALID_HANDLE));
+  std::string content;
+  char buffer[kChunk];
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(input, buffer, sizeof buffer, &read, nullptr)) {
+      const DWORD error = ::GetLastError();
+      // A pipe whose writer is done reports it as an error.
+      if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break;
+      fail("standard input", system_message(error));
+    }
+    if (read == 0) break;
+    if (content.size() + read > limit) fail("standard input", "larger than " + std::to_string(limit) + " bytes");
+    content.append(buffer, read);
+  }
+  return content;
+}
+
 void write_stream(Stream stream, const std::string& text) {
   const char* name = stream == Stream::Output ? "standard output" : "standard error";
   const HANDLE handle = ::GetStdHandle(stream == Stream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);

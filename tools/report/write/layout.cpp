@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "run/interruption.hpp"
+#include "run/windows_command_line.hpp"
 #include "write/format.hpp"
 
 namespace callbench {
@@ -162,6 +163,10 @@ bool is_baseline_series(const Report& report, std::size_t index) {
 }  // namespace
 
 std::string command_text(const std::vector<std::string>& command) {
+#ifdef _WIN32
+  // As cmd.exe would need it typed.
+  return windows_command_line(command);
+#endif
   std::string text;
   for (const auto& word : command) {
     if (!text.empty()) text += ' ';
