@@ -234,9 +234,12 @@ std::vector<std::string> condition_lines(const Report& report) {
                     " before, " +
                     (c.calibration_after ? calibration_text(*c.calibration_after) : "n/a") + " after");
   benchmark_lines(report, lines);
-  if (!report.analysis.empty() && report.analysis.front().median_wall_seconds)
-    lines.push_back("median wall time of a run: " +
-                    format_number(*report.analysis.front().median_wall_seconds, 3) + " s");
+  for (std::size_t i = 0; i < report.analysis.size() && i < report.series.size(); ++i) {
+    if (!report.analysis[i].median_wall_seconds) continue;
+    const std::string prefix = report.series.size() > 1 ? report.series[i].name + ": " : "";
+    lines.push_back(prefix + "median wall time of a run: " +
+                    format_number(*report.analysis[i].median_wall_seconds, 3) + " s");
+  }
   const auto& s = report.analysis_settings;
   lines.push_back("callbench-report " + c.tool_version + "; seed " + std::to_string(s.seed) + ", " +
                   std::to_string(s.resamples) + " resamples, noise threshold " +
