@@ -167,19 +167,19 @@ Chart figures_chart(const ChartData& data) {
     if (disturbed > 0) row["title"]["subtitle"] = std::to_string(disturbed) + " disturbed, shown apart";
     rows.push_back(row);
   }
-  json spec = {{"datasets", {{"figures", data.figures}}},
+  json declaration = {{"datasets", {{"figures", data.figures}}},
                {"data", {{"name", "figures"}}},
                {"vconcat", rows},
                {"spacing", 22},
                {"resolve", {{"scale", {{"x", "independent"}}}}},
                {"config", chart_config()}};
   if (data.series_names.size() == 1)
-    spec["title"] = {{"text", data.series_names[0]}, {"offset", 12}};
+    declaration["title"] = {{"text", data.series_names[0]}, {"offset", 12}};
   return {"figures", "Every figure",
           "One dot per figure. The box spans the middle half of the valid figures, the coloured "
           "bar marks their median, the dark bar and number their minimum. Figures of 0 or less "
           "(the reference loop ran long) are drawn apart, on the right, and left out of the box.",
-          spec};
+          declaration};
 }
 
 // Interval rows with a noise band around 1: ratios to the reference, or the change A/B.
@@ -267,19 +267,19 @@ Chart ratio_chart(const ChartData& data, double noise_threshold) {
                     ? json{{"field", "series"}, {"type", "nominal"},
                            {"scale", {{"domain", data.series_names}}}}
                     : json(nullptr);
-  json spec = {{"width", kPlotWidth},
+  json declaration = {{"width", kPlotWidth},
                {"height", per_row * static_cast<int>(kProcedures - 1)},
                {"layer", interval_layers(data.ratios, procedure_band(false), series_colour(data),
                                          offset, "ratio",
                                          "ratio to TheOne (median of per-sweep ratios)",
                                          "verdict", noise_threshold)},
                {"config", chart_config()}};
-  if (data.series_names.size() == 1) spec["title"] = {{"text", data.series_names[0]}};
+  if (data.series_names.size() == 1) declaration["title"] = {{"text", data.series_names[0]}};
   return {"ratios", "Each procedure against TheOne",
           "The point is the median ratio of a procedure's figure to TheOne's in the same sweep, "
           "the line its 95 % interval. The grey band is the noise threshold (±" +
               percent(noise_threshold) + " %) around 1: within it no difference is claimed.",
-          spec};
+          declaration};
 }
 
 Chart change_chart(const ChartData& data, double noise_threshold) {
@@ -288,7 +288,7 @@ Chart change_chart(const ChartData& data, double noise_threshold) {
                  {"scale", {{"domain", {"faster", "slower", "no change", "n/a"}},
                             {"range", {"#2b8a3e", "#c92a2a", "#495057", "#adb5bd"}}}},
                  {"legend", nullptr}};
-  json spec = {{"width", kPlotWidth},
+  json declaration = {{"width", kPlotWidth},
                {"height", 34 * static_cast<int>(kProcedures)},
                {"layer", interval_layers(data.changes, procedure_band(true), colour, nullptr,
                                          "change", "median of A ÷ median of B", "label",
@@ -296,12 +296,12 @@ Chart change_chart(const ChartData& data, double noise_threshold) {
                {"config", chart_config()}};
   const std::string a = data.series_names.size() > 0 ? data.series_names[0] : "A";
   const std::string b = data.series_names.size() > 1 ? data.series_names[1] : "B";
-  spec["title"] = {{"text", a}, {"subtitle", "against " + b}};
+  declaration["title"] = {{"text", a}, {"subtitle", "against " + b}};
   return {"change", "Change A / B",
           "The point is the ratio of A's median figure to B's, the line its 95 % interval; "
           "below 1 A is faster. A change is claimed only when it is significant and its whole "
           "interval lies outside the grey noise band (±" + percent(noise_threshold) + " %).",
-          spec};
+          declaration};
 }
 
 Chart timeline_chart(const ChartData& data) {
@@ -334,28 +334,28 @@ Chart timeline_chart(const ChartData& data) {
                       {"encoding", {{"x", x}, {"color", colour}, {"tooltip", tooltip}}}});
   }
   json plot = {{"width", kPlotWidth + kDisturbedWidth}, {"height", 220}, {"layer", layers}};
-  json spec = {{"datasets", {{"figures", data.figures}}},
+  json declaration = {{"datasets", {{"figures", data.figures}}},
                {"data", {{"name", "figures"}}},
                {"transform", json::array({{{"calculate", "datum.run + (datum.sweep - 1) / 3"},
                                            {"as", "time"}}})},
                {"config", chart_config()}};
   if (data.series_names.size() > 1) {
-    spec["facet"] = {{"row", {{"field", "series"}, {"type", "nominal"}, {"title", nullptr},
+    declaration["facet"] = {{"row", {{"field", "series"}, {"type", "nominal"}, {"title", nullptr},
                               {"sort", data.series_names},
                               {"header", {{"labelAngle", 0}, {"labelOrient", "top"},
                                           {"labelAnchor", "start"}, {"labelLimit", 0}}}}}};
-    spec["spec"] = plot;
-    spec["spacing"] = 24;
-    spec["resolve"] = {{"scale", {{"y", "shared"}, {"x", "shared"}}}};
+    declaration["spec"] = plot;  // Vega-Lite's key for the view each facet repeats
+    declaration["spacing"] = 24;
+    declaration["resolve"] = {{"scale", {{"y", "shared"}, {"x", "shared"}}}};
   } else {
-    spec.update(plot);
-    if (!data.series_names.empty()) spec["title"] = {{"text", data.series_names[0]}};
+    declaration.update(plot);
+    if (!data.series_names.empty()) declaration["title"] = {{"text", data.series_names[0]}};
   }
   return {"timeline", "Figures over time",
           "One line per procedure through its figures in the order they were measured, run by "
           "run and sweep by sweep, so warm-up, drift and phases of the machine show. Dashed "
           "lines mark disturbed figures.",
-          spec};
+          declaration};
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ struct Chart {
   std::string id;  // the element it is drawn into
   std::string title;
   std::string caption;
-  nlohmann::json spec;
+  nlohmann::json declaration;
 };
 
 // In page order: the ratios to the reference, the change A/B when there is a

@@ -12,12 +12,12 @@ namespace {
 // them were drawn. The AST interpreter needs no eval, which the page's policy forbids.
 constexpr const char* kDrawCharts = R"js(
 (function () {
-  var charts = JSON.parse(document.getElementById('chart-specs').textContent);
+  var charts = JSON.parse(document.getElementById('chart-declarations').textContent);
   var options = {renderer: 'svg', mode: 'vega-lite', ast: true,
                  actions: {export: true, source: false, compiled: false, editor: false}};
   var drawn = charts.map(function (chart) {
     var place = document.getElementById(chart.id);
-    return vegaEmbed(place, chart.spec, options).catch(function (error) {
+    return vegaEmbed(place, chart.declaration, options).catch(function (error) {
       place.textContent = 'This chart could not be drawn: ' + error.message;
       place.className += ' failed';
       console.error(error);
@@ -72,8 +72,8 @@ void append_chart_places(std::string& page, const std::vector<Chart>& charts) {
 
 std::string render_html(const HtmlInput& input) {
   const std::vector<Chart> charts = build_charts(input);
-  nlohmann::json specs = nlohmann::json::array();
-  for (const Chart& chart : charts) specs.push_back({{"id", chart.id}, {"spec", chart.spec}});
+  nlohmann::json declarations = nlohmann::json::array();
+  for (const Chart& chart : charts) declarations.push_back({{"id", chart.id}, {"declaration", chart.declaration}});
 
   std::string page;
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -96,7 +96,7 @@ std::string render_html(const HtmlInput& input) {
   for (const ChartScript& script : chart_scripts())
     page += "<script data-library=\"" + std::string(script.name) + "\">" + std::string(script.code) +
             "\n</script>\n";
-  page += "<script type=\"application/json\" id=\"chart-specs\">" + script_safe_json(specs) +
+  page += "<script type=\"application/json\" id=\"chart-declarations\">" + script_safe_json(declarations) +
           "</script>\n";
   page += std::string("<script>") + kDrawCharts + "</script>\n</body>\n</html>\n";
   return page;
