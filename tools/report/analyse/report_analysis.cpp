@@ -23,19 +23,22 @@ std::vector<RunFigures> figures_of(const std::vector<Run>& runs) {
   return figures;
 }
 
+SeriesAnalysis analyse_series_under(const Series& series, const Conditions& conditions,
+                                    const AnalysisSettings& settings) {
+  std::vector<double> walls;
+  for (const auto& run : series.runs)
+    if (run.wall_seconds) walls.push_back(*run.wall_seconds);
+  return analyse_series(figures_of(series.runs), walls, settings, clocks_per_tick(conditions));
+}
+
 void analyse_report(Report& report) {
   report.analysis.clear();
-  const auto clocks = clocks_per_tick(report.conditions);
   for (std::size_t i = 0; i < report.series.size(); ++i) {
-    const auto& series = report.series[i];
-    std::vector<double> walls;
-    for (const auto& run : series.runs)
-      if (run.wall_seconds) walls.push_back(*run.wall_seconds);
     // A baseline was calibrated on its own machine, if at all.
     const bool from_baseline = report.baseline && i + 1 == report.series.size();
-    const auto series_clocks = from_baseline ? clocks_per_tick(report.baseline->conditions) : clocks;
-    report.analysis.push_back(
-        analyse_series(figures_of(series.runs), walls, report.analysis_settings, series_clocks));
+    report.analysis.push_back(analyse_series_under(
+        report.series[i], from_baseline ? report.baseline->conditions : report.conditions,
+        report.analysis_settings));
   }
   report.comparison.reset();
   if (report.series.size() != 2) return;

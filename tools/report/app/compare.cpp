@@ -23,16 +23,9 @@ int compare(const CompareOptions& options) {
 
   // Each file's own series, analysed afresh so that old files and new settings agree.
   std::vector<SeriesAnalysis> analyses;
-  for (const auto& file : files) {
-    const auto& series = file.report.series.front();
-    std::vector<double> walls;
-    for (const auto& run : series.runs)
-      if (run.wall_seconds) walls.push_back(*run.wall_seconds);
-    const auto& c = file.report.conditions;
-    std::optional<double> clocks;
-    if (c.calibration_before) clocks = c.calibration_before->clocks_per_tick;
-    analyses.push_back(analyse_series(figures_of(series.runs), walls, options.analysis, clocks));
-  }
+  for (const auto& file : files)
+    analyses.push_back(
+        analyse_series_under(file.report.series.front(), file.report.conditions, options.analysis));
   std::optional<Comparison> change;
   if (files.size() == 2)
     change = compare_series(figures_of(files[0].report.series.front().runs),

@@ -13,9 +13,7 @@ HtmlInput report_html_input(const Report& report, const Document& document) {
   input.document = &document;
   for (std::size_t i = 0; i < report.series.size() && i < report.analysis.size(); ++i) {
     const auto& series = report.series[i];
-    const std::string source = series.command.empty()
-                                   ? std::to_string(series.captures.size()) + " captured outputs"
-                                   : command_text(series.command);
+    const std::string source = source_text(series);
     input.series.push_back({report.series.size() > 1 ? series.name + ": " + source : source,
                             &series.runs, &report.analysis[i]});
   }

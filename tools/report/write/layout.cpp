@@ -41,11 +41,6 @@ std::string runs_line(const Series& series) {
   return line;
 }
 
-std::string source_text(const Series& series) {
-  if (!series.command.empty()) return command_text(series.command);
-  return std::to_string(series.captures.size()) + " captured output" +
-         (series.captures.size() == 1 ? "" : "s");
-}
 
 // Each procedure's own figures; compact adds the ratio to TheOne for side-by-side series.
 TextTable figures_table(const Series& series, const SeriesAnalysis& analysis, bool compact) {
@@ -180,6 +175,12 @@ std::string command_text(const std::vector<std::string>& command) {
     text += '\'';
   }
   return text;
+}
+
+std::string source_text(const Series& series) {
+  if (!series.command.empty()) return command_text(series.command);
+  return std::to_string(series.captures.size()) + " captured output" +
+         (series.captures.size() == 1 ? "" : "s");
 }
 
 std::string report_label(const Report& report, const std::string& file) {

@@ -22,6 +22,9 @@ Document layout_comparison(const std::vector<LoadedReport>& files,
 // A command as a shell would need it typed: words with spaces or quotes quoted.
 std::string command_text(const std::vector<std::string>& command);
 
+// Where a series' runs came from: its command, or how many captured outputs.
+std::string source_text(const Series& series);
+
 // What tells two reports apart at a glance: the label, else machine and date.
 std::string report_label(const Report& report, const std::string& file);
 
