@@ -87,6 +87,15 @@ TEST_F(EndToEnd, JsonHoldsEveryFigureOfTheValidRuns) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
 }
 
+TEST_F(EndToEnd, FailedWarmUpRunsAreCountedApartFromTheRunsAsked) {
+  std::ofstream(path("flaky")) << 1;  // the warm-up run is the first to fail
+  const auto ran = report({"--runs", "3", "--", CALLBENCH_STANDIN, "flaky", path("flaky")});
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_TRUE(contains(ran.err, "warm-up run 1: exited with status 4")) << ran.err;
+  EXPECT_TRUE(contains(ran.err, "1 of 3 runs and 1 warm-up run failed")) << ran.err;
+  EXPECT_TRUE(contains(ran.out, "2 of 3 runs valid")) << ran.out;
+}
+
 TEST_F(EndToEnd, NoJsonWithoutAValidRun) {
   const auto ran = report({"--runs", "1", "--json", path("report.json"), "--", CALLBENCH_STANDIN, "exit"});
   EXPECT_EQ(ran.status, 1);

@@ -155,10 +155,11 @@ int measure(const MeasureOptions& options) {
   }
 
   const int interrupted = report.interrupted_by ? interrupted_exit_status(report.interrupted_by) : 0;
-  std::size_t failures = 0, requested = 0;
+  std::size_t failures = 0, warmup_failures = 0, requested = 0;
   bool every_series_valid = true;
   for (const auto& series : report.series) {
-    failures += series.failures.size();
+    // A warm-up run is numbered 0 among the failures: it is not one of the runs requested.
+    for (const auto& failure : series.failures) ++(failure.number == 0 ? warmup_failures : failures);
     requested += static_cast<std::size_t>(series.runs_requested);
     every_series_valid &= !series.runs.empty();
   }
@@ -183,9 +184,12 @@ int measure(const MeasureOptions& options) {
   analyse_report(report);
 
   int status = 0;
-  if (failures > 0) {
-    complain(std::to_string(failures) + " of " + std::to_string(requested) +
-             " runs failed (told above); the report is made from the others");
+  if (failures + warmup_failures > 0) {
+    complain(std::to_string(failures) + " of " + std::to_string(requested) + " runs" +
+             (warmup_failures ? " and " + std::to_string(warmup_failures) + " warm-up run" +
+                                       (warmup_failures == 1 ? "" : "s")
+                                 : "") +
+             " failed (told above); the report is made from the others");
     status = kExitIncomplete;
   }
   const auto document = layout_report(report);

@@ -33,7 +33,6 @@ class Field {
     if (!json_.is_array()) fail("expected a list");
     return json_.size();
   }
-  bool is_null() const { return json_.is_null(); }
 
   std::string text() const {
     if (!json_.is_string()) fail("expected a text");

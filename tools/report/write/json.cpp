@@ -33,8 +33,6 @@ Json calibration_json(const std::optional<Calibration>& c) {
           {"samples", c->samples}, {"additions", c->additions}};
 }
 
-}  // namespace
-
 const char* priority_word(Priority::Raise raise) {
   switch (raise) {
     case Priority::Raise::Effective: return "effective";
@@ -127,6 +125,8 @@ nlohmann::ordered_json series_json(const Series& series, const SeriesAnalysis* a
   }
   return json;
 }
+
+}  // namespace
 
 nlohmann::ordered_json to_json(const Report& report) {
   Json json;
