@@ -1,0 +1,138 @@
+#include "analyse/stats/decisions.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "analyse/stats/holm.hpp"
+#include "analyse/stats/mean_estimate.hpp"
+#include "analyse/stats/runs_needed.hpp"
+#include "analyse/stats/satterthwaite.hpp"
+#include "analyse/stats/student_t.hpp"
+
+namespace callbench::stats {
+
+namespace {
+
+// Past this many runs a report is no longer a thing anyone would make.
+constexpr std::size_t kRunsLimit = 100000;
+
+void verdict_from_fields(Decision& d, const DecisionSettings& settings) {
+  d.verdict = d.low && d.high && d.adjusted_p ? classify(*d.low, *d.high, *d.adjusted_p, settings)
+                                               : Verdict::Inconclusive;
+}
+
+Decision from_log_mean(const MeanEstimate& e, const DecisionSettings& settings) {
+  Decision d;
+  d.values = e.values;
+  d.estimate = std::exp(e.mean);
+  d.df = e.df;
+  if (const auto ci = t_interval(e, settings.confidence)) {
+    d.low = std::exp(ci->low);
+    d.high = std::exp(ci->high);
+    d.half_width = std::expm1(ci->half_width);
+  }
+  d.p = t_test_p(e);
+  d.adjusted_p = d.p;
+  verdict_from_fields(d, settings);
+  return d;
+}
+
+Decision decide_log_sample(const std::vector<double>& logs, const DecisionSettings& settings) {
+  const auto estimate = estimate_mean(logs);
+  if (!estimate) return {};
+  Decision d = from_log_mean(*estimate, settings);
+  if (logs.size() >= 2)
+    d.runs_needed =
+        runs_needed(sample_standard_deviation(logs), std::log1p(settings.noise_threshold), settings.confidence, kRunsLimit);
+  return d;
+}
+
+}  // namespace
+
+const char* verdict_word(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Slower: return "slower";
+    case Verdict::Faster: return "faster";
+    case Verdict::Equivalent: return "equivalent";
+    case Verdict::Inconclusive: break;
+  }
+  return "inconclusive";
+}
+
+Verdict classify(double low, double high, double adjusted_p, const DecisionSettings& settings) {
+  const double t = settings.noise_threshold;
+  const bool significant = adjusted_p < settings.significance;
+  if (significant && low > 1 + t) return Verdict::Slower;
+  if (significant && high < 1 - t) return Verdict::Faster;
+  if (low >= 1 - t && high <= 1 + t) return Verdict::Equivalent;
+  return Verdict::Inconclusive;
+}
+
+Decision decide_one_sample(const std::vector<double>& log_ratios, const DecisionSettings& settings) {
+  return decide_log_sample(log_ratios, settings);
+}
+
+Decision decide_paired(const std::vector<std::optional<double>>& a, const std::vector<std::optional<double>>& b,
+                       const DecisionSettings& settings) {
+  if (a.size() != b.size()) throw std::invalid_argument("paired sides differ in length");
+  std::vector<double> differences;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] && b[i]) differences.push_back(*a[i] - *b[i]);
+  return decide_log_sample(differences, settings);
+}
+
+AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftEstimate& drift_a,
+                                      const std::vector<double>& b, const DriftEstimate& drift_b,
+                                      const DecisionSettings& settings, std::size_t runs_between) {
+  AcrossTimeDecision result;
+  const auto ea = estimate_mean(a), eb = estimate_mean(b);
+  if (!ea || !eb) return result;
+  const double sa = sample_standard_deviation(a), sb = sample_standard_deviation(b);
+  const double ka = static_cast<double>(a.size()), kb = static_cast<double>(b.size());
+  const auto q = pooled_step_variance(drift_a, drift_b);
+  result.drift_measured = q.has_value();
+  // Unmeasured drift could be as large as a run's whole scatter.
+  result.drift_variance =
+      q ? drift_variance_of_difference(*q, a.size(), b.size(), runs_between) : std::max(sa * sa, sb * sb);
+
+  MeanEstimate difference;
+  difference.values = std::min(a.size(), b.size());
+  difference.mean = ea->mean - eb->mean;
+  if (a.size() >= 2 && b.size() >= 2) {
+    const double variance = sa * sa / ka + sb * sb / kb + result.drift_variance;
+    difference.standard_error = std::sqrt(variance);
+    difference.df = std::min(ka, kb) - 1;
+  } else {
+    difference.standard_error = INFINITY;
+  }
+  result.decision = from_log_mean(difference, settings);
+
+  if (q && a.size() >= 2 && b.size() >= 2) {
+    // k runs in each report: the scatter falls with k, the drift between the two means grows.
+    const double scatter = sa * sa + sb * sb;
+    const double target = std::log1p(settings.noise_threshold);
+    const double upper = 1 - (1 - settings.confidence) / 2;
+    const auto resolves = [&](std::size_t k) {
+      const double variance = scatter / static_cast<double>(k) + drift_variance_of_difference(*q, k, k, runs_between);
+      return t_quantile(upper, static_cast<double>(k) - 1) * std::sqrt(variance) <= target;
+    };
+    const double best = *q > 0 ? std::sqrt(1.5 * scatter / *q) : static_cast<double>(kRunsLimit);
+    const auto last = static_cast<std::size_t>(std::clamp(best, 2.0, static_cast<double>(kRunsLimit)));
+    result.decision.runs_needed = smallest_resolving(2, last, resolves);
+  }
+  return result;
+}
+
+void adjust_family(std::vector<Decision>& family, const DecisionSettings& settings) {
+  std::vector<std::optional<double>> p;
+  p.reserve(family.size());
+  for (const auto& d : family) p.push_back(d.p);
+  const auto adjusted = holm_adjust(p);
+  for (std::size_t i = 0; i < family.size(); ++i) {
+    family[i].adjusted_p = adjusted[i];
+    verdict_from_fields(family[i], settings);
+  }
+}
+
+}  // namespace callbench::stats

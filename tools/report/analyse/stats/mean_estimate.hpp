@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace callbench::stats {
+
+// A mean with its standard error and the degrees of freedom of that error.
+struct MeanEstimate {
+  double mean = 0;
+  double standard_error = 0;  // infinite with a single value
+  double df = 0;              // n - 1 for a plain sample; Satterthwaite's for combinations
+  std::size_t values = 0;
+};
+
+// A two-sided t interval around a mean, on the scale the values were given in.
+struct TInterval {
+  double low = 0, high = 0;
+  double half_width = 0;  // t quantile x standard error
+};
+
+// The sample mean and its standard error s / sqrt(n); none without values.
+std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values);
+
+// The sample standard deviation (n - 1 in the denominator); 0 below two values.
+double sample_standard_deviation(const std::vector<double>& values);
+
+// mean +- t(1 - (1 - confidence) / 2, df) x standard error; none with df <= 0
+// or an infinite standard error (a single value says nothing of its spread).
+std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confidence = 0.95);
+
+// Two-sided p-value of the mean against `null_mean`; none where t_interval gives none.
+std::optional<double> t_test_p(const MeanEstimate& estimate, double null_mean = 0);
+
+}  // namespace callbench::stats
