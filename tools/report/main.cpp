@@ -1,37 +1,47 @@
 // callbench-report: runs the benchmark many times and reports what it measured,
 // with the uncertainty of every figure; or compares reports written earlier.
+// This file only wires the command line to the flows in app/.
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "app/cli_checks.hpp"
 #include "app/options.hpp"
 #include "app/outputs.hpp"
+#include "app/start.hpp"
 #include "app/version.hpp"
-#include "cli/option_checks.hpp"
-#include "system/arguments.hpp"
-#include "system/files.hpp"
+#include "write/exporter.hpp"
 
 namespace {
 
 using namespace callbench;
 
-void add_output_options(CLI::App& app, OutputOptions& outputs, bool json) {
-  if (json)
-    app.add_option("--json", outputs.json, "Also write every figure and statistic as JSON (- for standard output)")
-        ->check(not_empty());
-  app.add_option("--markdown", outputs.markdown, "Also write the table as Markdown (- for standard output)")
-      ->check(not_empty());
-  app.add_option("--csv", outputs.csv, "Also write the table as CSV (- for standard output)")
-      ->check(not_empty());
-  app.add_option("--html", outputs.html, "Also write a self-contained HTML report with charts")
-      ->check(not_empty());
-}
+// One option per output format, from the exporters' table; values are kept
+// in the order of the table.
+class OutputOptions {
+ public:
+  void add_to(CLI::App& app, bool json) {
+    for (const auto& format : output_formats()) {
+      if (!json && std::string(format.option) == "--json") continue;
+      paths_.emplace_back(format.option, std::optional<std::string>());
+      app.add_option(format.option, paths_.back().second, format.help)->check(not_empty());
+    }
+  }
+  OutputPaths paths() const {
+    OutputPaths given;
+    for (const auto& [option, path] : paths_)
+      if (path) given.emplace_back(option, *path);
+    return given;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> paths_;
+};
 
 void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {
-  app.add_option("--seed", analysis.seed, "Seed of the bootstrap resampling, for reproducible intervals")
+  app.add_option("--seed", analysis.seed, "Seed of the order of interleaved pairs, for reproducible reports")
       ->check(whole_number(0, 9'000'000'000'000'000'000LL))
       ->capture_default_str();
   app.add_option("--noise-threshold", analysis.noise_threshold,
@@ -41,97 +51,105 @@ void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {
 }
 
 // "A --vs B" after "--": the two commands run alternately.
-bool split_at_vs(std::vector<std::string>& command, std::vector<std::string>& vs_command) {
+void split_at_vs(std::vector<std::string>& command, std::vector<std::string>& vs_command) {
   const auto vs = std::find(command.begin(), command.end(), "--vs");
-  if (vs == command.end()) return true;
+  if (vs == command.end()) return;
   vs_command.assign(vs + 1, command.end());
   command.erase(vs, command.end());
-  return !command.empty() && !vs_command.empty() &&
-         std::find(vs_command.begin(), vs_command.end(), "--vs") == vs_command.end();
+  if (command.empty() || vs_command.empty() ||
+      std::find(vs_command.begin(), vs_command.end(), "--vs") != vs_command.end())
+    throw Error("--vs needs a command on each side");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  guard_standard_streams();
-
-  CLI::App app{"Runs the callbench benchmark many times and reports its figures with their "
-               "95% intervals; `compare` puts reports written by --json side by side."};
+int run(const std::vector<std::string>& arguments) {
+  CLI::App app{"Runs the callbench benchmark many times and reports its figures with their 95% intervals; "
+               "`compare` puts reports written by --json side by side.",
+               "callbench-report"};
   app.set_version_flag("--version", kToolVersion);
   app.footer(
       "Give the command after --, e.g.: callbench-report --runs 20 -- wine callbench.exe\n"
       "Two commands run alternately: callbench-report --runs 20 -- ./callbench --vs wine callbench.exe");
 
-  MeasureOptions measure_options;
-  auto& m = measure_options;
-  app.add_option("--runs", m.runs, "Runs of each command to count (with --precision, the least)")
-      ->check(whole_number(1, 1000000))
+  MeasureOptions m;
+  OutputOptions measure_outputs;
+  app.add_option("--runs", m.run.runs, "Runs of each command to count (with --precision, the least)")
+      ->check(whole_number(1, kMaxRuns))
       ->capture_default_str();
-  app.add_option("--warmup", m.warmup, "Runs of each command made and checked first, not counted")
+  app.add_option("--warmup", m.run.warmup, "Runs of each command made and checked first, not counted")
       ->check(whole_number(0, 1000))
       ->capture_default_str();
-  auto* precision = app.add_option("--precision", m.precision,
-                                   "Keep running until every paired ratio's interval is within "
-                                   "+/- this fraction of it (0.01 = 1%)");
+  auto* precision = app.add_option("--precision", m.run.precision,
+                                   "Keep running until every interval is within +/- this fraction of its "
+                                   "estimate (0.01 = 1%)");
   precision->check(decimal_number(0.0001, 0.5));
-  auto* max_runs = app.add_option("--max-runs", m.max_runs, "With --precision, stop after this many runs")
-                       ->check(whole_number(1, 1000000))
+  auto* max_runs = app.add_option("--max-runs", m.run.max_runs, "With --precision, stop after this many runs")
+                       ->check(whole_number(1, kMaxRuns))
                        ->capture_default_str();
-  app.add_option("--timeout", m.timeout_seconds, "Seconds a run may take before it is killed")
+  app.add_option("--timeout", m.run.timeout_seconds, "Seconds a run may take before it is killed")
       ->check(decimal_number(0.001, 86400.0))
       ->capture_default_str();
   app.add_option("--cpu", m.cpu, "Pin the runs (and the clock calibration) to this processor")
       ->check(whole_number(0, 1 << 20));
-  app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")
-      ->check(not_empty());
+  app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")->check(not_empty());
   app.add_option("--label", m.label, "Name this report in later comparisons (stored in the JSON)");
-  app.add_option("--from", m.from,
-                 "Report saved outputs of the benchmark instead of running it (- for standard input)")
+  app.add_option("--from", m.from, "Report saved outputs of the benchmark instead of running it (- for standard input)")
       ->check(not_empty());
-  auto* machine = app.add_option("--machine", m.machine, "With --from: the machine the outputs came from")
-                      ->check(not_empty());
+  auto* machine =
+      app.add_option("--machine", m.machine, "With --from: the machine the outputs came from")->check(not_empty());
   add_analysis_options(app, m.analysis);
-  add_output_options(app, m.outputs, true);
+  measure_outputs.add_to(app, true);
   app.add_option("command", m.command,
-                 "The benchmark to run (default: the Linux build beside this program, or "
-                 "callbench.exe beside it on Windows), optionally --vs a second one");
+                 "The benchmark to run (default: the Linux build beside this program, or callbench.exe beside "
+                 "it on Windows), optionally --vs a second one");
 
-  CompareOptions compare_options;
+  CompareOptions c;
+  OutputOptions compare_outputs;
   auto* compare_app = app.add_subcommand(
-      "compare", "Put reports written by --json side by side (with two, the change); runs nothing");
-  compare_app->add_option("files", compare_options.files, "The report files")->required()->check(not_empty());
-  add_analysis_options(*compare_app, compare_options.analysis);
-  add_output_options(*compare_app, compare_options.outputs, false);
+      "compare", "Put reports written by --json side by side (with two series, the change); runs nothing");
+  compare_app->add_option("files", c.files, "The report files")->required()->check(not_empty());
+  compare_app->add_option("--label", c.label, "Name the combined report (stored in its JSON)");
+  add_analysis_options(*compare_app, c.analysis);
+  compare_outputs.add_to(*compare_app, true);
 
-  auto arguments = utf8_arguments(argc, argv);
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    complain(std::string(e.what()) + " (see --help)");
-    return kExitBadInput;
+    throw Error(std::string(e.what()) + " (see --help)");
   }
 
-  if (compare_app->parsed()) return compare(compare_options);
-
-  const auto misuse = [](const std::string& message) {
-    complain(message);
-    return kExitBadInput;
-  };
-  if (!split_at_vs(m.command, m.vs_command)) return misuse("--vs needs a command on each side");
+  if (compare_app->parsed()) {
+    c.outputs = compare_outputs.paths();
+    return compare(c);
+  }
+  m.outputs = measure_outputs.paths();
+  split_at_vs(m.command, m.vs_command);
   if (!m.from.empty()) {
     for (const char* option : {"--runs", "--warmup", "--precision", "--max-runs", "--timeout", "--cpu"})
-      if (app.count(option)) return misuse(std::string(option) + " has no meaning with --from: nothing is run");
-    if (!m.command.empty()) return misuse("--from reads saved outputs; give no command as well");
+      if (app.count(option)) throw Error(std::string(option) + " has no meaning with --from: nothing is run");
+    if (!m.command.empty()) throw Error("--from reads saved outputs; give no command as well");
   } else if (*machine) {
-    return misuse("--machine names where saved outputs came from; use it with --from");
+    throw Error("--machine names where saved outputs came from; use it with --from");
   }
-  if (!m.vs_command.empty() && m.baseline) return misuse("--vs and --baseline cannot be used together");
-  if (*max_runs && !*precision) return misuse("--max-runs is the limit of --precision");
-  if (m.precision && m.max_runs < m.runs) return misuse("--max-runs is below --runs");
-  return measure(measure_options);
+  if (!m.vs_command.empty() && m.baseline) throw Error("--vs and --baseline cannot be used together");
+  if (*max_runs && !*precision) throw Error("--max-runs is the limit of --precision");
+  if (m.run.precision && *max_runs && m.run.max_runs < m.run.runs) throw Error("--max-runs is below --runs");
+  return measure(m);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(start_program(argc, argv));
+  } catch (const Error& e) {
+    complain(e.what());
+    return e.exit_status;
+  }
 }

@@ -1,94 +1,62 @@
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <stdexcept>
-#include <vector>
+#include "analyse/comparison.hpp"
 
-#include "analyse/analysis.hpp"
-#include "analyse/bootstrap.hpp"
-#include "analyse/rank_test.hpp"
-#include "analyse/sample_statistics.hpp"
-#include "analyse/verdicts.hpp"
+#include <map>
+
+#include "analyse/decision_conversion.hpp"
+#include "analyse/run_summaries.hpp"
+#include "analyse/series_analysis.hpp"
+#include "analyse/stats/drift.hpp"
 
 namespace callbench {
 namespace {
 
-// One procedure's valid figures on both sides, and the ratios of medians of the resamples.
-struct Sides {
-  Sides(std::size_t runs_a, std::size_t runs_b) : a(runs_a), b(runs_b) {}
-  RunTaggedSample a, b;
-  std::vector<double> ratios;
-};
-
-void add_figures(const std::vector<RunFigures>& runs, std::size_t procedure, RunTaggedSample& sample) {
-  for (std::size_t run = 0; run < runs.size(); ++run)
-    for (const Sweep& sweep : runs[run])
-      if (sweep[procedure] > 0) sample.add(run, sweep[procedure]);
+std::vector<RunSummary> summaries_in_time_order(const Series& series) {
+  std::vector<Figures> figures;
+  for (const Run* run : runs_in_time_order(series)) figures.push_back(run->figures);
+  return summarise_runs(figures);
 }
 
-// Pairs in which both runs hold a valid figure of the procedure.
-std::size_t usable_pairs(const std::vector<RunFigures>& a, const std::vector<RunFigures>& b,
-                         std::size_t procedure) {
-  const auto holds = [procedure](const RunFigures& run) {
-    for (const Sweep& sweep : run)
-      if (sweep[procedure] > 0) return true;
-    return false;
-  };
-  std::size_t pairs = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) pairs += holds(a[i]) && holds(b[i]);
-  return pairs;
+void decide_family(Comparison& comparison, std::vector<stats::Decision> family, const AnalysisSettings& settings) {
+  stats::adjust_family(family, decision_settings(settings));
+  for (std::size_t p = 0; p < kProcedures; ++p) comparison.procedures[p] = to_report_decision(family[p]);
 }
 
 }  // namespace
 
-Comparison compare_series(const std::vector<RunFigures>& a, const std::vector<RunFigures>& b, bool paired_runs,
-                          const AnalysisSettings& settings) {
-  check_settings(settings);
-  if (paired_runs && a.size() != b.size())
-    throw std::invalid_argument("paired series must have as many runs on each side");
+Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettings& settings) {
   Comparison comparison;
-  comparison.paired_runs = paired_runs;
-  if (paired_runs) comparison.pairs = a.size();
+  comparison.method = Comparison::Method::Paired;
+  // Run k of A and run k of B were made one after the other: pair them where both counted.
+  std::map<int, const Run*> b_by_number;
+  for (const auto& run : b.runs) b_by_number[run.number] = &run;
+  std::vector<Figures> paired_a, paired_b;
+  for (const auto& run : a.runs) {
+    const auto partner = b_by_number.find(run.number);
+    if (partner == b_by_number.end()) continue;
+    paired_a.push_back(run.figures);
+    paired_b.push_back(partner->second->figures);
+  }
+  comparison.pairs = paired_a.size();
+  const auto sa = summarise_runs(paired_a), sb = summarise_runs(paired_b);
+  std::vector<stats::Decision> family;
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), decision_settings(settings)));
+  decide_family(comparison, std::move(family), settings);
+  return comparison;
+}
 
-  std::vector<Sides> sides(kProcedures, Sides(a.size(), b.size()));
-  std::vector<Sides*> resampled;
+Comparison compare_across_time(const Series& a, const Series& b, const AnalysisSettings& settings) {
+  Comparison comparison;
+  comparison.method = Comparison::Method::AcrossTime;
+  const auto sa = summaries_in_time_order(a), sb = summaries_in_time_order(b);
+  std::vector<stats::Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
-    add_figures(a, p, sides[p].a);
-    add_figures(b, p, sides[p].b);
-    sides[p].a.finish();
-    sides[p].b.finish();
-    const bool enough = paired_runs ? usable_pairs(a, b, p) >= 2
-                                    : sides[p].a.runs_with_values() >= 2 && sides[p].b.runs_with_values() >= 2;
-    if (enough) {
-      sides[p].ratios.reserve(settings.resamples);
-      resampled.push_back(&sides[p]);
-    }
+    const auto logs_a = present_values(log_medians(sa, p)), logs_b = present_values(log_medians(sb, p));
+    family.push_back(stats::decide_across_time(logs_a, stats::estimate_drift(logs_a), logs_b,
+                                               stats::estimate_drift(logs_b), decision_settings(settings))
+                         .decision);
   }
-
-  if (!resampled.empty()) {
-    RunResampler resampler(settings.seed);
-    std::vector<std::uint32_t> weights_a, weights_b;
-    for (int i = 0; i < settings.resamples; ++i) {
-      resampler.draw(a.size(), weights_a);
-      // Paired runs are drawn together: the same weights apply to both sides.
-      if (!paired_runs) resampler.draw(b.size(), weights_b);
-      const auto& drawn_b = paired_runs ? weights_a : weights_b;
-      for (Sides* side : resampled) {
-        const auto median_a = side->a.median(weights_a), median_b = side->b.median(drawn_b);
-        if (median_a && median_b) side->ratios.push_back(*median_a / *median_b);
-      }
-    }
-  }
-
-  for (std::size_t p = 0; p < kProcedures; ++p) {
-    ProcedureChange& change = comparison.procedures[p];
-    if (sides[p].a.size() == 0 || sides[p].b.size() == 0) continue;
-    const std::vector<double> figures_a = sides[p].a.values(), figures_b = sides[p].b.values();
-    change.ratio = percentile_interval(median_of(figures_a) / median_of(figures_b), sides[p].ratios,
-                                       settings.confidence);
-    change.test = mann_whitney(figures_a, figures_b);
-    change.verdict = change_verdict(change.ratio, change.test, settings.noise_threshold);
-  }
+  decide_family(comparison, std::move(family), settings);
   return comparison;
 }
 

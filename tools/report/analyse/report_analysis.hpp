@@ -1,19 +1,12 @@
 #pragma once
 
-#include "core/model.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
 
-// Fills in report.analysis for every series and report.comparison when there
-// are two: interleaved runs compared pair by pair, a baseline side by side.
+// Analyses every series of the report and, when there are two, compares them
+// as the report's kind says: interleaved runs pair by pair, a baseline or two
+// report files across time.
 void analyse_report(Report& report);
-
-// One series as a report analyses it: with the wall times it has, and the core
-// clock calibration (before and after, averaged) of the conditions it ran under.
-SeriesAnalysis analyse_series_under(const Series& series, const Conditions& conditions,
-                                    const AnalysisSettings& settings);
-
-// The figures of the runs, as the analysis takes them.
-std::vector<RunFigures> figures_of(const std::vector<Run>& runs);
 
 }  // namespace callbench

@@ -1,118 +1,127 @@
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <vector>
+#include "analyse/series_analysis.hpp"
 
-#include "analyse/analysis.hpp"
-#include "analyse/bootstrap.hpp"
-#include "analyse/sample_statistics.hpp"
-#include "analyse/verdicts.hpp"
+#include <algorithm>
+#include <cmath>
+
+#include "analyse/decision_conversion.hpp"
+#include "analyse/run_summaries.hpp"
+#include "analyse/stats/calibration_summary.hpp"
+#include "analyse/stats/drift.hpp"
+#include "analyse/stats/mean_estimate.hpp"
+#include "analyse/stats/robust.hpp"
 
 namespace callbench {
 namespace {
 
 bool usable(std::int32_t figure) { return figure > 0; }
 
-// A sample and the medians of its resamples; one with fewer than two runs holding
-// values is not resampled.
-struct Bootstrapped {
-  explicit Bootstrapped(std::size_t runs) : sample(runs) {}
-  RunTaggedSample sample;
-  std::vector<double> medians;
-
-  std::optional<Interval> median_interval(double confidence) const {
-    if (sample.size() == 0) return std::nullopt;
-    return percentile_interval(median_of(sample.values()), medians, confidence);
+// A t interval on the given scale; none without two values.
+std::optional<Interval> mean_interval(const std::vector<double>& values, double confidence, bool logs) {
+  const auto estimate = stats::estimate_mean(values);
+  if (!estimate) return std::nullopt;
+  const auto back = [logs](double x) { return logs ? std::exp(x) : x; };
+  Interval interval;
+  interval.estimate = interval.low = interval.high = back(estimate->mean);
+  if (const auto bounds = stats::t_interval(*estimate, confidence)) {
+    interval.low = back(bounds->low);
+    interval.high = back(bounds->high);
+    interval.bounded = true;
   }
-};
+  return interval;
+}
 
-void resample_medians(std::vector<Bootstrapped*>& statistics, std::size_t runs,
-                      const AnalysisSettings& settings) {
-  statistics.erase(std::remove_if(statistics.begin(), statistics.end(),
-                                  [](const Bootstrapped* s) { return s->sample.runs_with_values() < 2; }),
-                   statistics.end());
-  if (statistics.empty()) return;
-  for (Bootstrapped* statistic : statistics) statistic->medians.reserve(settings.resamples);
-  RunResampler resampler(settings.seed);
-  std::vector<std::uint32_t> weights;
-  for (int i = 0; i < settings.resamples; ++i) {
-    resampler.draw(runs, weights);
-    // A resample whose drawn runs hold no value of a statistic says nothing of it.
-    for (Bootstrapped* statistic : statistics)
-      if (const auto median = statistic->sample.median(weights)) statistic->medians.push_back(*median);
+std::optional<double> summary_of(const std::optional<Calibration>& calibration) {
+  if (!calibration) return std::nullopt;
+  const auto summary = stats::summarise_calibration_samples(calibration->samples);
+  if (!summary) return std::nullopt;
+  return summary->clocks_per_tick;
+}
+
+std::optional<ClockEstimate> clock_estimate(const Conditions& conditions) {
+  ClockEstimate clock;
+  clock.before = summary_of(conditions.calibration_before);
+  clock.after = summary_of(conditions.calibration_after);
+  if (!clock.before && !clock.after) return std::nullopt;
+  if (clock.before && clock.after) {
+    clock.clocks_per_tick = (*clock.before + *clock.after) / 2;
+    clock.stable = std::fabs(*clock.before - *clock.after) <=
+                   kCalibrationAgreement * std::max(*clock.before, *clock.after);
+  } else {
+    clock.clocks_per_tick = clock.before ? *clock.before : *clock.after;
   }
+  return clock;
 }
 
 }  // namespace
 
-SeriesAnalysis analyse_series(const std::vector<RunFigures>& runs, const std::vector<double>& wall_seconds,
-                              const AnalysisSettings& settings, std::optional<double> clocks_per_tick) {
-  check_settings(settings);
-  SeriesAnalysis analysis;
-  const std::size_t n = runs.size();
-  std::vector<Bootstrapped> figures(kProcedures, Bootstrapped(n));
-  std::vector<Bootstrapped> ratios(kProcedures, Bootstrapped(n)), differences(kProcedures, Bootstrapped(n));
+std::vector<const Run*> runs_in_time_order(const Series& series) {
+  std::vector<const Run*> runs;
+  for (const auto& run : series.runs) runs.push_back(&run);
+  std::stable_sort(runs.begin(), runs.end(), [](const Run* x, const Run* y) {
+    if (x->sequence && y->sequence) return *x->sequence < *y->sequence;
+    return x->number < y->number;
+  });
+  return runs;
+}
 
-  for (std::size_t run = 0; run < n; ++run) {
-    for (const Sweep& sweep : runs[run]) {
-      const std::int32_t reference = sweep[kReference];
-      for (std::size_t p = 0; p < kProcedures; ++p) {
-        ProcedureFigures& own = analysis.procedures[p];
-        const std::int32_t figure = sweep[p];
-        if (!usable(figure)) {
+SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& settings) {
+  SeriesAnalysis analysis;
+  const auto ordered = runs_in_time_order(series);
+  std::vector<Figures> figures;
+  for (const Run* run : ordered) figures.push_back(run->figures);
+  const auto summaries = summarise_runs(figures);
+  analysis.clock = clock_estimate(series.conditions);
+
+  std::vector<stats::Decision> paired;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    ProcedureFigures& own = analysis.procedures[p];
+    std::vector<double> valid, differences;
+    PairedWithReference& with_reference = analysis.paired[p];
+    for (const auto& run : figures) {
+      std::vector<double> run_differences;
+      for (const Sweep& sweep : run) {
+        if (!usable(sweep[p])) {
           ++own.disturbed;
           continue;
         }
-        ++own.valid;
-        own.min = std::min(own.min.value_or(figure), figure);
-        own.max = std::max(own.max.value_or(figure), figure);
-        figures[p].sample.add(run, figure);
-        if (p == kReference || !usable(reference)) continue;
-        PairedComparison& paired = analysis.paired[p];
-        ++paired.sweeps;
-        paired.higher += figure > reference;
-        ratios[p].sample.add(run, static_cast<double>(figure) / reference);
-        differences[p].sample.add(run, static_cast<double>(figure) - reference);
+        valid.push_back(sweep[p]);
+        own.min = std::min(own.min.value_or(sweep[p]), sweep[p]);
+        own.max = std::max(own.max.value_or(sweep[p]), sweep[p]);
+        if (p == kReference || !usable(sweep[kReference])) continue;
+        ++with_reference.sweeps;
+        with_reference.higher += sweep[p] > sweep[kReference];
+        run_differences.push_back(static_cast<double>(sweep[p]) - sweep[kReference]);
       }
+      if (const auto middle = stats::median(run_differences)) differences.push_back(*middle);
     }
-  }
+    own.valid = valid.size();
+    own.low_outliers = stats::count_low_outliers(valid, kLowOutlierDeviations);
 
-  std::vector<Bootstrapped*> statistics;
-  for (std::size_t p = 0; p < kProcedures; ++p) {
-    for (auto* statistic : {&figures[p], &ratios[p], &differences[p]}) {
-      statistic->sample.finish();
-      statistics.push_back(statistic);
-    }
-  }
-  resample_medians(statistics, n, settings);
-
-  for (std::size_t p = 0; p < kProcedures; ++p) {
-    ProcedureFigures& own = analysis.procedures[p];
-    own.median = figures[p].median_interval(settings.confidence);
-    if (own.median) {
-      own.spread = median_absolute_deviation_of(figures[p].sample.values()) / own.median->estimate;
+    const auto logs = present_values(log_medians(summaries, p));
+    own.median = mean_interval(logs, settings.confidence, true);
+    if (const auto middle = stats::median(valid)) {
+      own.spread = *stats::median_absolute_deviation(valid) / *middle;
       own.noisy = *own.spread > kNoisySpread;
     }
-    if (own.min && clocks_per_tick) own.core_cycles_per_call = *own.min / 1000.0 * *clocks_per_tick;
+    if (own.median && analysis.clock && analysis.clock->stable)
+      own.core_cycles_per_call = own.median->estimate / 1000.0 * analysis.clock->clocks_per_tick;
+    const auto drift = stats::estimate_drift(logs);
+    if (drift.measured) analysis.drift[p] = drift.step_variance;
 
-    PairedComparison& paired = analysis.paired[p];
-    paired.ratio = ratios[p].median_interval(settings.confidence);
-    paired.difference = differences[p].median_interval(settings.confidence);
-    paired.verdict = paired_verdict(paired.ratio, settings.noise_threshold);
-  }
-  if (!wall_seconds.empty()) analysis.median_wall_seconds = median_of(wall_seconds);
-  return analysis;
-}
-
-std::optional<double> widest_paired_interval(const SeriesAnalysis& analysis) {
-  double widest = 0;
-  for (std::size_t p = 0; p < kProcedures; ++p) {
     if (p == kReference) continue;
-    const auto& ratio = analysis.paired[p].ratio;
-    if (!ratio || !ratio->resampled) return std::nullopt;
-    widest = std::max(widest, ratio->relative_half_width());
+    with_reference.difference = mean_interval(differences, settings.confidence, false);
+    paired.push_back(stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)),
+                                              decision_settings(settings)));
   }
-  return widest;
+  stats::adjust_family(paired, decision_settings(settings));
+  for (std::size_t p = 0, k = 0; p < kProcedures; ++p)
+    if (p != kReference) analysis.paired[p].decision = to_report_decision(paired[k++]);
+
+  std::vector<double> walls;
+  for (const auto& run : series.runs)
+    if (run.wall_seconds) walls.push_back(*run.wall_seconds);
+  analysis.median_wall_seconds = stats::median(walls);
+  return analysis;
 }
 
 }  // namespace callbench

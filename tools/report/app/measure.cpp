@@ -1,203 +1,174 @@
 // The measuring flow: check every input and destination, make (or read) the
 // runs, analyse them, write the report.
 #include <iostream>
-#include <stdexcept>
-#include <variant>
 
+#include "analyse/precision.hpp"
 #include "analyse/report_analysis.hpp"
 #include "app/options.hpp"
 #include "app/outputs.hpp"
 #include "app/version.hpp"
 #include "read/captures.hpp"
+#include "read/output_check.hpp"
 #include "read/report_file.hpp"
 #include "run/conditions.hpp"
-#include "run/interruption.hpp"
 #include "run/session.hpp"
 #include "run/wine.hpp"
 #include "system/default_command.hpp"
+#include "system/files.hpp"
 #include "system/host.hpp"
-#include "write/html_report.hpp"
-#include "write/json.hpp"
-#include "write/layout.hpp"
+#include "system/interruption.hpp"
 
 namespace callbench {
 namespace {
 
-// Saved outputs, checked as if the runs had just been made. Every file is read
-// before any is judged, so a bad path stops everything before anything is told.
-Series read_captures(const std::vector<std::string>& sources) {
-  std::vector<Capture> captures;
-  for (const auto& source : sources) {
-    if (source == "-") {
-      const auto outputs = split_outputs(read_standard_input());
-      for (std::size_t i = 0; i < outputs.size(); ++i)
-        captures.push_back({"standard input, output " + std::to_string(i + 1), outputs[i]});
-    } else {
-      captures.push_back({source, read_regular_file(source, kMaxCaptureFile)});
+// Saved outputs, reported as runs of the machine they came from.
+void read_saved_outputs(const MeasureOptions& options, Report& report) {
+  Series series = read_captures(options.from);
+  series.name = "A";
+  series.conditions.date_utc = report.date_utc;
+  series.conditions.tool_version = report.tool_version;
+  series.conditions.machine_label = options.machine.value_or("an unnamed machine");
+  for (const auto& failure : series.failures) std::cerr << "run " << failure.number << ": " << failure.reason << '\n';
+  if (!series.failures.empty()) std::cerr << "  " << kCaptureAdvice << '\n';
+  report.series.push_back(std::move(series));
+}
+
+std::vector<std::string> benchmark_command(const MeasureOptions& options) {
+  if (!options.command.empty()) return options.command;
+  const auto program = default_program();
+  if (!program) throw Error("cannot find where this program is; name the benchmark after --");
+  return {*program};
+}
+
+// The runs themselves, with the conditions they were made under.
+void make_runs(const MeasureOptions& options, Report& report) {
+  SessionPlan plan;
+  plan.commands.push_back(benchmark_command(options));
+  if (!options.vs_command.empty()) plan.commands.push_back(options.vs_command);
+  for (std::size_t i = 0; i < plan.commands.size(); ++i) plan.judges.push_back(OutputChecker());
+  plan.settings = options.run;
+  plan.limits.timeout_seconds = options.run.timeout_seconds;
+  plan.order_seed = options.analysis.seed;
+  if (options.cpu) {
+    try {
+      pin_to_processor(*options.cpu);
+    } catch (const std::exception& e) {
+      throw Error("--cpu " + std::to_string(*options.cpu) + ": " + e.what());
     }
   }
 
-  Series series;
-  series.captures = sources;
-  std::optional<SizeReference> sizes;
-  bool advised = false;
-  int number = 0;
-  for (const auto& capture : captures) {
-    ++number;
-    std::variant<RunOutput, std::string> checked;
-    try {
-      checked = check_output(decode_capture(capture.bytes), sizes);
-    } catch (const CaptureError& e) {
-      checked = std::string(e.what());
-    }
-    if (auto* output = std::get_if<RunOutput>(&checked)) {
-      if (!sizes) {
-        sizes = SizeReference{output->sizes, number};
-        series.sizes = output->sizes;
-      }
-      series.runs.push_back({number, std::nullopt, output->figures});
-      continue;
-    }
-    const std::string reason = capture.source + ": " + std::get<std::string>(checked);
-    std::cerr << "run " << number << ": " << reason << '\n';
-    if (!advised) std::cerr << "  " << kCaptureAdvice << '\n';
-    advised = true;
-    series.failures.push_back({number, reason});
+  watch_for_interruption();
+  Conditions conditions = conditions_before(kToolVersion, options.cpu);
+  report.date_utc = conditions.date_utc;
+  PrecisionProbe probe;
+  if (options.run.precision)
+    probe = [&](const std::vector<std::vector<Run>>& runs) {
+      return precision_status(runs, *options.run.precision, options.analysis);
+    };
+  auto session = run_session(plan, std::cerr, is_terminal(Stream::Error), probe);
+  conditions_after(conditions);
+
+  const bool several = session.series.size() > 1;
+  for (std::size_t i = 0; i < session.series.size(); ++i) {
+    auto& series = session.series[i];
+    series.name = several ? std::string(1, static_cast<char>('A' + i)) : "A";
+    series.label = report.label;
+    series.conditions = conditions;
+    series.benchmark = benchmark_file(series.command);
+    series.wine_version = wine_version(series.command);
+    report.series.push_back(std::move(series));
   }
-  series.runs_requested = number;
-  return series;
+  if (session.interrupted_by) report.interrupted = Interruption{session.interrupted_by, signal_name(session.interrupted_by)};
+  report.precision = session.precision;
+}
+
+// "2 of 10 runs and 1 warm-up run failed (told above); ..."; empty when none failed.
+std::string failure_summary(const Report& report) {
+  std::size_t failures = 0, warmup_failures = 0, requested = 0;
+  for (const auto& series : report.series) {
+    // A warm-up run is numbered 0 among the failures: it is not one of the runs requested.
+    for (const auto& failure : series.failures) ++(failure.number == 0 ? warmup_failures : failures);
+    requested += static_cast<std::size_t>(series.runs_requested);
+  }
+  if (failures + warmup_failures == 0) return {};
+  std::string text = std::to_string(failures) + " of " + std::to_string(requested) + " runs";
+  if (warmup_failures)
+    text += " and " + std::to_string(warmup_failures) + " warm-up run" + (warmup_failures == 1 ? "" : "s");
+  return text + " failed (told above); the report is made from the others";
+}
+
+// Series without a single valid run are told of and left out, so that the
+// valid runs of the others are still reported; false when none is left.
+bool keep_valid_series(Report& report) {
+  std::size_t requested = 0;
+  std::vector<Series> valid;
+  for (auto& series : report.series) {
+    requested += static_cast<std::size_t>(series.runs_requested);
+    if (!series.runs.empty()) {
+      valid.push_back(std::move(series));
+    } else if (report.series.size() > 1) {
+      complain(series.name + ": no valid run of " + std::to_string(series.runs_requested) + "; left out of the report");
+    }
+  }
+  const bool all = valid.size() == report.series.size();
+  report.series = std::move(valid);
+  if (report.series.empty()) {
+    if (report.interrupted) {
+      complain("interrupted by " + report.interrupted->name + " before the runs could be reported");
+    } else {
+      complain("no valid run out of " + std::to_string(requested) + "; nothing to report");
+    }
+    return false;
+  }
+  if (!all) {
+    report.kind = Report::Kind::Single;
+    report.series.front().name = "A";
+  }
+  return true;
 }
 
 }  // namespace
 
 int measure(const MeasureOptions& options) {
-  PreparedOutputs outputs;
-  std::optional<LoadedReport> baseline;
-  try {
-    outputs = prepare_outputs(options.outputs);
-  } catch (const std::exception& e) {
-    complain(e.what());
-    return kExitBadInput;
-  }
-  try {
-    if (options.baseline) baseline = load_report(*options.baseline);
-  } catch (const std::exception& e) {
-    complain(std::string("baseline ") + e.what());
-    return kExitBadInput;
+  const Outputs outputs(options.outputs);
+  std::optional<Report> baseline;
+  if (options.baseline) {
+    try {
+      baseline = load_report(*options.baseline);
+    } catch (const Error& e) {
+      throw Error(std::string("baseline ") + e.what());
+    }
   }
 
   Report report;
   report.label = options.label;
+  report.tool_version = kToolVersion;
   report.analysis_settings = options.analysis;
-  auto& settings = report.run_settings;
-  settings.timeout_seconds = options.timeout_seconds;
-  settings.warmup = options.warmup;
-  settings.precision = options.precision;
-  settings.max_runs = options.max_runs;
-  settings.cpu = options.cpu;
-  settings.interleaved = !options.vs_command.empty();
-
+  report.kind = options.vs_command.empty() ? Report::Kind::Single : Report::Kind::Interleaved;
   if (!options.from.empty()) {
-    try {
-      report.series.push_back(read_captures(options.from));
-    } catch (const std::exception& e) {
-      complain(e.what());
-      return kExitBadInput;
-    }
-    report.series.front().name = "A";
-    report.conditions.date_utc = utc_now();
-    report.conditions.tool_version = kToolVersion;
-    report.conditions.machine_label = options.machine.value_or("an unnamed machine");
-    settings.warmup = 0;
+    report.date_utc = utc_now();
+    read_saved_outputs(options, report);
   } else {
-    SessionPlan plan;
-    plan.commands.push_back(options.command);
-    if (plan.commands.front().empty()) {
-      const auto program = default_program();
-      if (!program) {
-        complain("cannot find where this program is; name the benchmark after --");
-        return kExitBadInput;
-      }
-      plan.commands.front().push_back(*program);
-    }
-    if (settings.interleaved) plan.commands.push_back(options.vs_command);
-    if (options.cpu) {
-      try {
-        pin_to_processor(*options.cpu);
-      } catch (const std::exception& e) {
-        complain("--cpu " + std::to_string(*options.cpu) + ": " + e.what());
-        return kExitBadInput;
-      }
-    }
-    plan.runs = options.runs;
-    plan.warmup = options.warmup;
-    plan.precision = options.precision;
-    plan.max_runs = options.max_runs;
-    plan.limits.timeout_seconds = options.timeout_seconds;
-
-    watch_for_interruption();
-    report.conditions = conditions_before(kToolVersion, options.cpu);
-    const AnalysisSettings probe_settings = options.analysis;
-    const auto probe = [&](const std::vector<Run>& runs) {
-      return widest_paired_interval(analyse_series(figures_of(runs), {}, probe_settings, std::nullopt));
-    };
-    auto session = run_session(plan, std::cerr, is_terminal(Stream::Error), probe);
-    conditions_after(report.conditions);
-    for (std::size_t i = 0; i < session.series.size(); ++i) {
-      auto& series = session.series[i];
-      series.name = settings.interleaved ? std::string(1, static_cast<char>('A' + i)) : "A";
-      series.benchmark = benchmark_file(series.command);
-      series.wine_version = wine_version(series.command);
-      report.series.push_back(std::move(series));
-    }
-    report.interrupted_by = session.interrupted_by;
-    report.precision = session.precision;
+    report.run_settings = options.run;
+    make_runs(options, report);
   }
 
-  const int interrupted = report.interrupted_by ? interrupted_exit_status(report.interrupted_by) : 0;
-  std::size_t failures = 0, warmup_failures = 0, requested = 0;
-  bool every_series_valid = true;
-  for (const auto& series : report.series) {
-    // A warm-up run is numbered 0 among the failures: it is not one of the runs requested.
-    for (const auto& failure : series.failures) ++(failure.number == 0 ? warmup_failures : failures);
-    requested += static_cast<std::size_t>(series.runs_requested);
-    every_series_valid &= !series.runs.empty();
-  }
-  if (!every_series_valid) {
-    if (interrupted) {
-      complain(std::string("interrupted by ") + signal_name(report.interrupted_by) +
-               " before the runs could be reported");
-      return interrupted;
-    }
-    complain("no valid run out of " + std::to_string(requested) +
-             (report.series.size() > 1 ? " (one of the commands had none)" : "") + "; nothing to report");
-    return kExitIncomplete;
-  }
+  const int interrupted = report.interrupted ? 128 + report.interrupted->signal : 0;
+  const std::string failures = failure_summary(report);
+  const std::size_t series_made = report.series.size();
+  if (!keep_valid_series(report)) return interrupted ? interrupted : kExitIncomplete;
   if (baseline) {
-    report.baseline = BaselineSource{baseline->file, baseline->format_version,
-                                     baseline->report.label, baseline->report.conditions};
-    auto base = baseline->report.series.front();
+    auto base = baseline->series.front();
     base.name = "baseline";
     report.series.front().name = "new";
     report.series.push_back(std::move(base));
+    report.kind = Report::Kind::Baseline;
   }
   analyse_report(report);
 
-  int status = 0;
-  if (failures + warmup_failures > 0) {
-    complain(std::to_string(failures) + " of " + std::to_string(requested) + " runs" +
-             (warmup_failures ? " and " + std::to_string(warmup_failures) + " warm-up run" +
-                                       (warmup_failures == 1 ? "" : "s")
-                                 : "") +
-             " failed (told above); the report is made from the others");
-    status = kExitIncomplete;
-  }
-  const auto document = layout_report(report);
-  Deliverables what;
-  what.document = &document;
-  what.json = [&] { return json_text(report); };
-  what.html = [&] { return html_report(report, document); };
-  if (!deliver(outputs, what)) status = kExitIncomplete;
+  int status = failures.empty() && report.series.size() >= series_made ? 0 : kExitIncomplete;
+  if (!failures.empty()) complain(failures);
+  if (outputs.deliver(report) != 0) status = kExitIncomplete;
   return interrupted ? interrupted : status;
 }
 

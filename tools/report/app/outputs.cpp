@@ -1,67 +1,50 @@
 #include "app/outputs.hpp"
 
 #include <iostream>
-#include <stdexcept>
 
 namespace callbench {
-namespace {
-
-std::optional<OutputFile> prepare_one(const std::optional<std::string>& path, const char* option,
-                                      const char*& standard_output_taken) {
-  if (!path) return std::nullopt;
-  if (*path == "-") {
-    if (standard_output_taken)
-      throw std::invalid_argument(std::string(option) + " - and " + standard_output_taken +
-                                  " - cannot both write to standard output");
-    standard_output_taken = option;
-  }
-  return OutputFile::prepare(*path);
-}
-
-bool write_one(const std::optional<OutputFile>& file, const char* what,
-               const std::function<std::string()>& content) {
-  if (!file || !content) return true;
-  try {
-    file->write(content());
-    return true;
-  } catch (const FileError& e) {
-    complain(std::string("cannot write the ") + what + ": " + e.what());
-  } catch (const std::exception& e) {
-    complain(std::string("cannot make the ") + what + ": " + e.what());
-  }
-  return false;
-}
-
-}  // namespace
 
 void complain(const std::string& message) {
   std::cerr << "callbench-report: " << message << '\n' << std::flush;
 }
 
-PreparedOutputs prepare_outputs(const OutputOptions& options) {
-  PreparedOutputs outputs;
-  const char* taken = nullptr;
-  outputs.json = prepare_one(options.json, "--json", taken);
-  outputs.markdown = prepare_one(options.markdown, "--markdown", taken);
-  outputs.csv = prepare_one(options.csv, "--csv", taken);
-  outputs.html = prepare_one(options.html, "--html", taken);
-  if (taken) outputs.table_stream = Stream::Error;
-  return outputs;
+Outputs::Outputs(const OutputPaths& paths) {
+  const char* standard_output_taken = nullptr;
+  for (const auto& format : output_formats()) {
+    for (const auto& [option, path] : paths) {
+      if (option != format.option) continue;
+      if (path == "-") {
+        if (standard_output_taken)
+          throw Error(option + " - and " + standard_output_taken + " - cannot both write to standard output");
+        standard_output_taken = format.option;
+      }
+      destinations_.push_back({&format, OutputFile::prepare(path)});
+    }
+  }
+  if (standard_output_taken) table_stream_ = Stream::Error;
 }
 
-bool deliver(const PreparedOutputs& outputs, const Deliverables& what) {
-  bool ok = write_one(outputs.json, "JSON report", what.json);
-  ok &= write_one(outputs.markdown, "Markdown table", [&] { return render_markdown(*what.document); });
-  ok &= write_one(outputs.csv, "CSV table", [&] { return render_csv(*what.document); });
-  ok &= write_one(outputs.html, "HTML report", what.html);
+int Outputs::deliver(const Report& report) const {
+  int status = 0;
+  for (const auto& destination : destinations_) {
+    try {
+      destination.file.write(destination.format->make()->render(report));
+    } catch (const Error& e) {
+      complain(std::string("cannot write the ") + destination.format->what + ": " + e.what());
+      status = kExitIncomplete;
+    } catch (const std::exception& e) {
+      complain(std::string("cannot make the ") + destination.format->what + ": " + e.what());
+      status = kExitIncomplete;
+    }
+  }
   try {
     std::cerr << std::flush;
-    write_stream(outputs.table_stream, render_text(*what.document));
-  } catch (const FileError& e) {
+    write_stream(table_stream_, make_text_exporter()->render(report));
+  } catch (const Error& e) {
     complain(std::string("cannot write the table: ") + e.what());
-    ok = false;
+    status = kExitIncomplete;
   }
-  return ok;
+  return status;
 }
 
 }  // namespace callbench

@@ -1,36 +1,37 @@
 #pragma once
 
-#include <functional>
-#include <optional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/options.hpp"
+#include "core/report.hpp"
 #include "system/files.hpp"
-#include "write/document.hpp"
+#include "write/exporter.hpp"
 
 namespace callbench {
 
-struct PreparedOutputs {
-  std::optional<OutputFile> json, markdown, csv, html;
-  // The table goes to standard error when another output takes standard output.
-  Stream table_stream = Stream::Output;
+// The outputs asked for, each with its checked destination.
+class Outputs {
+ public:
+  // Checks every destination before any run, so no finished run is lost to a
+  // bad path. Throws Error.
+  explicit Outputs(const OutputPaths& paths);
+
+  // Writes the files in the exporters' order (the JSON first, since it holds
+  // every figure), then the table: to standard output, or to standard error
+  // when a file output takes standard output. Each failure is told on standard
+  // error; returns 0, or kExitIncomplete if any failed.
+  int deliver(const Report& report) const;
+
+ private:
+  struct Destination {
+    const OutputFormat* format;
+    OutputFile file;
+  };
+  std::vector<Destination> destinations_;
+  Stream table_stream_ = Stream::Output;
 };
-
-// Checks every destination before any run, so no finished run is lost to a bad
-// path. Throws FileError, or std::invalid_argument when two outputs ask for
-// standard output.
-PreparedOutputs prepare_outputs(const OutputOptions& options);
-
-// What there is to write; the JSON and HTML are made only when asked for.
-struct Deliverables {
-  const Document* document = nullptr;
-  std::function<std::string()> json;
-  std::function<std::string()> html;
-};
-
-// Writes the files, the JSON first since it holds every figure, then the table.
-// Each failure is told on standard error; returns whether all went well.
-bool deliver(const PreparedOutputs& outputs, const Deliverables& what);
 
 // "callbench-report: <message>" on standard error.
 void complain(const std::string& message);

@@ -4,117 +4,97 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "core/procedures.hpp"
 
 namespace callbench {
 
-// A fixed default seed, so that the same runs always give the same report.
-inline constexpr std::uint64_t kDefaultSeed = 20261209;
-// Past this relative spread (median absolute deviation / median) a note says the
-// machine was noisy and the minimum is the figure to quote.
-inline constexpr double kNoisySpread = 0.05;
-// A difference counts as significant below this p-value of the rank test.
-inline constexpr double kSignificance = 0.05;
-// Fewer bootstrap resamples make the ends of a 95 % interval wander from one seed to the next.
-inline constexpr int kMinResamples = 10000;
+// What a comparison allows to say: the whole interval beyond the noise
+// threshold and significant (slower, faster), the whole interval within it
+// (equivalent), or neither (inconclusive).
+enum class Verdict { Slower, Faster, Equivalent, Inconclusive };
 
-struct AnalysisSettings {
-  std::uint64_t seed = kDefaultSeed;
-  int resamples = kMinResamples;  // bootstrap resamples, at least kMinResamples
-  double confidence = 0.95;       // of every interval
-  double noise_threshold = 0.01;  // relative changes within it are not claimed
-};
+// "slower", "faster", "equivalent", "inconclusive": the same words in every output.
+const char* verdict_word(Verdict verdict);
 
-// An estimate with its bootstrap confidence interval. With fewer than two runs to
-// resample there is no interval: low and high equal the estimate, resampled is
-// false, and no verdict is drawn from it.
+// An estimate with its confidence interval; with fewer than two runs there is
+// none (bounded is false, low and high equal the estimate).
 struct Interval {
   double estimate = 0;
   double low = 0, high = 0;
-  bool resampled = true;
+  bool bounded = false;
   // The larger distance from the estimate to an end, relative to the estimate
   // (infinite for an estimate of 0 with an interval around it).
   double relative_half_width() const;
 };
 
+// A ratio (a procedure to TheOne, or A to B) with the test behind it and what
+// it allows to say.
+struct Decision {
+  Interval ratio;
+  std::optional<double> p_value;     // two-sided, against a ratio of 1
+  std::optional<double> p_adjusted;  // Holm-adjusted over the family it belongs to
+  double degrees_of_freedom = 0;
+  Verdict verdict = Verdict::Inconclusive;
+  // What the data resolve (told with an inconclusive verdict): the relative
+  // half-width of the interval, and the runs or pairs that would bring it
+  // within the noise threshold at the spread seen.
+  std::optional<double> resolvable;
+  std::optional<int> runs_needed;
+};
+
 // One procedure's own figures in one series. Figures of 0 or less are disturbed
 // measurements (the reference loop ran long): counted, left out of the rest.
 struct ProcedureFigures {
-  std::size_t valid = 0;      // figures > 0
-  std::size_t disturbed = 0;  // figures <= 0
+  std::size_t valid = 0;        // figures > 0
+  std::size_t disturbed = 0;    // figures <= 0
+  std::size_t low_outliers = 0; // valid figures far below the median: suspected disturbances
   std::optional<std::int32_t> min, max;
-  std::optional<Interval> median;  // runs resampled
-  std::optional<double> spread;    // median absolute deviation / median
+  std::optional<Interval> median;  // the centre of the runs' medians, runs as the unit
+  std::optional<double> spread;    // median absolute deviation / median of all valid figures
   bool noisy = false;              // spread > kNoisySpread
-  // Estimated core cycles per call: the minimum converted with the clock calibration.
+  // Estimated core cycles per call: the median converted with the clock
+  // calibration; none when the calibration was unstable.
   std::optional<double> core_cycles_per_call;
 };
 
 // A procedure against TheOne, sweep by sweep: the four measurements of a sweep
 // run back to back, so slow drifts of the machine cancel in their ratio.
-enum class PairedVerdict { Slower, Faster, Indistinguishable, Unknown };
-
-struct PairedComparison {
+struct PairedWithReference {
   std::size_t sweeps = 0;  // sweeps where both figures are valid
   std::size_t higher = 0;  // of those, sweeps where the procedure's figure was the higher
-  std::optional<Interval> ratio;       // median of per-sweep ratios, runs resampled
-  std::optional<Interval> difference;  // median of per-sweep differences, millicycles
-  PairedVerdict verdict = PairedVerdict::Unknown;
+  Decision decision;       // the ratio to TheOne
+  std::optional<Interval> difference;  // millicycles
+};
+
+// Core clocks per counter tick as the analysis takes it from the calibrations
+// before and after the runs.
+struct ClockEstimate {
+  double clocks_per_tick = 0;
+  bool stable = true;  // before and after agree within kCalibrationAgreement
+  std::optional<double> before, after;
 };
 
 struct SeriesAnalysis {
   std::array<ProcedureFigures, kProcedures> procedures{};
-  std::array<PairedComparison, kProcedures> paired{};  // the reference's own entry stays empty
+  std::array<PairedWithReference, kProcedures> paired{};  // the reference's own entry stays empty
+  // Per procedure, the variance per run of a slow random drift of the run's
+  // log figure, estimated from the runs in the order made; none with too few runs.
+  std::array<std::optional<double>, kProcedures> drift{};
+  std::optional<ClockEstimate> clock;
   std::optional<double> median_wall_seconds;
 };
 
-// Mann-Whitney U test, two-sided, normal approximation with tie correction.
-struct RankTest {
-  double u = 0;  // U of the first sample
-  double z = 0;
-  double p_value = 1;
-};
-
-// A against B (Criterion-style: a change is claimed only when it is significant
-// and its whole interval lies beyond the noise threshold).
-enum class ChangeVerdict { Faster, Slower, NoChange, Unknown };
-
-struct ProcedureChange {
-  std::optional<Interval> ratio;  // median of A / median of B
-  std::optional<RankTest> test;
-  ChangeVerdict verdict = ChangeVerdict::Unknown;
-};
-
+// Two series compared procedure by procedure.
 struct Comparison {
-  // Resampled as pairs of neighbouring runs (interleaved A B A B ...), or each
-  // side on its own (a baseline from another time, or report files).
-  bool paired_runs = false;
-  std::size_t pairs = 0;  // with paired_runs: pairs in which both runs were valid
-  std::array<ProcedureChange, kProcedures> procedures{};
+  std::size_t a = 0, b = 1;  // indices of the series; the ratio is a / b
+  // Paired: runs made alternately, compared pair by pair. Across time: made at
+  // different times (a baseline, report files), so the machine's drift between
+  // them counts against any change.
+  enum class Method { Paired, AcrossTime };
+  Method method = Method::Paired;
+  std::size_t pairs = 0;  // paired: pairs in which both runs were valid
+  std::array<Decision, kProcedures> procedures{};
 };
-
-// The figures of one run, as the analysis needs them.
-using RunFigures = Figures;
-
-// clocks_per_tick, when known, converts minima into estimated core cycles.
-// Throws std::invalid_argument for settings out of range (as does compare_series).
-SeriesAnalysis analyse_series(const std::vector<RunFigures>& runs,
-                              const std::vector<double>& wall_seconds,
-                              const AnalysisSettings& settings,
-                              std::optional<double> clocks_per_tick);
-
-// With paired_runs, a[i] and b[i] were made one after the other and are resampled together
-// (both must then have the same length, or std::invalid_argument is thrown).
-Comparison compare_series(const std::vector<RunFigures>& a, const std::vector<RunFigures>& b,
-                          bool paired_runs, const AnalysisSettings& settings);
-
-// The widest relative half-width of the paired ratios' intervals; none while any is unknown.
-std::optional<double> widest_paired_interval(const SeriesAnalysis& analysis);
-
-const char* verdict_word(PairedVerdict verdict);  // "slower", "faster", "indistinguishable", "n/a"
-const char* verdict_word(ChangeVerdict verdict);  // "faster", "slower", "no change", "n/a"
 
 }  // namespace callbench

@@ -1,4 +1,4 @@
-#include "run/windows_command_line.hpp"
+#include "core/command_line.hpp"
 
 namespace callbench {
 
@@ -33,6 +33,30 @@ std::string windows_command_line(const std::vector<std::string>& argv) {
     line += quote_windows_argument(argument);
   }
   return line;
+}
+
+std::string shell_command_line(const std::vector<std::string>& argv) {
+  std::string text;
+  for (const auto& word : argv) {
+    if (!text.empty()) text += ' ';
+    const bool plain = !word.empty() && word.find_first_of(" \t\n\"'\\$`*?[]{}()<>|&;#~!") == std::string::npos;
+    if (plain) {
+      text += word;
+      continue;
+    }
+    text += '\'';
+    for (const char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    text += '\'';
+  }
+  return text;
+}
+
+std::string command_text(const std::vector<std::string>& argv) {
+#ifdef _WIN32
+  return windows_command_line(argv);
+#else
+  return shell_command_line(argv);
+#endif
 }
 
 }  // namespace callbench

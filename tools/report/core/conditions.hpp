@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace callbench {
 
@@ -22,16 +23,14 @@ struct Priority {
   std::string detail;  // why, e.g. "root", "CAP_SYS_NICE", "no CAP_SYS_NICE and RLIMIT_NICE 0"
 };
 
-// Core clocks per time-stamp counter tick, from timing a long chain of
-// dependent single-cycle additions with the counter.
+// Core clocks per time-stamp counter tick, each sample from timing a long
+// chain of dependent single-cycle additions with the counter.
 struct Calibration {
-  double clocks_per_tick = 0;  // the median of the samples
-  double low = 0, high = 0;    // the smallest and largest sample
-  int samples = 0;
+  std::vector<double> samples;  // in the order taken
   std::uint64_t additions = 0;  // per sample
 };
 
-// What a report was measured under.
+// What a series was measured under.
 struct Conditions {
   std::string date_utc;  // ISO 8601, e.g. "2026-12-09T03:10:00Z"
   std::string tool_version;
@@ -44,7 +43,7 @@ struct Conditions {
   std::optional<double> tsc_hz;
   std::optional<LoadAverage> load_before, load_after;
   Priority priority;
-  std::optional<int> cpu;  // processor the runs were pinned to
+  std::optional<int> cpu;  // the processor the runs were pinned to
   std::optional<Calibration> calibration_before, calibration_after;
 };
 

@@ -22,4 +22,10 @@ using Sweep = std::array<std::int32_t, kProcedures>;
 using Figures = std::array<Sweep, kSweeps>;
 using Sizes = std::array<std::int32_t, kProcedures>;
 
+// What one run of the benchmark printed, once it is known to be well formed.
+struct RunOutput {
+  Figures figures{};
+  Sizes sizes{};
+};
+
 }  // namespace callbench

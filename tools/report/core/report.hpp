@@ -1,31 +1,31 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "analyse/analysis.hpp"
+#include "core/analysis.hpp"
 #include "core/conditions.hpp"
 #include "core/procedures.hpp"
+#include "core/settings.hpp"
 
 namespace callbench {
 
-// The version of the JSON files this tool writes; files without the field are version 1.
-inline constexpr int kFormatVersion = 2;
 // What every figure is.
 inline constexpr const char* kUnit = "millicycles per call";
 
 // One valid run of the benchmark.
 struct Run {
-  int number = 0;  // counted from 1 among the counted runs of its series, as reported
+  int number = 0;  // counted from 1 among the counted runs of its series; run k of A pairs with run k of B
+  // Its place among every run the report started, warm-up included (from 1):
+  // the order in time, which also tells which run of a pair came first.
+  std::optional<int> sequence;
   std::optional<double> wall_seconds;  // none for outputs captured elsewhere
   Figures figures{};
 };
 
 struct FailedRun {
-  int number = 0;
+  int number = 0;  // 0 for a warm-up run
   std::string reason;
 };
 
@@ -35,28 +35,29 @@ struct BenchmarkFile {
   std::optional<std::string> sha256;  // lower-case hex; none if it could not be read
 };
 
-// The runs of one benchmark command, or one set of captured outputs.
+// The runs of one benchmark command, one set of captured outputs, or a series
+// read from a report file (a baseline, or a file given to `compare`).
 struct Series {
-  std::string name;                    // "A", "B", or what the user called it
-  std::vector<std::string> command;    // empty for captured outputs
-  std::vector<std::string> captures;   // the files the outputs were read from (--from)
+  std::string name;                   // "A", "B", "new", "baseline", or a file's "[1]"
+  std::string label;                  // the --label of the report it was made in, if any
+  std::optional<std::string> file;    // the report file it was read from
+  std::vector<std::string> command;   // empty for captured outputs
+  std::vector<std::string> captures;  // the files the outputs were read from (--from)
   std::optional<BenchmarkFile> benchmark;
   std::optional<std::string> wine_version;  // when the command runs under Wine
-  int runs_requested = 0;
-  int warmup_runs = 0;  // made and checked before the counted ones, not counted
+  Conditions conditions;
+  int runs_requested = 0;  // counted runs attempted
+  int warmup_runs = 0;     // made and checked before the counted ones, not counted
   std::vector<Run> runs;
   std::vector<FailedRun> failures;
   std::optional<Sizes> sizes;  // from the first valid run
+  std::optional<SeriesAnalysis> analysis;  // filled in by the analysis
 };
 
-// How the runs were made.
-struct RunSettings {
-  double timeout_seconds = 60;
-  int warmup = 1;
-  std::optional<double> precision;  // keep running until every paired interval is this narrow
-  int max_runs = 100;
-  std::optional<int> cpu;  // the runs were pinned to this processor
-  bool interleaved = false;  // two series run alternately, A B A B ...
+// How far the runs so far are from a precision target.
+struct PrecisionStatus {
+  double widest = 0;               // the widest relative half-width of an interval
+  std::optional<int> runs_needed;  // at the spread seen, for every interval to meet the target
 };
 
 // Whether --precision was met, and after how many runs.
@@ -64,40 +65,36 @@ struct PrecisionOutcome {
   double target = 0;
   bool reached = false;
   int runs = 0;
-  double widest = 0;  // the widest relative half-width of a paired ratio's interval at the end
+  double widest = 0;  // the widest relative half-width of an interval at the end
+  // At the spread seen, the runs the target would need; none while it cannot be told.
+  std::optional<int> runs_needed;
 };
 
-// Where a baseline series came from: shown beside the table, since a baseline
-// from another time or machine measures drift as much as change.
-struct BaselineSource {
-  std::string file;
-  int format_version = 1;
-  std::string label;
-  Conditions conditions;
+// The signal that stopped the runs early.
+struct Interruption {
+  int signal = 0;
+  std::string name;  // "SIGINT" and so on
 };
 
 struct Report {
-  int format_version = kFormatVersion;
-  std::string unit = kUnit;
+  // What the series are to each other, and so how they are compared.
+  enum class Kind {
+    Single,       // one series
+    Interleaved,  // A and B run alternately, compared pair by pair
+    Baseline,     // new runs against a series read from an earlier report
+    Files,        // series read from report files (`compare`)
+  };
+  Kind kind = Kind::Single;
   std::string label;  // --label, to name this report in comparisons
-  Conditions conditions;
-  RunSettings run_settings;
+  std::string unit = kUnit;
+  std::string date_utc;  // when the report was made
+  std::string tool_version;
+  std::optional<RunSettings> run_settings;  // none when nothing was run
   AnalysisSettings analysis_settings;
-  std::vector<Series> series;  // one, or A and B; with a baseline, its series comes last
-  std::optional<BaselineSource> baseline;
-  int interrupted_by = 0;  // signal that stopped the runs early, or 0
+  std::vector<Series> series;
+  std::optional<Interruption> interrupted;
   std::optional<PrecisionOutcome> precision;
-
-  // Filled in by analyse_report().
-  std::vector<SeriesAnalysis> analysis;  // one per series
-  std::optional<Comparison> comparison;  // A against B, or against the baseline
-};
-
-// A report read back from a file written by --json.
-struct LoadedReport {
-  std::string file;
-  int format_version = 1;
-  Report report;
+  std::optional<Comparison> comparison;  // filled in by the analysis when there are two series
 };
 
 }  // namespace callbench

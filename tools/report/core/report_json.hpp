@@ -2,16 +2,22 @@
 
 #include <string>
 
-#include <nlohmann/json.hpp>
-
-#include "core/model.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
 
-// The whole report, format version 2, every raw figure included.
-nlohmann::ordered_json to_json(const Report& report);
+// The version of the JSON files this tool writes. Files without the field are
+// version 1; every earlier version still loads.
+inline constexpr int kFormatVersion = 3;
 
-// The file --json writes.
-std::string json_text(const Report& report);
+// The file --json writes: the whole report, every raw figure and every
+// statistic. Text that is not UTF-8 (a command's own arguments may hold any)
+// becomes U+FFFD.
+std::string report_json_text(const Report& report);
+
+// A report read back from such a file, any version up to this tool's own;
+// each series remembers the file. Every field is checked; the series come
+// back unanalysed. Throws Error ("<file>: <where>: <problem>").
+Report parse_report_json(const std::string& text, const std::string& file);
 
 }  // namespace callbench

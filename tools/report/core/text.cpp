@@ -1,5 +1,6 @@
 #include "core/text.hpp"
 
+#include <cmath>
 #include <cstdio>
 
 namespace callbench {
@@ -64,6 +65,15 @@ bool is_valid_utf8(std::string_view text) {
     i += length;
   }
   return true;
+}
+
+std::string percent_text(double fraction) {
+  if (!std::isfinite(fraction)) return "n/a";
+  const double percent = fraction * 100;
+  const double size = std::fabs(percent);
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f%%", size < 1 ? 2 : size < 10 ? 1 : 0, percent);
+  return text;
 }
 
 }  // namespace callbench

@@ -12,4 +12,8 @@ std::string quote(std::string_view text, std::size_t shown_bytes = 100);
 
 bool is_valid_utf8(std::string_view text);
 
+// A fraction as a percentage, "12%" for 0.12: two decimals below 1 %, one below
+// 10 %, none above; "n/a" when not finite.
+std::string percent_text(double fraction);
+
 }  // namespace callbench

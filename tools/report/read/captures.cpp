@@ -2,8 +2,12 @@
 
 #include <cstdio>
 #include <string_view>
+#include <variant>
 
+#include "core/error.hpp"
 #include "core/procedures.hpp"
+#include "read/output_check.hpp"
+#include "system/files.hpp"
 
 namespace callbench {
 
@@ -11,7 +15,7 @@ std::string decode_capture(const std::string& raw) {
   if (raw.size() < 2 || static_cast<unsigned char>(raw[0]) != 0xFF ||
       static_cast<unsigned char>(raw[1]) != 0xFE)
     return raw;
-  if (raw.size() % 2 != 0) throw CaptureError("UTF-16 text with an odd number of bytes");
+  if (raw.size() % 2 != 0) throw Error("UTF-16 text with an odd number of bytes");
   std::string bytes;
   bytes.reserve(raw.size() / 2);
   for (std::size_t i = 2; i < raw.size(); i += 2) {
@@ -20,7 +24,7 @@ std::string decode_capture(const std::string& raw) {
     if (unit >= 0x80) {
       char code[8];
       std::snprintf(code, sizeof code, "%04X", unit);
-      throw CaptureError("UTF-16 text holds a character outside ASCII (U+" + std::string(code) +
+      throw Error("UTF-16 text holds a character outside ASCII (U+" + std::string(code) +
                          ") at byte " + std::to_string(i));
     }
     bytes += static_cast<char>(unit);
@@ -43,6 +47,41 @@ std::vector<std::string> split_outputs(const std::string& stream) {
   }
   if (start < stream.size()) outputs.push_back(stream.substr(start));
   return outputs;
+}
+
+Series read_captures(const std::vector<std::string>& sources) {
+  std::vector<Capture> captures;
+  for (const auto& source : sources) {
+    if (source == "-") {
+      const auto outputs = split_outputs(read_standard_input());
+      for (std::size_t i = 0; i < outputs.size(); ++i)
+        captures.push_back({"standard input, output " + std::to_string(i + 1), outputs[i]});
+    } else {
+      captures.push_back({source, read_regular_file(source, kMaxCaptureFile)});
+    }
+  }
+
+  Series series;
+  series.captures = sources;
+  OutputChecker check;
+  int number = 0;
+  for (const auto& capture : captures) {
+    ++number;
+    std::variant<RunOutput, std::string> checked;
+    try {
+      checked = check(decode_capture(capture.bytes), number);
+    } catch (const Error& e) {
+      checked = std::string(e.what());
+    }
+    if (auto* output = std::get_if<RunOutput>(&checked)) {
+      if (!series.sizes) series.sizes = output->sizes;
+      series.runs.push_back({number, std::nullopt, std::nullopt, output->figures});
+    } else {
+      series.failures.push_back({number, capture.source + ": " + std::get<std::string>(checked)});
+    }
+  }
+  series.runs_requested = number;
+  return series;
 }
 
 }  // namespace callbench

@@ -10,12 +10,6 @@
 
 namespace callbench {
 
-// What one run of the benchmark printed, once it is known to be well formed.
-struct RunOutput {
-  Figures figures{};
-  Sizes sizes{};
-};
-
 // Where a run's output went wrong: both texts are ready to show.
 struct ParseError {
   int line = 0;

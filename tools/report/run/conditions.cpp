@@ -1,9 +1,9 @@
 #include "run/conditions.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-#include "analyse/calibration.hpp"
 #include "system/host.hpp"
 #include "system/processor.hpp"
 #include "system/sha256.hpp"
@@ -11,9 +11,32 @@
 namespace callbench {
 namespace {
 
-constexpr double kRateSeconds = 0.2;
+struct Timed {
+  Calibration calibration;
+  std::optional<double> ticks_per_second;
+};
 
-std::optional<Calibration> calibrate_here() { return calibrate(time_addition_chain); }
+// Each addition takes one core clock, so a chain's length is its clocks. A
+// chain interrupted by the system only looks slower: the analysis takes the
+// least disturbed samples.
+Timed calibrate_here() {
+  Timed timed;
+  timed.calibration.additions = kCalibrationAdditions;
+  std::vector<double> rates;
+  for (int i = 0; i < kCalibrationSamples; ++i) {
+    const ChainTiming chain = time_addition_chain(kCalibrationAdditions);
+    if (chain.ticks == 0) continue;
+    timed.calibration.samples.push_back(static_cast<double>(kCalibrationAdditions) /
+                                        static_cast<double>(chain.ticks));
+    // An interruption lengthens both clocks alike, so the rate stays true.
+    if (chain.seconds > 0) rates.push_back(static_cast<double>(chain.ticks) / chain.seconds);
+  }
+  if (!rates.empty()) {
+    std::nth_element(rates.begin(), rates.begin() + rates.size() / 2, rates.end());
+    timed.ticks_per_second = rates[rates.size() / 2];
+  }
+  return timed;
+}
 
 }  // namespace
 
@@ -24,17 +47,19 @@ Conditions conditions_before(const std::string& tool_version, std::optional<int>
   c.host = host_name();
   c.os = os_description();
   c.processor = read_processor();
-  c.tsc_hz = measure_tsc_hz(kRateSeconds);
   c.load_before = load_average();
   c.priority = priority_raise();
   c.cpu = cpu;
-  c.calibration_before = calibrate_here();
+  auto timed = calibrate_here();
+  if (!timed.calibration.samples.empty()) c.calibration_before = std::move(timed.calibration);
+  c.tsc_hz = timed.ticks_per_second;
   return c;
 }
 
 void conditions_after(Conditions& conditions) {
   conditions.load_after = load_average();
-  conditions.calibration_after = calibrate_here();
+  auto timed = calibrate_here();
+  if (!timed.calibration.samples.empty()) conditions.calibration_after = std::move(timed.calibration);
 }
 
 std::optional<BenchmarkFile> benchmark_file(const std::vector<std::string>& command) {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <ostream>
-#include <sstream>
+#include <random>
 
-#include "core/text.hpp"
-#include "run/interruption.hpp"
+#include "run/failure_reason.hpp"
+#include "system/interruption.hpp"
 
 namespace callbench {
 namespace {
@@ -35,154 +35,96 @@ class Progress {
   std::size_t shown_ = 0;
 };
 
-std::string size_line(std::size_t proc, std::int32_t size) {
-  return std::string(kSizeHeadings[proc]) + "\t" + std::to_string(size) + "\r\n";
+std::string percent_text(double fraction) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f%%", fraction < 0.1 ? 2 : 1, fraction * 100);
+  return text;
 }
-
-std::string percent(double fraction) {
-  std::ostringstream text;
-  text.precision(fraction < 0.1 ? 2 : 3);
-  text << fraction * 100 << '%';
-  return text.str();
-}
-
-// The runs of one command as they come in.
-struct Track {
-  const std::vector<std::string>* command;
-  Series series;
-  std::optional<SizeReference> sizes;
-};
 
 }  // namespace
-
-std::vector<std::string> error_lines(const std::string& tail, std::size_t dropped) {
-  std::vector<std::string> lines;
-  std::istringstream in(tail);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  // The first line of a cut tail is only the end of a line.
-  if (dropped > 0 && !lines.empty()) lines.erase(lines.begin());
-  std::vector<std::string> shown;
-  std::size_t first = 0;
-  if (lines.size() > kErrorLinesShown) first = lines.size() - kErrorLinesShown;
-  if (first > 0 || dropped > 0) shown.push_back("(earlier output left out)");
-  for (std::size_t i = first; i < lines.size(); ++i) {
-    std::string text = escape(lines[i].substr(0, kErrorLineLength));
-    if (lines[i].size() > kErrorLineLength) text += " ...";
-    shown.push_back(std::move(text));
-  }
-  return shown;
-}
-
-std::variant<RunOutput, std::string> check_output(const std::string& output,
-                                                  const std::optional<SizeReference>& sizes) {
-  auto parsed = parse_output(output);
-  if (const auto* error = std::get_if<ParseError>(&parsed)) return describe(*error);
-  auto& run = std::get<RunOutput>(parsed);
-  if (sizes) {
-    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
-      if (run.sizes[proc] == sizes->sizes[proc]) continue;
-      const int line = static_cast<int>(kSweeps * (kProcedures + 1) + 1 + proc);
-      return describe(ParseError{
-          line, quote(size_line(proc, sizes->sizes[proc])) + " as in run " + std::to_string(sizes->run),
-          quote(size_line(proc, run.sizes[proc]))});
-    }
-  }
-  return run;
-}
-
-std::variant<RunOutput, std::string> check_run(const ProcessResult& result,
-                                               const std::string& program,
-                                               const ProcessLimits& limits,
-                                               const std::optional<SizeReference>& sizes) {
-  if (auto reason = failure_reason(result, program, limits); !reason.empty()) return reason;
-  return check_output(result.out, sizes);
-}
 
 SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_progress,
                           const PrecisionProbe& probe) {
   SessionResult result;
-  std::vector<Track> tracks;
-  const bool several = plan.commands.size() > 1;
-  for (std::size_t i = 0; i < plan.commands.size(); ++i) {
-    Track track{&plan.commands[i], {}, std::nullopt};
-    track.series.command = plan.commands[i];
-    track.series.runs_requested = plan.runs;
-    tracks.push_back(std::move(track));
-  }
+  const std::size_t commands = plan.commands.size();
+  std::vector<Series> series(commands);
+  for (std::size_t i = 0; i < commands; ++i) series[i].command = plan.commands[i];
+  const bool several = commands > 1;
+  const auto& settings = plan.settings;
   Progress progress(log, show_progress);
   std::string widest_text;
+  int sequence = 0;
+  bool going = true;
 
-  // One run of one command; false when the session must stop.
-  const auto run_once = [&](Track& track, std::size_t index, int number, bool warmup) {
-    if ((result.interrupted_by = interruption_signal()) != 0) return false;
+  // One run of one command; stops the session when interrupted or when the
+  // command cannot be started.
+  const auto run_once = [&](std::size_t index, int number, bool warmup) {
+    if ((result.interrupted_by = interruption_signal()) != 0) return void(going = false);
     const std::string which = several ? " (" + std::string(1, static_cast<char>('A' + index)) + ")" : "";
     std::string status = warmup ? "warm-up run " + std::to_string(number) : "run " + std::to_string(number);
-    if (!warmup) status += plan.precision ? " (up to " + std::to_string(plan.max_runs) + ")"
-                                          : " of " + std::to_string(plan.runs);
+    if (!warmup)
+      status += settings.precision ? " (up to " + std::to_string(settings.max_runs) + ")"
+                                   : " of " + std::to_string(settings.runs);
     progress.show(status + which + widest_text);
 
-    const auto outcome = run_process(*track.command, plan.limits);
+    Series& s = series[index];
+    const auto outcome = run_process(plan.commands[index], plan.limits);
+    ++sequence;
     if (outcome.outcome == ProcessResult::Outcome::Interrupted) {
       result.interrupted_by = interruption_signal();
-      return false;
+      return void(going = false);
     }
-    auto checked = check_run(outcome, track.command->front(), plan.limits, track.sizes);
-    if (auto* output = std::get_if<RunOutput>(&checked)) {
-      if (!track.sizes) {
-        track.sizes = SizeReference{output->sizes, number};
-        track.series.sizes = output->sizes;
+    if (!warmup) ++s.runs_requested;
+    std::string reason = failure_reason(outcome, plan.commands[index].front(), plan.limits);
+    if (reason.empty()) {
+      auto judged = plan.judges[index](outcome.out, number);
+      if (auto* output = std::get_if<RunOutput>(&judged)) {
+        if (!s.sizes) s.sizes = output->sizes;
+        if (warmup)
+          ++s.warmup_runs;
+        else
+          s.runs.push_back({number, sequence, outcome.wall_seconds, output->figures});
+        return;
       }
-      if (warmup) {
-        ++track.series.warmup_runs;
-      } else {
-        track.series.runs.push_back({number, outcome.wall_seconds, output->figures});
-      }
-      return true;
+      reason = std::get<std::string>(judged);
     }
-    auto& reason = std::get<std::string>(checked);
     progress.clear();
     log << (warmup ? "warm-up run " : "run ") << number << which << ": " << reason << '\n';
-    for (const auto& line : error_lines(outcome.err, outcome.err_dropped))
-      log << "  stderr: " << line << '\n';
-    track.series.failures.push_back({warmup ? 0 : number, (warmup ? "warm-up: " : "") + reason});
+    for (const auto& line : error_lines(outcome.err, outcome.err_dropped)) log << "  stderr: " << line << '\n';
+    s.failures.push_back({warmup ? 0 : number, (warmup ? "warm-up: " : "") + reason});
     log << std::flush;
     if (outcome.outcome == ProcessResult::Outcome::NotStarted) {
       // It will not start the next time either.
       log << "no further runs: the command cannot be started\n" << std::flush;
-      result.cannot_start = true;
-      return false;
+      going = false;
     }
-    return true;
   };
 
-  bool going = true;
-  for (int number = 1; going && number <= plan.warmup; ++number)
-    for (std::size_t i = 0; going && i < tracks.size(); ++i) going = run_once(tracks[i], i, number, true);
+  for (int number = 1; going && number <= settings.warmup; ++number)
+    for (std::size_t i = 0; going && i < commands; ++i) run_once(i, number, true);
 
-  const int last = plan.precision ? std::max(plan.runs, plan.max_runs) : plan.runs;
+  // Which command of a pair goes first is drawn anew for every pair, so that
+  // neither side always runs first: a drift or a carry-over from the run before
+  // then falls on both alike.
+  std::mt19937_64 order(plan.order_seed);
+  const int last = settings.precision ? std::max(settings.runs, settings.max_runs) : settings.runs;
   for (int number = 1; going && number <= last; ++number) {
-    for (std::size_t i = 0; going && i < tracks.size(); ++i) going = run_once(tracks[i], i, number, false);
-    if (!going || !plan.precision || !probe) continue;
-    // The widest interval of any series decides.
-    double widest = 0;
-    bool known = true;
-    for (const auto& track : tracks) {
-      const auto width = probe(track.series.runs);
-      known = known && width.has_value();
-      if (width) widest = std::max(widest, *width);
-    }
-    widest_text = known ? ", widest interval +/-" + percent(widest) : "";
-    result.precision = PrecisionOutcome{*plan.precision, false, number, widest};
-    if (number >= plan.runs && known && widest <= *plan.precision) {
+    const bool b_first = several && (order() & 1) != 0;
+    for (std::size_t k = 0; going && k < commands; ++k) run_once(b_first ? commands - 1 - k : k, number, false);
+    if (!going || !settings.precision || !probe) continue;
+    std::vector<std::vector<Run>> runs;
+    for (const auto& s : series) runs.push_back(s.runs);
+    const auto status = probe(runs);
+    widest_text = status ? ", widest interval +/-" + percent_text(status->widest) : "";
+    result.precision = PrecisionOutcome{*settings.precision, false, number, status ? status->widest : 0,
+                                        status ? status->runs_needed : std::nullopt};
+    if (number >= settings.runs && status && status->widest <= *settings.precision) {
       result.precision->reached = true;
       break;
     }
   }
   log << std::flush;
-  for (auto& track : tracks) {
-    if (plan.precision) track.series.runs_requested = result.precision ? result.precision->runs : 0;
-    result.series.push_back(std::move(track.series));
-  }
+  result.series = std::move(series);
   return result;
 }
 

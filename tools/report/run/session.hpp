@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -7,54 +8,32 @@
 #include <variant>
 #include <vector>
 
-#include "core/model.hpp"
-#include "read/output_parser.hpp"
-#include "run/process.hpp"
+#include "core/report.hpp"
+#include "system/process.hpp"
 
 namespace callbench {
 
-// Sizes seen in an earlier valid run, which every later run must repeat.
-struct SizeReference {
-  Sizes sizes{};
-  int run = 0;
-};
-
-// The output of a run, or why it does not count.
-std::variant<RunOutput, std::string> check_output(const std::string& output,
-                                                  const std::optional<SizeReference>& sizes);
-// The same for a run as it ended: its exit first, then its output.
-std::variant<RunOutput, std::string> check_run(const ProcessResult& result,
-                                               const std::string& program,
-                                               const ProcessLimits& limits,
-                                               const std::optional<SizeReference>& sizes);
-
-// At most this many lines of a failed run's standard error are shown, each cut
-// to a readable length.
-inline constexpr std::size_t kErrorLinesShown = 5;
-inline constexpr std::size_t kErrorLineLength = 160;
-
-// The end of a run's standard error, as lines ready for the log.
-std::vector<std::string> error_lines(const std::string& tail, std::size_t dropped);
+// Judges one finished run's output: its figures and sizes, or why it does not
+// count. Each command has its own, called with its runs in order.
+using OutputJudge = std::function<std::variant<RunOutput, std::string>(const std::string& output, int run)>;
 
 struct SessionPlan {
-  // One command, or two run alternately (A B A B ...), so that drift of the
-  // machine falls on both alike.
+  // One command, or two run alternately, so that drift of the machine falls on
+  // both alike; the order within each pair is drawn from order_seed.
   std::vector<std::vector<std::string>> commands;
-  int runs = 10;    // counted runs of each command; with a precision target, the least
-  int warmup = 1;   // runs of each command made and checked first, not counted
-  std::optional<double> precision;  // stop once every paired interval is this narrow
-  int max_runs = 100;
+  std::vector<OutputJudge> judges;  // one per command
+  RunSettings settings;
   ProcessLimits limits;
+  std::uint64_t order_seed = 0;
 };
 
-// The widest relative half-width of the paired ratios' intervals over the runs
-// so far; none while it cannot be told.
-using PrecisionProbe = std::function<std::optional<double>(const std::vector<Run>& runs)>;
+// Called after every round of runs with the valid runs of each command so far;
+// none while the intervals cannot be told yet.
+using PrecisionProbe = std::function<std::optional<PrecisionStatus>(const std::vector<std::vector<Run>>& runs)>;
 
 struct SessionResult {
   std::vector<Series> series;  // one per command, in order; names and conditions left to the caller
   int interrupted_by = 0;      // signal number, 0 if the session ran its course
-  bool cannot_start = false;
   std::optional<PrecisionOutcome> precision;
 };
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "run/process.hpp"
+#include "system/process.hpp"
 
 namespace callbench {
 

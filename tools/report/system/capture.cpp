@@ -1,4 +1,4 @@
-#include "run/capture.hpp"
+#include "system/capture.hpp"
 
 namespace callbench {
 

@@ -13,8 +13,6 @@ class BoundedCapture {
   // False once more than limit bytes have been offered.
   bool append(const char* bytes, std::size_t count);
   bool overflowed() const { return overflowed_; }
-  std::size_t limit() const { return limit_; }
-  const std::string& text() const { return text_; }
   std::string take() { return std::move(text_); }
 
  private:

@@ -1,25 +1,23 @@
 #pragma once
 
 #include <cstddef>
-#include <stdexcept>
 #include <string>
+
+#include "core/error.hpp"
 
 namespace callbench {
 
-// A path or I/O problem, already worded as "<file>: <reason>".
-struct FileError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+// Path and I/O problems are thrown as Error, worded "<file>: <reason>".
 
 // A JSON report is far smaller than this; anything larger is not one.
 inline constexpr std::size_t kMaxInputFile = 8 * 1024 * 1024;
 
 // The whole of a regular file (also through a symbolic link). FIFOs, devices
 // and directories are refused before anything is read from them, so nothing
-// blocks; so is a file of more than limit bytes. Throws FileError.
+// blocks; so is a file of more than limit bytes. Throws Error.
 std::string read_regular_file(const std::string& path, std::size_t limit = kMaxInputFile);
 
-// All of standard input, at most limit bytes (else FileError).
+// All of standard input, at most limit bytes (else Error).
 std::string read_standard_input(std::size_t limit = kMaxInputFile);
 
 // Where a report is written, checked before any run so that no finished run is
@@ -28,7 +26,7 @@ std::string read_standard_input(std::size_t limit = kMaxInputFile);
 // symbolic link is followed and its target replaced, the link kept.
 class OutputFile {
  public:
-  // Throws FileError.
+  // Throws Error.
   static OutputFile prepare(const std::string& path);
 
   bool is_standard_output() const { return target_.empty(); }
@@ -36,7 +34,7 @@ class OutputFile {
   const std::string& name() const { return name_; }
 
   // Atomically: readers see the old content or the whole new one, never a
-  // part. An existing file keeps its mode. Throws FileError.
+  // part. An existing file keeps its mode. Throws Error.
   void write(const std::string& content) const;
 
  private:
@@ -50,7 +48,7 @@ enum class Stream { Output, Error };
 // so no file opened later takes its number and output meant for it fails visibly.
 void guard_standard_streams();
 
-// All of text, or throws FileError ("standard output: <reason>").
+// All of text, or throws Error ("standard output: <reason>").
 void write_stream(Stream stream, const std::string& text);
 
 // Whether the stream is an interactive terminal.

@@ -11,6 +11,7 @@
 
 #include "core/text.hpp"
 #include "system/files.hpp"
+#include "system/posix_fd.hpp"
 
 namespace callbench {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void fail(const std::string& file, const std::string& reason) {
-  throw FileError(file + ": " + reason);
+  throw Error(file + ": " + reason);
 }
 
 [[noreturn]] void fail_errno(const std::string& file, int error) {
@@ -34,28 +35,8 @@ const char* kind_of(mode_t mode) {
   return "is not a regular file";
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(other.release()) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
-
 void check_path_text(const std::string& path) {
-  if (path.empty()) throw FileError("an empty file name was given");
+  if (path.empty()) throw Error("an empty file name was given");
   if (!is_valid_utf8(path)) fail(quote(path), "the name is not valid UTF-8");
   if (path.find('\0') != std::string::npos) fail(quote(path), "the name holds a NUL byte");
 }

@@ -20,7 +20,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr DWORD kChunk = 64 * 1024;
 
 [[noreturn]] void fail(const std::string& file, const std::string& reason) {
-  throw FileError(file + ": " + reason);
+  throw Error(file + ": " + reason);
 }
 
 [[noreturn]] void fail_last_error(const std::string& file) {

@@ -25,7 +25,7 @@ constexpr rlim_t kNiceLimitNeeded = 30;
 std::optional<std::string> read_small_file(const char* path) {
   try {
     return read_regular_file(path, 64 * 1024);
-  } catch (const FileError&) {
+  } catch (const Error&) {
     return std::nullopt;
   }
 }

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <initializer_list>
 
-#include "run/interruption.hpp"
-#include "run/interruption_posix.hpp"
+#include "system/interruption.hpp"
+#include "system/interruption_posix.hpp"
 
 namespace callbench {
 namespace {

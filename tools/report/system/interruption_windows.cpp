@@ -3,8 +3,8 @@
 #include <atomic>
 #include <csignal>
 
-#include "run/interruption.hpp"
-#include "run/interruption_windows.hpp"
+#include "system/interruption.hpp"
+#include "system/interruption_windows.hpp"
 
 namespace callbench {
 namespace {

@@ -23,7 +23,6 @@ struct ProcessResult {
   std::string err;       // the last error_tail bytes of standard error
   std::size_t err_dropped = 0;  // bytes of standard error before those
   double wall_seconds = 0;
-  std::optional<long> peak_memory_kib;  // of the run itself, where the system tells
   // The system's words for why it did not start, e.g. "No such file or directory":
   // code alone cannot say, as POSIX and Windows number their errors differently.
   std::string start_error;
@@ -33,9 +32,5 @@ struct ProcessResult {
 // of its own. On time-out, too much output or interruption of this program, the
 // whole group is killed. Never throws for anything the run does.
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLimits& limits);
-
-// Empty when the run exited with status 0, else why it does not count.
-std::string failure_reason(const ProcessResult& result, const std::string& program,
-                           const ProcessLimits& limits);
 
 }  // namespace callbench

@@ -11,10 +11,11 @@
 #include <chrono>
 #include <cstring>
 
-#include "run/capture.hpp"
-#include "run/interruption_posix.hpp"
-#include "run/interruption.hpp"
-#include "run/process.hpp"
+#include "system/capture.hpp"
+#include "system/interruption.hpp"
+#include "system/interruption_posix.hpp"
+#include "system/posix_fd.hpp"
+#include "system/process.hpp"
 
 extern char** environ;
 
@@ -23,22 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr std::size_t kChunk = 16 * 1024;
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() { reset(); }
-  int get() const { return fd_; }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
 
 struct Pipe {
   Fd read, write;
@@ -161,9 +146,8 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
     return false;
   };
 
-  rusage usage = {};
   while (!stopped()) {
-    if (::wait4(pid, &status, WNOHANG, &usage) == pid) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
       finish = Clock::now();
       exited = true;
       break;
@@ -199,10 +183,9 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   } else {
     kill_group(pid);
     finish = Clock::now();
-    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
   }
-  result.peak_memory_kib = usage.ru_maxrss;
 
   result.wall_seconds = std::chrono::duration<double>(finish - start).count();
   result.out = captured_out.take();

@@ -5,11 +5,11 @@
 #include <chrono>
 #include <vector>
 
-#include "run/capture.hpp"
-#include "run/interruption.hpp"
-#include "run/interruption_windows.hpp"
-#include "run/process.hpp"
-#include "run/windows_command_line.hpp"
+#include "core/command_line.hpp"
+#include "system/capture.hpp"
+#include "system/interruption.hpp"
+#include "system/interruption_windows.hpp"
+#include "system/process.hpp"
 #include "system/windows_handle.hpp"
 #include "system/windows_text.hpp"
 
@@ -19,8 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr DWORD kChunk = 16 * 1024;
 constexpr DWORD kPipeBuffer = 64 * 1024;
-// How long a killed run may take to go before its memory figure is read anyway.
-constexpr DWORD kReapMs = 250;
 
 SECURITY_ATTRIBUTES inheritable() { return {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE}; }
 
@@ -188,14 +186,6 @@ void drain(InboundPipe& pipe, Sink& sink, Clock::time_point deadline, const Boun
   pipe.finish(sink);
 }
 
-std::optional<long> peak_memory_kib(HANDLE job) {
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
-  if (!::QueryInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info, nullptr) ||
-      info.PeakProcessMemoryUsed == 0)
-    return std::nullopt;
-  return static_cast<long>(info.PeakProcessMemoryUsed / 1024);
-}
-
 }  // namespace
 
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLimits& limits) {
@@ -297,9 +287,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
     if (captured_out.overflowed()) outcome = ProcessResult::Outcome::OutputTooLarge;
   } else {
     finish = Clock::now();
-    ::WaitForSingleObject(process.get(), kReapMs);
   }
-  result.peak_memory_kib = peak_memory_kib(job.get());
 
   result.wall_seconds = std::chrono::duration<double>(finish - start).count();
   result.out = captured_out.take();

@@ -10,13 +10,14 @@ namespace callbench {
 // time-stamp counter is invariant.
 Processor read_processor();
 
-std::uint64_t read_time_stamp_counter();
+// A chain of dependent single-cycle additions timed with the counter, and
+// against the system's steady clock, so the same chains give the counter's rate.
+struct ChainTiming {
+  std::uint64_t ticks = 0;
+  double seconds = 0;
+};
 
-// Counter ticks that a chain of this many dependent single-cycle additions
-// takes, serialised before and after.
-std::uint64_t time_addition_chain(std::uint64_t additions);
-
-// Counter ticks per second, against the system's steady clock over about this long.
-double measure_tsc_hz(double seconds);
+// Times a chain of this many additions, serialised before and after.
+ChainTiming time_addition_chain(std::uint64_t additions);
 
 }  // namespace callbench

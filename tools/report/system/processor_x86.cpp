@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "system/processor.hpp"
 
@@ -60,9 +59,7 @@ Processor read_processor() {
   return processor;
 }
 
-std::uint64_t read_time_stamp_counter() { return __rdtsc(); }
-
-std::uint64_t time_addition_chain(std::uint64_t additions) {
+ChainTiming time_addition_chain(std::uint64_t additions) {
   constexpr unsigned kUnrolled = 64;
   // The loop counts in a register, 32 bits on i686: longer chains take rounds.
   constexpr std::uint64_t kBlocksPerRound = 1u << 30;
@@ -71,7 +68,9 @@ std::uint64_t time_addition_chain(std::uint64_t additions) {
   unsigned long sum = 0;
   const unsigned long one = 1;
 
+  using Clock = std::chrono::steady_clock;
   serialise();
+  const auto started = Clock::now();
   const std::uint64_t start = fenced_counter();
   while (blocks_left > 0) {
     auto blocks = static_cast<unsigned long>(blocks_left < kBlocksPerRound ? blocks_left : kBlocksPerRound);
@@ -99,29 +98,11 @@ std::uint64_t time_addition_chain(std::uint64_t additions) {
         : [one] "r"(one)
         : "cc");
   const std::uint64_t end = fenced_counter();
+  const auto ended = Clock::now();
   serialise();
 
   asm volatile("" : : "r"(sum));  // the chain's result is used, so it stays
-  return end - start;
-}
-
-double measure_tsc_hz(double seconds) {
-  using Clock = std::chrono::steady_clock;
-  // Each counter read sits between two clock reads; the midpoint pairs them.
-  const auto pair = [](Clock::time_point& at, std::uint64_t& ticks) {
-    const auto before = Clock::now();
-    ticks = __rdtsc();
-    const auto after = Clock::now();
-    at = before + (after - before) / 2;
-  };
-  Clock::time_point start_at, end_at;
-  std::uint64_t start_ticks, end_ticks;
-  pair(start_at, start_ticks);
-  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-  pair(end_at, end_ticks);
-  const double elapsed = std::chrono::duration<double>(end_at - start_at).count();
-  if (elapsed <= 0 || end_ticks <= start_ticks) return 0;
-  return static_cast<double>(end_ticks - start_ticks) / elapsed;
+  return {end - start, std::chrono::duration<double>(ended - started).count()};
 }
 
 }  // namespace callbench

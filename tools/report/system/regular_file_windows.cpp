@@ -7,9 +7,9 @@
 namespace callbench {
 
 void check_path_text(const std::string& path) {
-  if (path.empty()) throw FileError("an empty file name was given");
-  if (!is_valid_utf8(path)) throw FileError(quote(path) + ": the name is not valid UTF-8");
-  if (path.find('\0') != std::string::npos) throw FileError(quote(path) + ": the name holds a NUL byte");
+  if (path.empty()) throw Error("an empty file name was given");
+  if (!is_valid_utf8(path)) throw Error(quote(path) + ": the name is not valid UTF-8");
+  if (path.find('\0') != std::string::npos) throw Error(quote(path) + ": the name holds a NUL byte");
 }
 
 const char* not_regular_reason(HANDLE file) {
@@ -32,8 +32,8 @@ Handle open_regular_file(const std::string& path) {
   Handle file(::CreateFileW(widen(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) throw FileError(path + ": " + system_message(::GetLastError()));
-  if (const char* reason = not_regular_reason(file.get())) throw FileError(path + ": " + reason);
+  if (!file) throw Error(path + ": " + system_message(::GetLastError()));
+  if (const char* reason = not_regular_reason(file.get())) throw Error(path + ": " + reason);
   return file;
 }
 

@@ -48,7 +48,7 @@ std::optional<std::string> sha256_of_file(const std::string& path) {
   Handle file;
   try {
     file = open_regular_file(path);
-  } catch (const FileError&) {
+  } catch (const Error&) {
     return std::nullopt;
   }
   Algorithm algorithm;

@@ -23,7 +23,7 @@ std::string format_number(double value, int decimals) {
 }
 
 std::string format_interval(const Interval& interval, int fallback_decimals) {
-  if (!interval.resampled) return format_number(interval.estimate, fallback_decimals);
+  if (!interval.bounded) return format_number(interval.estimate, fallback_decimals);
   const double half = std::max(interval.high - interval.estimate, interval.estimate - interval.low);
   const int decimals = decimals_for(half, fallback_decimals);
   return format_number(interval.estimate, decimals) + " [" + format_number(interval.low, decimals) +
@@ -47,17 +47,11 @@ std::string format_change(double ratio, int decimals) {
 
 std::string format_change(const std::optional<Interval>& ratio) {
   if (!ratio) return "n/a";
-  if (!ratio->resampled) return format_change(ratio->estimate);
+  if (!ratio->bounded) return format_change(ratio->estimate);
   const double half = std::max(ratio->high - ratio->estimate, ratio->estimate - ratio->low) * 100;
   const int decimals = decimals_for(half, 1);
   return format_change(ratio->estimate, decimals) + " [" + format_change(ratio->low, decimals) +
          ", " + format_change(ratio->high, decimals) + "]";
-}
-
-std::string format_fraction_percent(double fraction) {
-  if (!std::isfinite(fraction)) return "n/a";
-  const double percent = fraction * 100;
-  return format_number(percent, percent < 10 ? 1 : 0) + "%";
 }
 
 std::string format_p_value(double p) {

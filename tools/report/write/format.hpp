@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "analyse/analysis.hpp"
+#include "core/analysis.hpp"
 
 namespace callbench {
 
@@ -14,7 +14,7 @@ int decimals_for(double half_width, int fallback);
 // A number with the given decimals; "n/a" when it is not finite or absurdly large.
 std::string format_number(double value, int decimals);
 
-// "1.01 [0.96, 1.05]", decimals chosen from the interval; without an interval
+// "1.01 [0.96, 1.05]", decimals chosen from the interval; without bounds
 // (fewer than two runs) the estimate alone with fallback decimals.
 std::string format_interval(const Interval& interval, int fallback_decimals);
 std::string format_interval(const std::optional<Interval>& interval, int fallback_decimals);
@@ -23,9 +23,6 @@ std::string format_interval(const std::optional<Interval>& interval, int fallbac
 std::string format_change(double ratio, int decimals = 1);
 // The interval of a ratio as changes: "+4.2% [+1.0%, +7.5%]".
 std::string format_change(const std::optional<Interval>& ratio);
-
-// "12%" for 0.12: the spread and the threshold.
-std::string format_fraction_percent(double fraction);
 
 // p-values: "0.031", "<0.0001".
 std::string format_p_value(double p);

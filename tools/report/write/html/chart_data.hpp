@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "write/html.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
 
@@ -29,6 +29,10 @@ struct ChartData {
   nlohmann::json changes = nlohmann::json::array();
 };
 
-ChartData collect_chart_data(const HtmlInput& input);
+// The name a series goes by in the charts: with its source when there are
+// few, its label when it came from a report file.
+std::string chart_series_name(const Report& report, const Series& series);
+
+ChartData collect_chart_data(const Report& report);
 
 }  // namespace callbench

@@ -5,9 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "write/html.hpp"
+#include "core/report.hpp"
 
 namespace callbench {
+
+struct ChartData;
 
 // A chart of the page: where it goes, what it is called, one sentence on how to
 // read it, and its Vega-Lite declaration with the data included.
@@ -20,6 +22,12 @@ struct Chart {
 
 // In page order: the ratios to the reference, the change A/B when there is a
 // comparison, every figure per procedure, and the figures over time.
-std::vector<Chart> build_charts(const HtmlInput& input);
+std::vector<Chart> build_charts(const Report& report);
+
+// One file each.
+Chart ratio_chart(const ChartData& data, double noise_threshold);
+Chart change_chart(const ChartData& data, double noise_threshold);
+Chart figures_chart(const ChartData& data);
+Chart timeline_chart(const ChartData& data);
 
 }  // namespace callbench

@@ -1,4 +1,4 @@
-#include "write/html_text.hpp"
+#include "write/html/html_text.hpp"
 
 namespace callbench {
 

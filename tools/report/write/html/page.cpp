@@ -1,9 +1,12 @@
-#include "write/html.hpp"
+#include <nlohmann/json.hpp>
 
-#include "write/charts.hpp"
+#include "write/exporter.hpp"
 #include "write/html/chart_scripts.hpp"
-#include "write/html_text.hpp"
-#include "write/html_style.hpp"
+#include "write/html/charts.hpp"
+#include "write/html/html_style.hpp"
+#include "write/html/html_text.hpp"
+#include "write/labels.hpp"
+#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -68,10 +71,19 @@ void append_chart_places(std::string& page, const std::vector<Chart>& charts) {
   }
 }
 
-}  // namespace
+std::string page_title(const Report& report) {
+  if (report.kind == Report::Kind::Files)
+    return "callbench-report: " + std::to_string(report.series.size()) + " series compared";
+  return report.label.empty() ? "callbench-report" : "callbench-report: " + report.label;
+}
 
-std::string render_html(const HtmlInput& input) {
-  const std::vector<Chart> charts = build_charts(input);
+// One self-contained page: the document as HTML, the charts as Vega-Lite
+// declarations with their data, and the scripts that draw them, all inline,
+// so the file opens from disk with no network.
+std::string render_page(const Report& report) {
+  const Document document = layout_report(report);
+  const std::string title = page_title(report);
+  const std::vector<Chart> charts = build_charts(report);
   nlohmann::json declarations = nlohmann::json::array();
   for (const Chart& chart : charts) declarations.push_back({{"id", chart.id}, {"declaration", chart.declaration}});
 
@@ -82,14 +94,14 @@ std::string render_html(const HtmlInput& input) {
       "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
       "script-src 'unsafe-inline'; style-src 'unsafe-inline'; img-src data: blob:\">\n";
   page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
-  page += "<title>" + escape_html(input.title) + "</title>\n";
+  page += "<title>" + escape_html(title) + "</title>\n";
   page += std::string("<style>") + kPageStyle + "</style>\n</head>\n<body>\n<main>\n";
-  page += "<header><h1>" + escape_html(input.title) + "</h1></header>\n";
-  if (input.document) append_document(page, *input.document);
+  page += "<header><h1>" + escape_html(title) + "</h1></header>\n";
+  append_document(page, document);
   append_chart_places(page, charts);
-  if (input.document && !input.document->footer.empty()) {
+  if (!document.footer.empty()) {
     page += "<section class=\"conditions\">\n<h2>Conditions</h2>\n";
-    append_lines(page, input.document->footer, "ul", "footer");
+    append_lines(page, document.footer, "ul", "footer");
     page += "</section>\n";
   }
   page += "</main>\n";
@@ -101,5 +113,14 @@ std::string render_html(const HtmlInput& input) {
   page += std::string("<script>") + kDrawCharts + "</script>\n</body>\n</html>\n";
   return page;
 }
+
+class HtmlExporter final : public Exporter {
+ public:
+  std::string render(const Report& report) const override { return render_page(report); }
+};
+
+}  // namespace
+
+std::unique_ptr<Exporter> make_html_exporter() { return std::make_unique<HtmlExporter>(); }
 
 }  // namespace callbench

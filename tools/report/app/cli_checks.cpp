@@ -1,4 +1,4 @@
-#include "cli/option_checks.hpp"
+#include "app/cli_checks.hpp"
 
 #include <cerrno>
 #include <cmath>

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/report.hpp"
+
+namespace callbench {
+
+// A against B from runs made alternately: run k of each side form a pair,
+// compared by their per-run figures (Holm over the four procedures).
+Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettings& settings);
+
+// A against B from runs made at different times: a change must exceed what
+// the machine's drift, measured within each series, could explain.
+Comparison compare_across_time(const Series& a, const Series& b, const AnalysisSettings& settings);
+
+}  // namespace callbench

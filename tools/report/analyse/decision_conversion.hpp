@@ -1,0 +1,15 @@
+#pragma once
+
+#include "analyse/stats/decisions.hpp"
+#include "core/analysis.hpp"
+#include "core/settings.hpp"
+
+namespace callbench {
+
+// The statistics' settings for a report's analysis settings.
+stats::DecisionSettings decision_settings(const AnalysisSettings& settings);
+
+// A decision of the statistics as the report holds it.
+Decision to_report_decision(const stats::Decision& decision);
+
+}  // namespace callbench

@@ -1,0 +1,49 @@
+#include "analyse/precision.hpp"
+
+#include <algorithm>
+
+#include "analyse/comparison.hpp"
+#include "analyse/series_analysis.hpp"
+
+namespace callbench {
+namespace {
+
+// Folds one decision into the status; false when its interval cannot be told yet.
+bool include(const Decision& decision, PrecisionStatus& status) {
+  if (!decision.ratio.bounded) return false;
+  status.widest = std::max(status.widest, decision.ratio.relative_half_width());
+  return true;
+}
+
+}  // namespace
+
+std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Run>>& runs_per_series,
+                                                double target, const AnalysisSettings& settings) {
+  // Runs needed are told for the target, not for the noise threshold.
+  AnalysisSettings toward_target = settings;
+  toward_target.noise_threshold = target;
+  PrecisionStatus status;
+  std::vector<Series> series;
+  for (const auto& runs : runs_per_series) {
+    Series s;
+    s.runs = runs;
+    const auto analysis = analyse_series(s, toward_target);
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      if (p == kReference) continue;
+      const auto& decision = analysis.paired[p].decision;
+      if (!include(decision, status)) return std::nullopt;
+      if (decision.runs_needed) status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+    }
+    series.push_back(std::move(s));
+  }
+  if (series.size() == 2) {
+    const auto change = compare_paired(series[0], series[1], toward_target);
+    for (const auto& decision : change.procedures) {
+      if (!include(decision, status)) return std::nullopt;
+      if (decision.runs_needed) status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+    }
+  }
+  return status;
+}
+
+}  // namespace callbench

@@ -1,0 +1,13 @@
+#include "app/start.hpp"
+
+#include "system/arguments.hpp"
+#include "system/files.hpp"
+
+namespace callbench {
+
+std::vector<std::string> start_program(int argc, char** argv) {
+  guard_standard_streams();
+  return utf8_arguments(argc, argv);
+}
+
+}  // namespace callbench

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace callbench {
+
+// How the runs are made. The defaults here are the command line's defaults.
+struct RunSettings {
+  int runs = 10;    // counted runs of each command; with a precision target, the least
+  int warmup = 1;   // runs of each command made and checked first, not counted
+  std::optional<double> precision;  // keep running until every interval is this narrow (relative)
+  int max_runs = 100;               // with a precision target, the most
+  double timeout_seconds = 60;
+};
+
+// How the runs are analysed: the same for a report and for `compare`.
+struct AnalysisSettings {
+  // A fixed default seed, so the same runs give the same report (the order of
+  // interleaved pairs is drawn from it).
+  std::uint64_t seed = 20261209;
+  double confidence = 0.95;       // of every interval
+  double noise_threshold = 0.01;  // relative changes within it are not claimed
+};
+
+// The most runs of a command one report makes.
+inline constexpr int kMaxRuns = 1000000;
+
+// A difference counts as significant below this (Holm-adjusted) p-value.
+inline constexpr double kSignificance = 0.05;
+// Past this relative spread (median absolute deviation / median) a note says the machine was noisy.
+inline constexpr double kNoisySpread = 0.05;
+// A figure this many scaled median absolute deviations below its procedure's
+// median is counted as a suspected disturbance.
+inline constexpr double kLowOutlierDeviations = 5;
+// Before and after calibrations further apart than this make the core-cycle estimate unreliable.
+inline constexpr double kCalibrationAgreement = 0.03;
+
+}  // namespace callbench

@@ -1,0 +1,10 @@
+#include "read/report_file.hpp"
+
+#include "core/report_json.hpp"
+#include "system/files.hpp"
+
+namespace callbench {
+
+Report load_report(const std::string& path) { return parse_report_json(read_regular_file(path), path); }
+
+}  // namespace callbench

@@ -1,0 +1,54 @@
+#include <sstream>
+
+#include "write/document.hpp"
+#include "write/exporter.hpp"
+#include "write/layout.hpp"
+
+namespace callbench {
+namespace {
+
+std::string csv_field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string field = "\"";
+  for (const char c : text) {
+    if (c == '"') field += '"';
+    field += c;
+  }
+  return field + "\"";
+}
+
+void csv_row(std::ostringstream& out, const std::string& first, const std::vector<std::string>& rest) {
+  out << csv_field(first);
+  for (const auto& cell : rest) out << ',' << csv_field(cell);
+  out << "\r\n";
+}
+
+}  // namespace
+
+std::string render_csv(const Document& document) {
+  std::ostringstream out;
+  for (const auto& section : document.sections) {
+    const std::string name = section.title.empty() ? "figures" : section.title;
+    csv_row(out, "section", section.table.header);
+    for (const auto& row : section.table.rows) csv_row(out, name, row);
+  }
+  csv_row(out, "section", {"line"});
+  for (const auto& line : document.preamble) csv_row(out, "summary", {line});
+  for (const auto& line : document.footer) csv_row(out, "conditions", {line});
+  for (const auto& line : document.notes) csv_row(out, "notes", {line});
+  return out.str();
+}
+
+
+namespace {
+
+class CsvExporter final : public Exporter {
+ public:
+  std::string render(const Report& report) const override { return render_csv(layout_report(report)); }
+};
+
+}  // namespace
+
+std::unique_ptr<Exporter> make_csv_exporter() { return std::make_unique<CsvExporter>(); }
+
+}  // namespace callbench

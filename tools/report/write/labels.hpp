@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "core/report.hpp"
+
+namespace callbench {
+
+// Where a series' runs came from: its command, or how many captured outputs.
+std::string source_text(const Series& series);
+
+// What tells a series from a file apart at a glance: its label, else machine and date.
+std::string series_label(const Series& series);
+
+// "A: " before a series' lines when the report has several, else nothing.
+std::string series_prefix(const Report& report, const Series& series);
+
+// The machine a series ran on, as a person would name it.
+std::string machine_name(const Conditions& conditions);
+
+}  // namespace callbench

@@ -1,0 +1,17 @@
+#include "write/exporter.hpp"
+
+namespace callbench {
+
+const std::vector<OutputFormat>& output_formats() {
+  static const std::vector<OutputFormat> formats = {
+      {"--json", "Also write every figure and statistic as JSON (- for standard output)", "JSON report",
+       make_json_exporter},
+      {"--markdown", "Also write the table as Markdown (- for standard output)", "Markdown table",
+       make_markdown_exporter},
+      {"--csv", "Also write the table as CSV (- for standard output)", "CSV table", make_csv_exporter},
+      {"--html", "Also write a self-contained HTML report with charts", "HTML report", make_html_exporter},
+  };
+  return formats;
+}
+
+}  // namespace callbench

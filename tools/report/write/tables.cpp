@@ -1,0 +1,150 @@
+#include "write/tables.hpp"
+
+#include "core/text.hpp"
+#include "write/format.hpp"
+#include "write/labels.hpp"
+
+namespace callbench {
+namespace {
+
+const std::string kReferenceName(kProcedureNames[kReference]);
+const std::string kMedianHeading = "median [95% CI]";
+const std::string kRatioHeading = "/" + kReferenceName + " [95% CI]";
+
+std::string name_of(std::size_t proc) { return std::string(kProcedureNames[proc]); }
+
+std::string figure_text(const std::optional<std::int32_t>& figure) {
+  return figure ? std::to_string(*figure) : "n/a";
+}
+
+std::string p_text(const Decision& decision) {
+  if (decision.p_adjusted) return format_p_value(*decision.p_adjusted);
+  return decision.p_value ? format_p_value(*decision.p_value) : "n/a";
+}
+
+const SeriesAnalysis& analysis_of(const Series& series) {
+  static const SeriesAnalysis none;
+  return series.analysis ? *series.analysis : none;
+}
+
+bool has_core_cycles(const SeriesAnalysis& analysis) {
+  for (const auto& figures : analysis.procedures)
+    if (figures.core_cycles_per_call) return true;
+  return false;
+}
+
+std::string ratio_text(const Series& series, std::size_t proc) {
+  if (proc == kReference) return "1";
+  const auto& ratio = analysis_of(series).paired[proc].decision.ratio;
+  return ratio.estimate > 0 ? format_interval(ratio, 3) : "n/a";
+}
+
+}  // namespace
+
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit) {
+  std::string text = verdict_word(decision.verdict);
+  if (decision.verdict != Verdict::Inconclusive) return text;
+  if (!decision.ratio.bounded) return text + " (needs at least 2 " + unit + ")";
+  text += " (resolves +/-" + percent_text(decision.resolvable.value_or(decision.ratio.relative_half_width()));
+  if (decision.runs_needed)
+    text += "; about " + std::to_string(*decision.runs_needed) + " " + unit + " for +/-" +
+            percent_text(noise_threshold);
+  return text + ")";
+}
+
+TextTable figures_table(const Series& series, bool compact) {
+  const auto& analysis = analysis_of(series);
+  TextTable table;
+  table.header = {"procedure", "bytes", kMedianHeading, "spread", "min", "max", "disturbed", "low outliers"};
+  const bool core = !compact && has_core_cycles(analysis);
+  if (compact) {
+    table.header = {"procedure", "bytes", kMedianHeading, "spread", "min", kRatioHeading, "verdict"};
+  } else if (core) {
+    table.header.push_back("~core cycles/call (est.)");
+  }
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    const auto& f = analysis.procedures[proc];
+    std::vector<std::string> row = {name_of(proc), series.sizes ? std::to_string((*series.sizes)[proc]) : "n/a",
+                                    f.median ? format_interval(*f.median, 0) : "n/a",
+                                    f.spread ? percent_text(*f.spread) : "n/a", figure_text(f.min)};
+    if (compact) {
+      row.push_back(ratio_text(series, proc));
+      row.push_back(proc == kReference ? "" : verdict_word(analysis.paired[proc].decision.verdict));
+    } else {
+      row.push_back(figure_text(f.max));
+      row.push_back(std::to_string(f.disturbed));
+      row.push_back(std::to_string(f.low_outliers));
+      if (core) row.push_back(f.core_cycles_per_call ? format_number(*f.core_cycles_per_call, 2) : "n/a");
+    }
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
+  TextTable table;
+  table.header = {"procedure", "ratio [95% CI]", "difference [95% CI]", "higher in", "p (Holm)", "verdict"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (proc == kReference) continue;
+    const auto& paired = analysis.paired[proc];
+    const auto& d = paired.decision;
+    table.rows.push_back({name_of(proc), d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a",
+                          paired.difference ? format_interval(*paired.difference, 0) : "n/a",
+                          std::to_string(paired.higher) + " of " + std::to_string(paired.sweeps) + " sweeps",
+                          p_text(d), verdict_text(d, noise_threshold, "runs")});
+  }
+  return table;
+}
+
+TextTable change_table(const Report& report) {
+  const auto& comparison = *report.comparison;
+  const auto& a = report.series.at(comparison.a);
+  const auto& b = report.series.at(comparison.b);
+  const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
+  TextTable table;
+  table.header = {"procedure", a.name + " median", b.name + " median", a.name + " vs " + b.name + " [95% CI]",
+                  "p (Holm)", "verdict"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    const auto& d = comparison.procedures[proc];
+    const auto& ma = analysis_of(a).procedures[proc].median;
+    const auto& mb = analysis_of(b).procedures[proc].median;
+    table.rows.push_back({name_of(proc), ma ? format_interval(*ma, 0) : "n/a", mb ? format_interval(*mb, 0) : "n/a",
+                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
+                          verdict_text(d, report.analysis_settings.noise_threshold, unit)});
+  }
+  return table;
+}
+
+TextTable medians_table(const Report& report) {
+  TextTable table;
+  table.header = {"series"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) table.header.push_back(name_of(proc));
+  for (const auto& series : report.series) {
+    std::vector<std::string> row = {series.name};
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      const auto& median = analysis_of(series).procedures[proc].median;
+      row.push_back(median ? format_interval(*median, 0) : "n/a");
+    }
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+TextTable ratios_table(const Report& report) {
+  TextTable table;
+  table.header = {"series"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    if (proc != kReference) table.header.push_back(name_of(proc));
+  for (const auto& series : report.series) {
+    std::vector<std::string> row = {series.name};
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      if (proc == kReference) continue;
+      row.push_back(ratio_text(series, proc) + " " +
+                    verdict_word(analysis_of(series).paired[proc].decision.verdict));
+    }
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+}  // namespace callbench

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/report.hpp"
+#include "write/document.hpp"
+
+namespace callbench {
+
+// Each procedure's own figures in one series. Compact, for series shown side
+// by side, adds the ratio to TheOne and its verdict instead of the core cycles.
+TextTable figures_table(const Series& series, bool compact);
+
+// Each procedure against TheOne, run by run.
+TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold);
+
+// The change of each procedure from series b to series a.
+TextTable change_table(const Report& report);
+
+// For many series side by side: one row per series, a column per procedure.
+TextTable medians_table(const Report& report);
+TextTable ratios_table(const Report& report);
+
+// A decision's verdict, and for an inconclusive one what the data resolve:
+// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)".
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit);
+
+}  // namespace callbench
