@@ -2,6 +2,7 @@
 // with the uncertainty of every figure; or compares reports written earlier.
 // This file only wires the command line to the flows in app/.
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,8 @@ class OutputOptions {
   }
 
  private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> paths_;
+  // CLI11 keeps a reference to each value: a deque does not move them.
+  std::deque<std::pair<std::string, std::optional<std::string>>> paths_;
 };
 
 void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {

@@ -1,7 +1,9 @@
+// A against B: pair by pair for interleaved runs, across time for reports made
+// apart, where the machine's drift counts against any change.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
+#include "analyse/comparison.hpp"
+#include "analyse/report_analysis.hpp"
 #include "series_builder.hpp"
 
 namespace callbench {
@@ -9,47 +11,65 @@ namespace {
 
 const Sweep kBase{5600, 3800, 4100, 3550};
 
-TEST(Comparison, VerdictsOnKnownChanges) {
-  struct {
+TEST(Comparison, PairedAndAcrossTimeVerdictsOnKnownChanges) {
+  const struct {
     const char* what;
     double factor_a, factor_b, noise;
-    ChangeVerdict verdict;
+    Verdict verdict;
   } cases[] = {
-      {"B 10 % slower", 1, 1.1, 0.01, ChangeVerdict::Faster},
-      {"A 10 % slower", 1.1, 1, 0.01, ChangeVerdict::Slower},
-      {"same figures, other noise", 1, 1, 0.01, ChangeVerdict::NoChange},
-      {"B 0.5 % slower: significant, within the threshold", 1, 1.005, 0.001, ChangeVerdict::NoChange},
+      {"B 10 % slower", 1, 1.1, 0.01, Verdict::Faster},
+      {"A 10 % slower", 1.1, 1, 0.01, Verdict::Slower},
+      {"same figures, other noise", 1, 1, 0.005, Verdict::Equivalent},
+      {"0.5 % apart: within the threshold", 1, 1.005, 0.001, Verdict::Equivalent},
   };
   for (const auto& c : cases) {
-    const auto a = noisy_runs(30, kBase, c.factor_a, c.noise, 11), b = noisy_runs(30, kBase, c.factor_b, c.noise, 12);
+    const auto a = series_of(noisy_runs(30, kBase, c.factor_a, c.noise, 11), "A");
+    const auto b = series_of(noisy_runs(30, kBase, c.factor_b, c.noise, 12), "B");
     for (bool paired : {true, false}) {
-      const auto comparison = compare_series(a, b, paired, {});
+      SCOPED_TRACE(std::string(c.what) + (paired ? ", paired" : ", across time"));
+      const auto comparison = paired ? compare_paired(a, b, AnalysisSettings{}) : compare_across_time(a, b, AnalysisSettings{});
       EXPECT_EQ(comparison.pairs, paired ? 30u : 0u);
       for (const auto& change : comparison.procedures) {
-        SCOPED_TRACE(std::string(c.what) + (paired ? ", paired" : ", unpaired"));
-        EXPECT_NEAR(change.ratio->estimate, c.factor_a / c.factor_b, 2 * c.noise);
+        EXPECT_NEAR(change.ratio.estimate, c.factor_a / c.factor_b, 2 * c.noise);
         EXPECT_EQ(change.verdict, c.verdict);
-        EXPECT_EQ(change.test->p_value < kSignificance, c.factor_a != c.factor_b);
+        EXPECT_TRUE(change.p_adjusted && *change.p_adjusted >= *change.p_value);
       }
     }
   }
 }
 
-TEST(Comparison, IdenticalSidesAndMissingData) {
-  const auto runs = noisy_runs(10, kBase, 1, 0.05, 5), one = noisy_runs(1, kBase, 1, 0.05, 5);
-  for (const auto& change : compare_series(runs, runs, true, {}).procedures) {
-    // Pairs of identical runs resample to a ratio of exactly 1.
-    EXPECT_TRUE(change.ratio->low == 1 && change.ratio->estimate == 1 && change.ratio->high == 1);
-    EXPECT_NEAR(change.test->p_value, 1, 1e-12);
-    EXPECT_EQ(change.verdict, ChangeVerdict::NoChange);
-  }
-  for (const auto& change : compare_series(one, runs, false, {}).procedures) {
-    EXPECT_FALSE(change.ratio->resampled);
-    EXPECT_EQ(change.verdict, ChangeVerdict::Unknown);
-  }
-  for (const auto& change : compare_series(runs, {}, false, {}).procedures)
-    EXPECT_TRUE(!change.ratio && !change.test && change.verdict == ChangeVerdict::Unknown);
-  EXPECT_THROW(compare_series(runs, one, true, {}), std::invalid_argument);
+TEST(Comparison, DriftWithinTheSeriesWidensAChangeAcrossTime) {
+  // Both series drift the same way run by run; across time their levels may
+  // differ by the drift alone, so the interval must be wider than pair by pair.
+  const auto drifting = [](double factor, std::uint64_t seed, double start) {
+    auto runs = noisy_runs(20, kBase, factor, 0.005, seed);
+    for (std::size_t r = 0; r < runs.size(); ++r)
+      for (auto& sweep : runs[r])
+        for (auto& figure : sweep)
+          figure = static_cast<std::int32_t>(figure * (start + 0.004 * static_cast<double>(r % 7)));
+    return runs;
+  };
+  const auto a = series_of(drifting(1, 3, 1.0), "A"), b = series_of(drifting(1, 4, 1.0), "B");
+  const auto paired = compare_paired(a, b, AnalysisSettings{});
+  const auto across = compare_across_time(a, b, AnalysisSettings{});
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    EXPECT_GT(across.procedures[p].ratio.relative_half_width(), paired.procedures[p].ratio.relative_half_width());
+}
+
+TEST(Comparison, TheReportsKindDecidesTheMethod) {
+  Report report;
+  report.series = {series_of(noisy_runs(4, kBase, 1, 0.01, 1), "A"), series_of(noisy_runs(3, kBase, 1, 0.01, 2), "B")};
+  report.kind = Report::Kind::Interleaved;
+  analyse_report(report);
+  EXPECT_EQ(report.comparison->method, Comparison::Method::Paired);
+  EXPECT_EQ(report.comparison->pairs, 3u) << "only runs present on both sides pair";
+  report.kind = Report::Kind::Baseline;
+  analyse_report(report);
+  EXPECT_EQ(report.comparison->method, Comparison::Method::AcrossTime);
+  report.series.pop_back();
+  analyse_report(report);
+  EXPECT_FALSE(report.comparison);
+  EXPECT_TRUE(report.series[0].analysis);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ struct Series {
   std::optional<BenchmarkFile> benchmark;
   std::optional<std::string> wine_version;  // when the command runs under Wine
   Conditions conditions;
-  int runs_requested = 0;  // counted runs attempted
+  int runs_requested = 0;  // counted runs asked for; with a precision target, those made
   int warmup_runs = 0;     // made and checked before the counted ones, not counted
   std::vector<Run> runs;
   std::vector<FailedRun> failures;

@@ -124,6 +124,9 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     }
   }
   log << std::flush;
+  // With a precision target the runs asked for are those the target took.
+  if (!settings.precision)
+    for (auto& s : series) s.runs_requested = settings.runs;
   result.series = std::move(series);
   return result;
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 namespace callbench {
-
 int decimals_for(double half_width, int fallback) {
   if (!(half_width > 0) || !std::isfinite(half_width)) return fallback;
   return std::clamp(static_cast<int>(-std::floor(std::log10(half_width))), 0, 4);
@@ -22,9 +21,19 @@ std::string format_number(double value, int decimals) {
   return text;
 }
 
+namespace {
+
+// Rounding in logs and back leaves an interval of identical values a hair wide.
+double visible_half_width(double estimate, double low, double high) {
+  const double half = std::max(high - estimate, estimate - low);
+  return half <= 1e-9 * std::max(1.0, std::fabs(estimate)) ? 0 : half;
+}
+
+}  // namespace
+
 std::string format_interval(const Interval& interval, int fallback_decimals) {
   if (!interval.bounded) return format_number(interval.estimate, fallback_decimals);
-  const double half = std::max(interval.high - interval.estimate, interval.estimate - interval.low);
+  const double half = visible_half_width(interval.estimate, interval.low, interval.high);
   const int decimals = decimals_for(half, fallback_decimals);
   return format_number(interval.estimate, decimals) + " [" + format_number(interval.low, decimals) +
          ", " + format_number(interval.high, decimals) + "]";
@@ -48,7 +57,7 @@ std::string format_change(double ratio, int decimals) {
 std::string format_change(const std::optional<Interval>& ratio) {
   if (!ratio) return "n/a";
   if (!ratio->bounded) return format_change(ratio->estimate);
-  const double half = std::max(ratio->high - ratio->estimate, ratio->estimate - ratio->low) * 100;
+  const double half = visible_half_width(ratio->estimate, ratio->low, ratio->high) * 100;
   const int decimals = decimals_for(half, 1);
   return format_change(ratio->estimate, decimals) + " [" + format_change(ratio->low, decimals) +
          ", " + format_change(ratio->high, decimals) + "]";

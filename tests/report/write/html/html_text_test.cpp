@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "write/html/chart_scripts.hpp"
-#include "write/html_text.hpp"
+#include "write/html/html_text.hpp"
 
 namespace callbench {
 namespace {

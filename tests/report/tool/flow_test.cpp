@@ -3,6 +3,7 @@
 // exports, and outputs captured elsewhere.
 #include <nlohmann/json.hpp>
 
+#include "system/process.hpp"
 #include "tool_test.h"
 
 namespace callbench {
@@ -11,7 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 using Flow = ToolTest;
 const std::string kStandin = CALLBENCH_STANDIN;
-const std::string kPaired = "against TheOne, sweep by sweep";
+const std::string kPaired = "against TheOne, run by run";
 
 TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
   struct {
@@ -20,10 +21,10 @@ TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
   } cases[] = {
       {{"factor", "1500"}, "TestNoFrameA", "1.500 [1.500, 1.500]", "slower"},
       {{"factor", "600"}, "TestNoFrameA", "0.600 [0.600, 0.600]", "faster"},
-      {{"factor", "1500"}, "TestNoFrameB", "1.000 [1.000, 1.000]", "indistinguishable"},
-      {{"factor", "1005"}, "TestNoFrameA", "1.005 [1.005, 1.005]", "indistinguishable"},
+      {{"factor", "1500"}, "TestNoFrameB", "1.000 [1.000, 1.000]", "equivalent"},
+      {{"factor", "1005"}, "TestNoFrameA", "1.005 [1.005, 1.005]", "equivalent"},
       {{"--noise-threshold", "0.001", "factor", "1005"}, "TestNoFrameA", "1.005 [1.005, 1.005]", "slower"},
-      {{"even"}, "TestWithFrame", "", "indistinguishable"},
+      {{"even"}, "TestWithFrame", "", "equivalent"},
   };
   int counter = 0;
   for (const auto& c : cases) {
@@ -38,10 +39,10 @@ TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
     const auto ran = report(args);
     ASSERT_EQ(ran.status, 0) << ran.err;
     const auto row = table_row(ran.out, kPaired, c.procedure);
-    ASSERT_EQ(row.size(), 5u) << ran.out;
+    ASSERT_EQ(row.size(), 6u) << ran.out;
     if (!c.ratio.empty()) EXPECT_EQ(row[1], c.ratio) << ran.out;
-    EXPECT_TRUE(contains(row[3], " of 18")) << ran.out;
-    EXPECT_EQ(row[4], c.verdict) << ran.out;
+    EXPECT_TRUE(contains(row[3], " of 18 sweeps")) << ran.out;
+    EXPECT_EQ(row[5], c.verdict) << ran.out;
   }
 }
 
@@ -49,11 +50,12 @@ TEST_F(Flow, DisturbedFiguresAreCountedKeptAndLeftOut) {
   const auto ran = report({"--runs", "2", "--json", path("r.json"), "--", kStandin, "zero"});
   ASSERT_EQ(ran.status, 0) << ran.err;
   const auto figures = table_row(ran.out, "each procedure's figures", "TheOne");
-  ASSERT_GE(figures.size(), 7u) << ran.out;
-  EXPECT_EQ(figures[2], "n/a");  // no valid minimum
+  ASSERT_GE(figures.size(), 8u) << ran.out;
+  EXPECT_EQ(figures[2], "n/a");  // no valid median
+  EXPECT_EQ(figures[4], "n/a");  // nor minimum
   EXPECT_EQ(figures[6], "6");
-  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "n/a") << ran.out;
-  EXPECT_EQ(table_row(ran.out, "each procedure's figures", "TestNoFrameA")[2], "1000") << ran.out;
+  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "inconclusive (needs at least 2 runs)") << ran.out;
+  EXPECT_EQ(table_row(ran.out, "each procedure's figures", "TestNoFrameA")[4], "1000") << ran.out;
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
   EXPECT_EQ(json["series"][0]["runs"][0]["sweeps"][0]["TheOne"], 0);
   EXPECT_EQ(json["series"][0]["analysis"]["procedures"]["TheOne"]["disturbed"], 6);
@@ -88,16 +90,24 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
   const auto ran = report({"--runs", "3", "--json", path("ab.json"), "--", kStandin, "log", path("log"), "A",
                            "--vs", kStandin, "log", path("log"), "B"});
   ASSERT_EQ(ran.status, 0) << ran.err;
-  EXPECT_EQ(file_text(path("log")), "A\nB\nA\nB\nA\nB\nA\nB\n");
+  const std::string log = file_text(path("log"));
+  ASSERT_EQ(log.size(), 16u) << log;
+  for (std::size_t pair = 0; pair < 4; ++pair)
+    EXPECT_TRUE(log.substr(4 * pair, 4) == "A\nB\n" || log.substr(4 * pair, 4) == "B\nA\n") << log;
   const auto row = table_row(ran.out, "A against B", "TestWithFrame");
   ASSERT_EQ(row.size(), 6u) << ran.out;
   EXPECT_EQ(row[3], "+0.0% [+0.0%, +0.0%]");
   EXPECT_EQ(row[4], "1.000");
-  EXPECT_EQ(row[5], "no change");
+  EXPECT_EQ(row[5], "equivalent");
   const auto json = nlohmann::json::parse(file_text(path("ab.json")));
-  EXPECT_EQ(json["comparison"]["paired_runs"], true);
+  EXPECT_EQ(json["comparison"]["method"], "paired");
   EXPECT_EQ(json["comparison"]["pairs"], 3);
   EXPECT_EQ(json["series"].size(), 2u);
+  for (std::size_t run = 0; run < 3; ++run) {
+    const int a = json["series"][0]["runs"][run]["sequence"], b = json["series"][1]["runs"][run]["sequence"];
+    EXPECT_EQ(std::abs(a - b), 1) << "the two runs of a pair follow each other";
+    EXPECT_EQ(log.substr(2 * (std::min(a, b) - 1), 1), a < b ? "A" : "B") << "the sequence says which came first";
+  }
 
   // Twice the cost on one side, in every run: both significant and beyond the threshold.
   const auto twice = report({"--runs", "8", "--", kStandin, "factor", path("a"), "1000", "--vs", kStandin,
@@ -107,36 +117,37 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
   ASSERT_EQ(faster.size(), 6u) << twice.out;
   EXPECT_EQ(faster[3], "-50.0% [-50.0%, -50.0%]");
   EXPECT_EQ(faster[5], "faster");
-  EXPECT_EQ(table_row(twice.out, "A against B", "TheOne").back(), "no change");
+  EXPECT_EQ(table_row(twice.out, "A against B", "TheOne").back(), "equivalent");
 }
 
 TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status, 0);
   ASSERT_EQ(report({"--runs", "4", "--json", path("two.json"), "--", kStandin, "good"}).status, 0);
   auto other = nlohmann::json::parse(file_text(path("two.json")));
-  other["conditions"]["processor"]["brand"] = "Some Other CPU";
+  other["series"][0]["conditions"]["processor"]["brand"] = "Some Other CPU";
   std::ofstream(path("other.json")) << other.dump();
 
   const auto baseline = report({"--runs", "3", "--baseline", path("one.json"), "--", kStandin, "good"});
   ASSERT_EQ(baseline.status, 0) << baseline.err;
-  EXPECT_TRUE(contains(baseline.out, "baseline: " + path("one.json") + ": 3 runs of " + kStandin + " good, reported "))
+  EXPECT_TRUE(contains(baseline.out, "baseline: first: " + path("one.json") + ": 3 runs of " + kStandin +
+                                         " good, reported "))
       << baseline.out;
-  EXPECT_EQ(table_row(baseline.out, "new against baseline", "TheOne").back(), "no change") << baseline.out;
-  EXPECT_TRUE(contains(baseline.out, "cannot separate the machine's drift")) << baseline.out;
+  EXPECT_EQ(table_row(baseline.out, "new against baseline", "TheOne").back(), "equivalent") << baseline.out;
+  EXPECT_TRUE(contains(baseline.out, "were measured at different times")) << baseline.out;
   EXPECT_FALSE(contains(baseline.out, "warning:")) << baseline.out;
 
   const auto two = report({"compare", path("one.json"), path("other.json")});
   ASSERT_EQ(two.status, 0) << two.err;
-  EXPECT_TRUE(contains(two.out, "[1] first: " + path("one.json") + ", 3 runs of ")) << two.out;
+  EXPECT_TRUE(contains(two.out, "[1] first: " + path("one.json") + ": 3 runs of ")) << two.out;
   EXPECT_TRUE(contains(two.out, "warning: the processors differ: ")) << two.out;
   const auto row = table_row(two.out, "[1] against [2]", "TheOne");
   ASSERT_EQ(row.size(), 6u) << two.out;
-  EXPECT_EQ(row[5], "no change");
+  EXPECT_EQ(row[5], "equivalent");
 
   const auto three = report({"compare", path("one.json"), path("two.json"), path("one.json")});
   ASSERT_EQ(three.status, 0) << three.err;
-  EXPECT_FALSE(contains(three.out, "against")) << three.out;
-  EXPECT_EQ(table_row(three.out, "", "TheOne").size(), 10u) << three.out;
+  EXPECT_FALSE(contains(three.out, "[1] against")) << three.out;
+  EXPECT_EQ(table_row(three.out, "medians [95% CI]", "[3]").size(), 5u) << three.out;
 }
 
 TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
@@ -153,7 +164,7 @@ TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
   EXPECT_TRUE(contains(file_text(path("t.md")), "\n" + md_row + "\n")) << md_row;
 
   const auto to_stdout = report({"--runs", "1", "--csv", "-", "--", kStandin, "good"});
-  EXPECT_EQ(to_stdout.out.rfind("section,procedure,bytes,min,", 0), 0u) << to_stdout.out;
+  EXPECT_EQ(to_stdout.out.rfind("section,procedure,bytes,median [95% CI],spread,min,", 0), 0u) << to_stdout.out;
   EXPECT_TRUE(contains(to_stdout.err, "each procedure's figures")) << "the table goes to stderr";
 }
 
@@ -177,7 +188,7 @@ TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
   EXPECT_FALSE(contains(good.out, "measured on")) << good.out;
   EXPECT_FALSE(contains(good.out, "wall time")) << good.out;
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
-  EXPECT_TRUE(json["conditions"]["host"].is_null());
+  EXPECT_TRUE(json["series"][0]["conditions"]["host"].is_null());
   EXPECT_TRUE(json["series"][0]["runs"][0]["wall_seconds"].is_null());
 
   const auto mangled = report({"--from", path("run1.txt"), path("run3.txt")});

@@ -1,14 +1,12 @@
-// Figures printed to the precision their intervals support, the report's
-// document and its three text renderings.
+// Figures printed to the precision their intervals support, and a document's
+// text renderings.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <sstream>
 
-#include "system/default_command.hpp"
 #include "write/document.hpp"
 #include "write/format.hpp"
-#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -38,7 +36,6 @@ TEST(Format, ChangesPercentagesAndPValuesKeepABoundedWidth) {
   EXPECT_EQ(format_change(Interval{0.96, 0.94, 0.98, true}), "-4% [-6%, -2%]");
   EXPECT_EQ(format_number(1e300, 3), "n/a");
   EXPECT_EQ(format_number(-0.0001, 2), "0.00");
-  EXPECT_EQ(format_fraction_percent(0.05), "5.0%");
   EXPECT_EQ(format_p_value(0.0312), "0.031");
   EXPECT_EQ(format_p_value(1e-9), "<0.0001");
 }
@@ -65,23 +62,6 @@ TEST(Render, TextMarkdownAndCsvHoldTheSameCells) {
             "section,procedure,min\r\nfigures,TheOne,900\r\nfigures,\"A|B, \"\"x\"\"\",12\r\n"
             "section,line\r\nsummary,2 of 2 runs valid\r\nconditions,measured on host\r\n"
             "notes,note: noisy\r\n");
-}
-
-TEST(Layout, CommandsAreQuotedAsTyped) {
-#ifdef _WIN32
-  GTEST_SKIP() << "Windows quotes as CommandLineToArgvW reads";
-#endif
-  EXPECT_EQ(command_text({"wine", "build/win32/callbench.exe"}), "wine build/win32/callbench.exe");
-  EXPECT_EQ(command_text({"sh", "-c", "echo it's"}), "sh -c 'echo it'\\''s'");
-  EXPECT_EQ(command_text({""}), "''");
-}
-
-TEST(DefaultCommand, IsTheLinuxBuildBesideTheHostBuild) {
-#ifdef _WIN32
-  EXPECT_EQ(program_beside("C:\\callbench\\callbench-report.exe"), "C:\\callbench\\callbench.exe");
-#else
-  EXPECT_EQ(program_beside("/src/build/host/callbench-report"), "/src/build/linux-i386/callbench");
-#endif
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST(WindowsFiles, AFailedWriteLeavesNoTemporaryFile) {
   HANDLE reader = ::CreateFileW(widen(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_THROW(file.write("new"), FileError);
+  EXPECT_THROW(file.write("new"), Error);
   ::CloseHandle(reader);
   EXPECT_EQ(read_regular_file(target), "old");
   EXPECT_EQ(names_in(scratch.path()), std::vector<std::string>{"report.json"});
@@ -86,7 +86,7 @@ TEST(WindowsFiles, NamesThatAreNotRegularFilesAreRefusedBeforeAnyRead) {
         OutputFile::prepare(c.path);
       }
       ADD_FAILURE() << c.path << " accepted";
-    } catch (const FileError& e) {
+    } catch (const Error& e) {
       EXPECT_EQ(e.what(), c.message);
     }
   }

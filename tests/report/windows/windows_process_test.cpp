@@ -8,8 +8,10 @@
 #include <fstream>
 #include <variant>
 
+#include "core/command_line.hpp"
 #include "read/output_parser.hpp"
-#include "run/process.hpp"
+#include "run/failure_reason.hpp"
+#include "system/process.hpp"
 #include "system/windows_text.hpp"
 #include "windows_paths.h"
 
@@ -42,7 +44,7 @@ TEST(WindowsProcess, RunsThatBehaveOrNotEndInBoundedTime) {
       {{"endless"}, 60, Outcome::OutputTooLarge, "output larger than 65536 bytes; killed", 30},
       // The deadline holds within 0.5 s whatever the run writes or leaves behind.
       {{"roar"}, 1, Outcome::TimedOut, "still running after the timeout of 1 s; killed", 1.5},
-      {{"hang", child_id_file}, 1, Outcome::TimedOut, "still running after the timeout of 1 s; killed", 1.5},
+      {{"leave-and-hang", child_id_file}, 1, Outcome::TimedOut, "still running after the timeout of 1 s; killed", 1.5},
       // Not waiting for the end of output that a child left running still holds open.
       {{"leave", child_id_file}, 60, Outcome::Exited, "", 10},
   };
@@ -72,6 +74,36 @@ TEST(WindowsProcess, RunsThatBehaveOrNotEndInBoundedTime) {
       ::DeleteFileW(widen(child_id_file).c_str());
     }
   }
+}
+
+std::vector<std::string> split_at_nul(const std::string& text) {
+  std::vector<std::string> items;
+  for (std::size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos; start = end + 1)
+    items.push_back(text.substr(start, end - start));
+  return items;
+}
+
+bool is_ascii(const std::string& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Arguments quoted for the command line reach the run unchanged, split either
+// of the two usual ways.
+TEST(WindowsProcess, ARunSeesTheArgumentsItWasGiven) {
+  const std::vector<std::string> given = {"plain", "", "two words", "tab\there", R"(say "hi")", R"(C:\Program Files\x)",
+                                          R"(dir with space\)", R"(a\"b)", R"(")", "caf\xc3\xa9"};
+  std::vector<std::string> command = {beside_tests("callbench-report-standin.exe"), "echo"};
+  command.insert(command.end(), given.begin(), given.end());
+  const auto result = run_process(command, ProcessLimits{});
+  ASSERT_EQ(result.outcome, Outcome::Exited) << result.start_error;
+  EXPECT_EQ(split_at_nul(result.out), given) << "as CommandLineToArgvW splits it";
+  // The C runtime's argv is in the ANSI code page, so only ASCII compares.
+  const auto runtime = split_at_nul(result.err);
+  ASSERT_EQ(runtime.size(), given.size()) << "as the C runtime splits it";
+  for (std::size_t i = 0; i < given.size(); ++i)
+    if (is_ascii(given[i])) EXPECT_EQ(runtime[i], given[i]) << "as the C runtime splits it";
 }
 
 TEST(WindowsProcess, ACommandThatCannotStartSaysWhyInTheSystemsWords) {

@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "launch.h"
+#include "tool_test.h"
 
 namespace callbench {
 namespace {
@@ -21,45 +21,25 @@ namespace fs = std::filesystem;
 
 constexpr long kMemoryBoundKib = 200 * 1024;
 
-bool contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 int read_pid(const std::string& file) {
   int pid = 0;
   std::ifstream(file) >> pid;
   return pid;
 }
 
-class Hostile : public ::testing::Test {
+class Hostile : public ToolTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("callbench-hostile-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string work() const { return path("work"); }
-
   Ended run(const std::vector<std::string>& args, Destination out = Destination::File,
-            const std::string& out_path = "") {
-    fs::create_directories(work());
-    Launched report(args, work(), out, out_path);
-    return report.wait();
+            const std::string& out_path = "") const {
+    return report(args, out, out_path);
   }
 
-  // Files in dir_ other than the report's own stdout and stderr files.
+  // Files the report left in the test's directory.
   std::vector<std::string> leftovers() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_))
-      if (entry.path().filename() != "work") names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
     return names;
   }
-
-  fs::path dir_;
 };
 
 TEST_F(Hostile, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
@@ -210,10 +190,9 @@ TEST_F(Hostile, InterruptionKillsTheRunAndReportsTheFinishedOnes) {
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
     for (const char* file : {"calls", "sleeper", "report.json"}) fs::remove(path(file));
-    fs::create_directories(work());
     Launched report({"--runs", "3", "--warmup", "0", "--json", path("report.json"), "--", CALLBENCH_STANDIN,
                      "good-then-deaf", path("calls"), path("sleeper")},
-                    work());
+                    io_.string());
     ASSERT_TRUE(wait_for_file(path("sleeper"))) << "the second run never started";
     report.signal(signal);
     const auto ended = report.wait(10);

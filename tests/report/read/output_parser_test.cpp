@@ -4,29 +4,17 @@
 #include <variant>
 
 #include "read/output_parser.hpp"
-#include "core/text.hpp"
-#include "read/captures.hpp"
-#include "run/session.hpp"
+
+#include "read/output_check.hpp"
+#include "sample_output.h"
 
 namespace callbench {
 namespace {
 
-std::string sweep(const char* a, const char* b, const char* c, const char* d) {
-  return std::string(a) + "\tmillicycles for TestNoFrameA\r\n" + b +
-         "\tmillicycles for TestNoFrameB\r\n" + c + "\tmillicycles for TheOne\r\n" + d +
-         "\tmillicycles for TestWithFrame\r\n\n";
-}
-
-const std::string kSizes =
-    "Size no frame A: \t7\r\nSize no frame B: \t15\r\nSize TheOne:     \t13\r\n"
-    "Size with frame: \t16\r\n";
-const std::string kGood = sweep("1", "2", "3", "4") + sweep("0", "-5", "2147483647", "-2147483648") +
-                          sweep("10", "20", "30", "40") + kSizes;
-
-std::string replace(std::string text, const std::string& from, const std::string& to) {
-  text.replace(text.find(from), from.size(), to);
-  return text;
-}
+const std::string& kGood = kGoodOutput;
+const std::string& kSizes = kSampleSizes;
+const auto sweep = sample_sweep;
+const auto replace = replace_first;
 
 TEST(Parse, GoodOutput) {
   const auto parsed = parse_output(kGood);
@@ -80,6 +68,10 @@ TEST(Parse, MalformedOutputNamesLineExpectedAndGot) {
       {"extra line", kGood + "done\r\n", 20, R"(expected end of output, got "done\r\n")"},
       {"extra empty line", kGood + "\n", 20, R"(got "\n")"},
       {"control bytes", "\x1b[0m\x01\xff", 1, R"(got "\x1b[0m\x01\xff")"},
+      {"a colon for a digit", replace(kGood, "\n10\t", "\n1:\t"), 11, R"(figure, got "1:")"},
+      {"a size line ending in LF alone", replace(kGood, "\t16\r\n", "\t16\n"), 19,
+       R"(expected "Size with frame: \t<size>\r\n", got "Size with frame: \t16\n")"},
+      {"a colon in a size", replace(kGood, "\t15\r", "\t1:\r"), 17, R"(expected a size in bytes, got "1:")"},
   };
   for (const auto& c : cases) {
     const auto parsed = parse_output(c.output);
@@ -91,54 +83,16 @@ TEST(Parse, MalformedOutputNamesLineExpectedAndGot) {
   }
 }
 
-TEST(Parse, LongLinesAreCutShort) {
-  const auto shown = quote(std::string(250, 'x'));
-  EXPECT_EQ(shown, "\"" + std::string(100, 'x') + "\" and 150 more bytes");
-}
-
-TEST(Captures, Utf16IsDecodedAndStreamsSplitAfterEachSizeReport) {
-  std::string utf16 = "\xff\xfe";
-  for (const char c : kGood) utf16 += std::string{c, '\0'};
-  EXPECT_EQ(decode_capture(kGood), kGood);
-  EXPECT_EQ(decode_capture(utf16), kGood);
-  EXPECT_THROW(decode_capture(utf16 + "x"), CaptureError);
-  EXPECT_THROW(decode_capture("\xff\xfe\x41\x01"), CaptureError);  // U+0141 is not ASCII
-
-  EXPECT_EQ(split_outputs(kGood + kGood + "tail"), (std::vector<std::string>{kGood, kGood, "tail"}));
-  EXPECT_EQ(split_outputs(""), std::vector<std::string>{});
-}
-
-// The reasons a finished run is not counted, as check_run tells them.
-TEST(CheckRun, Reasons) {
-  using Outcome = ProcessResult::Outcome;
-  const SizeReference other_sizes{{7, 15, 14, 16}, 2};
-  struct Case {
-    ProcessResult result;
-    std::optional<SizeReference> sizes;
-    std::string reason;  // empty: valid
-  } cases[] = {
-      {{Outcome::Exited, 0, kGood, "", 0}, std::nullopt, ""},
-      {{Outcome::Exited, 0, kGood, "", 0}, SizeReference{{7, 15, 13, 16}, 1}, ""},
-      {{Outcome::Exited, 0, kGood, "", 0}, other_sizes,
-       R"(line 18: expected "Size TheOne:     \t14\r\n" as in run 2, got "Size TheOne:     \t13\r\n")"},
-      {{Outcome::Exited, 2, kGood, "", 0}, std::nullopt, "exited with status 2"},
-      {{Outcome::Signalled, 11, "", "", 0}, std::nullopt, "killed by signal 11 (Segmentation fault)"},
-      {{Outcome::TimedOut, 0, "", "", 0}, std::nullopt, "still running after the timeout of 1.5 s; killed"},
-      {{Outcome::OutputTooLarge, 0, "", "", 0}, std::nullopt, "output larger than 65536 bytes; killed"},
-      {{Outcome::NotStarted, ENOENT, "", "", 0}, std::nullopt,
-       "cannot start ./callbench: No such file or directory"},
-  };
-  for (const auto& c : cases) {
-    ProcessLimits limits;
-    limits.timeout_seconds = 1.5;
-    const auto checked = check_run(c.result, "./callbench", limits, c.sizes);
-    if (c.reason.empty()) {
-      EXPECT_TRUE(std::holds_alternative<RunOutput>(checked)) << std::get<std::string>(checked);
-    } else {
-      ASSERT_TRUE(std::holds_alternative<std::string>(checked)) << c.reason;
-      EXPECT_EQ(std::get<std::string>(checked), c.reason);
-    }
-  }
+// Every run of a command must repeat the sizes of its first valid one.
+TEST(OutputChecker, SizesMustRepeatThoseOfTheFirstValidRun) {
+  OutputChecker check;
+  EXPECT_TRUE(std::holds_alternative<std::string>(check("garbage", 1)));
+  EXPECT_TRUE(std::holds_alternative<RunOutput>(check(kGood, 2)));
+  const auto other = check(replace(kGood, "\t13\r", "\t14\r"), 3);
+  ASSERT_TRUE(std::holds_alternative<std::string>(other));
+  EXPECT_EQ(std::get<std::string>(other),
+            R"(line 18: expected "Size TheOne:     \t13\r\n" as in run 2, got "Size TheOne:     \t14\r\n")");
+  EXPECT_TRUE(std::holds_alternative<RunOutput>(check(kGood, 4)));
 }
 
 }  // namespace

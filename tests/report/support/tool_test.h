@@ -10,23 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "run/process.hpp"
+#include "launch.h"
 
 namespace callbench {
-
-struct Ran {
-  int status = -1;
-  std::string out, err;
-};
-
-inline Ran report(std::vector<std::string> args) {
-  args.insert(args.begin(), CALLBENCH_REPORT);
-  ProcessLimits limits;
-  limits.timeout_seconds = 120;
-  const auto result = run_process(args, limits);
-  EXPECT_EQ(result.outcome, ProcessResult::Outcome::Exited) << result.err;
-  return {result.code, result.out, result.err};
-}
 
 inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -60,19 +46,34 @@ inline std::vector<std::string> table_row(const std::string& table, const std::s
   return {};
 }
 
+// Each test in a fresh directory of its own; the tool's standard output and
+// error go to files in a sibling directory, so dir_ holds only what it wrote.
 class ToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
            ("callbench-report-test-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    io_ = dir_.string() + "-io";
+    for (const auto& d : {dir_, io_}) {
+      std::filesystem::remove_all(d);
+      std::filesystem::create_directories(d);
+    }
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+    std::filesystem::remove_all(io_);
+  }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-  std::filesystem::path dir_;
+  // Runs callbench-report to its end.
+  Ended report(const std::vector<std::string>& args, Destination out = Destination::File,
+               const std::string& out_path = "") const {
+    Launched launched(args, io_.string(), out, out_path);
+    return launched.wait(120);
+  }
+
+  std::filesystem::path dir_, io_;
 };
 
 }  // namespace callbench

@@ -1,0 +1,186 @@
+// The JSON format: what it writes reads back the same, files of every earlier
+// version still load, every interval keeps its order, and near-miss files are
+// refused with the place of the fault.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "core/error.hpp"
+#include "core/report_json.hpp"
+
+namespace callbench {
+namespace {
+
+std::string fixture(const std::string& name) {
+  std::ostringstream text;
+  text << std::ifstream(std::string(CALLBENCH_FIXTURES) + "/" + name).rdbuf();
+  return text.str();
+}
+
+Run run(int number, int sequence, std::int32_t base) {
+  Run r;
+  r.number = number;
+  r.sequence = sequence;
+  r.wall_seconds = 0.5;
+  for (std::size_t s = 0; s < kSweeps; ++s)
+    for (std::size_t p = 0; p < kProcedures; ++p) r.figures[s][p] = base + static_cast<std::int32_t>(100 * p + s);
+  return r;
+}
+
+Report sample_report() {
+  Report report;
+  report.kind = Report::Kind::Interleaved;
+  report.label = "lab \xe2\x80\xa8 box";
+  report.date_utc = "2026-12-09T10:00:00Z";
+  report.tool_version = "9.9";
+  report.run_settings = RunSettings{};
+  report.analysis_settings.seed = 77;
+  report.analysis_settings.noise_threshold = 0.02;
+  for (const char* name : {"A", "B"}) {
+    Series s;
+    s.name = name;
+    s.label = report.label;
+    s.command = {"./callbench", std::string("arg ") + name};
+    s.benchmark = BenchmarkFile{"./callbench", std::string(64, 'a')};
+    s.conditions.date_utc = report.date_utc;
+    s.conditions.host = "vm";
+    s.conditions.processor = Processor{"Some CPU", true};
+    s.conditions.tsc_hz = 2.4e9;
+    s.conditions.load_before = LoadAverage{0.5, 0.25, 0.125};
+    s.conditions.priority = {Priority::Raise::NotPermitted, "not root"};
+    s.conditions.cpu = 1;
+    s.conditions.calibration_before = Calibration{{1.01, 0.98, 1.02}, 50'000'000};
+    s.runs_requested = 3;
+    s.warmup_runs = 1;
+    s.runs = {run(1, name[0] == 'A' ? 3 : 4, 1000), run(3, name[0] == 'A' ? 8 : 7, -20)};
+    s.failures = {{2, "exited with status 3"}};
+    s.sizes = Sizes{7, 15, 13, 16};
+    report.series.push_back(s);
+  }
+  report.interrupted = Interruption{2, "SIGINT"};
+  return report;
+}
+
+// Fields that a file holds but reading does not bring back: the analysis, and
+// where each series was read from.
+Report as_read_back(Report report, const std::string& file) {
+  for (auto& s : report.series) {
+    s.file = file;
+    s.analysis.reset();
+  }
+  report.comparison.reset();
+  report.interrupted.reset();
+  report.run_settings.reset();
+  return report;
+}
+
+TEST(ReportJson, WhatIsWrittenReadsBackAndIsWrittenTheSameAgain) {
+  const Report report = sample_report();
+  const std::string text = report_json_text(report);
+  const Report back = parse_report_json(text, "r.json");
+  EXPECT_EQ(report_json_text(back), report_json_text(as_read_back(report, "r.json")));
+  ASSERT_EQ(back.series.size(), 2u);
+  EXPECT_EQ(back.kind, Report::Kind::Interleaved);
+  EXPECT_EQ(back.analysis_settings.seed, 77u);
+  EXPECT_EQ(back.series[1].runs[0].sequence, 4);
+  EXPECT_EQ(back.series[0].runs[1].figures[2][3], -20 + 302);
+  EXPECT_EQ(back.series[0].conditions.calibration_before->samples, (std::vector<double>{1.01, 0.98, 1.02}));
+  EXPECT_EQ(back.series[1].file, "r.json");
+}
+
+TEST(ReportJson, FilesOfEveryEarlierVersionStillLoad) {
+  const Report one = parse_report_json(fixture("format-1.json"), "one");
+  ASSERT_EQ(one.series.size(), 1u);
+  EXPECT_EQ(one.series[0].command, std::vector<std::string>{"./callbench"});
+  EXPECT_EQ(one.series[0].conditions.processor->brand, "Some CPU");
+  EXPECT_EQ(one.series[0].runs[1].figures[2][2], 925);
+
+  const Report two = parse_report_json(fixture("format-2.json"), "two");
+  EXPECT_EQ(two.kind, Report::Kind::Interleaved);
+  EXPECT_EQ(two.label, "lab box");
+  ASSERT_EQ(two.series.size(), 2u);
+  for (const auto& s : two.series) {
+    EXPECT_EQ(s.label, "lab box") << "a series goes by its report's label";
+    EXPECT_EQ(s.conditions.host, "lab") << "the shared conditions go to every series";
+    EXPECT_EQ(s.conditions.cpu, 1);
+    // Version 2 kept the median and range of the calibration, which stand for its samples.
+    EXPECT_EQ(s.conditions.calibration_before->samples, (std::vector<double>{1.0, 1.05, 1.1}));
+  }
+  EXPECT_EQ(two.series[1].failures[0].reason, "exited with status 1");
+
+  const Report three = parse_report_json(fixture("format-3.json"), "three");
+  ASSERT_FALSE(three.series.empty());
+  EXPECT_EQ(report_json_text(parse_report_json(report_json_text(three), "three")), report_json_text(three));
+}
+
+// Calls check on every object of the document that looks like an interval.
+void each_interval(const nlohmann::json& json, const std::function<void(const nlohmann::json&)>& check) {
+  if (json.is_object() && json.contains("estimate") && json.contains("low")) check(json);
+  if (json.is_structured())
+    for (const auto& item : json) each_interval(item, check);
+}
+
+TEST(ReportJson, EveryIntervalHoldsItsEstimate) {
+  Report report = sample_report();
+  SeriesAnalysis analysis;
+  analysis.procedures[0].median = Interval{1000, 990, 1020, true};
+  analysis.paired[0].decision.ratio = Interval{1.5, 1.4, 1.7, true};
+  analysis.paired[0].difference = Interval{500, 450, 560, true};
+  report.series[0].analysis = analysis;
+  report.comparison = Comparison{};
+  report.comparison->procedures[3].ratio = Interval{0.9, 0.85, 0.96, true};
+  int seen = 0;
+  each_interval(nlohmann::json::parse(report_json_text(report)), [&](const nlohmann::json& interval) {
+    if (interval["low"].is_null()) return;
+    ++seen;
+    EXPECT_LE(interval["low"].get<double>(), interval["estimate"].get<double>()) << interval;
+    EXPECT_LE(interval["estimate"].get<double>(), interval["high"].get<double>()) << interval;
+  });
+  EXPECT_EQ(seen, 4);
+}
+
+TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
+  const auto good = nlohmann::json::parse(report_json_text(sample_report()));
+  const struct {
+    const char* what;
+    std::function<void(nlohmann::json&)> change;
+    std::string problem;
+  } cases[] = {
+      {"2^64 - 1", [](auto& j) { j["series"][0]["runs"][0]["sweeps"][0]["TheOne"] = 18446744073709551615u; },
+       "series[0].runs[0].sweeps[0].TheOne: out of range"},
+      {"past int32", [](auto& j) { j["series"][0]["runs"][0]["sweeps"][1]["TheOne"] = 2147483648LL; },
+       "series[0].runs[0].sweeps[1].TheOne: out of range"},
+      {"a fraction", [](auto& j) { j["series"][0]["runs"][0]["sweeps"][1]["TheOne"] = 1.5; },
+       "series[0].runs[0].sweeps[1].TheOne: expected a whole number"},
+      {"two sweeps", [](auto& j) { j["series"][1]["runs"][1]["sweeps"].erase(2); },
+       "series[1].runs[1].sweeps: expected 3 sweeps"},
+      {"no runs", [](auto& j) { j["series"][0]["runs"] = nlohmann::json::array(); },
+       "series[0].runs: holds no run"},
+      {"no series", [](auto& j) { j["series"] = nlohmann::json::array(); }, "series: holds no series"},
+      {"newer", [](auto& j) { j["format_version"] = kFormatVersion + 1; },
+       "format version " + std::to_string(kFormatVersion + 1) + " is newer than this callbench-report reads"},
+      {"negative run", [](auto& j) { j["series"][0]["runs"][0]["run"] = -1; }, "series[0].runs[0].run: out of range"},
+      {"text for a list", [](auto& j) { j["series"][0]["command"] = "x"; }, "series[0].command: expected a list"},
+      {"no conditions", [](auto& j) { j["series"][0].erase("conditions"); }, "series[0]: lacks \"conditions\""},
+  };
+  for (const auto& c : cases) {
+    auto changed = good;
+    c.change(changed);
+    try {
+      parse_report_json(changed.dump(), "f.json");
+      ADD_FAILURE() << c.what << ": accepted";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("f.json: " + c.problem), std::string::npos) << c.what << ": " << e.what();
+      EXPECT_EQ(e.exit_status, kExitBadInput);
+    }
+  }
+  EXPECT_THROW(parse_report_json("{\"runs\": [", "f.json"), Error);
+  EXPECT_THROW(parse_report_json("[1, 2]", "f.json"), Error);
+}
+
+}  // namespace
+}  // namespace callbench
