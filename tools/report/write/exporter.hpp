@@ -22,6 +22,8 @@ std::unique_ptr<Exporter> make_markdown_exporter();
 std::unique_ptr<Exporter> make_csv_exporter();
 std::unique_ptr<Exporter> make_json_exporter();
 std::unique_ptr<Exporter> make_html_exporter();
+std::unique_ptr<Exporter> make_bencher_exporter();
+std::unique_ptr<Exporter> make_github_benchmark_exporter();
 
 // An output written to a file (or "-", standard output) when its option is given.
 struct OutputFormat {

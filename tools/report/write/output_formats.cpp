@@ -10,6 +10,11 @@ const std::vector<OutputFormat>& output_formats() {
        make_markdown_exporter},
       {"--csv", "Also write the table as CSV (- for standard output)", "CSV table", make_csv_exporter},
       {"--html", "Also write a self-contained HTML report with charts", "HTML report", make_html_exporter},
+      {"--bmf", "Also write each median and ratio to TheOne in Bencher Metric Format (- for standard output)",
+       "Bencher Metric Format file", make_bencher_exporter},
+      {"--github-benchmark",
+       "Also write each median and ratio to TheOne as the GitHub benchmark action's customSmallerIsBetter input",
+       "GitHub benchmark file", make_github_benchmark_exporter},
   };
   return formats;
 }

@@ -1,0 +1,86 @@
+// Exports for continuous-benchmarking services: Bencher's metric format and
+// the custom input of the GitHub benchmark action.
+#include "write/service_exports.hpp"
+
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+
+#include "write/exporter.hpp"
+#include "write/labels.hpp"
+
+namespace callbench {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const std::string kReferenceName(kProcedureNames[kReference]);
+
+std::string dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
+
+// {"TestNoFrameA": {"millicycles": {"value", "lower_value", "upper_value"}, ...}, ...}
+class BencherExporter final : public Exporter {
+ public:
+  std::string render(const Report& report) const override {
+    Json benchmarks = Json::object();
+    for (const auto& figure : tracked_figures(report)) {
+      Json metric = {{"value", figure.value.estimate}};
+      if (figure.value.bounded) {
+        metric["lower_value"] = figure.value.low;
+        metric["upper_value"] = figure.value.high;
+      }
+      benchmarks[figure.benchmark][figure.measure] = metric;
+    }
+    return dump(benchmarks);
+  }
+};
+
+std::string number(double value) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+// [{"name", "unit", "value", "range", "extra"}, ...], smaller is better.
+class GithubBenchmarkExporter final : public Exporter {
+ public:
+  std::string render(const Report& report) const override {
+    Json entries = Json::array();
+    for (const auto& figure : tracked_figures(report)) {
+      Json entry = {{"name", figure.benchmark + " " + figure.measure},
+                    {"unit", figure.measure == "millicycles" ? "millicycles per call" : "ratio"},
+                    {"value", figure.value.estimate}};
+      if (figure.value.bounded) {
+        entry["range"] = "± " + number((figure.value.high - figure.value.low) / 2);
+        entry["extra"] = "95% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
+      }
+      entries.push_back(entry);
+    }
+    return dump(entries);
+  }
+};
+
+}  // namespace
+
+std::vector<TrackedFigure> tracked_figures(const Report& report) {
+  std::vector<TrackedFigure> figures;
+  const bool several = report.series.size() > 1;
+  for (const auto& series : report.series) {
+    if (report.kind == Report::Kind::Baseline && series.file) continue;
+    if (!series.analysis) continue;
+    const std::string prefix =
+        !several ? "" : (report.kind == Report::Kind::Files ? series_label(series) : series.name) + "/";
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      const std::string benchmark = prefix + std::string(kProcedureNames[p]);
+      if (const auto& median = series.analysis->procedures[p].median) figures.push_back({benchmark, "millicycles", *median});
+      const auto& ratio = series.analysis->paired[p].decision.ratio;
+      if (p != kReference && ratio.estimate > 0) figures.push_back({benchmark, "ratio-to-" + kReferenceName, ratio});
+    }
+  }
+  return figures;
+}
+
+std::unique_ptr<Exporter> make_bencher_exporter() { return std::make_unique<BencherExporter>(); }
+std::unique_ptr<Exporter> make_github_benchmark_exporter() { return std::make_unique<GithubBenchmarkExporter>(); }
+
+}  // namespace callbench
