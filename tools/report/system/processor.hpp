@@ -10,6 +10,14 @@ namespace callbench {
 // time-stamp counter is invariant.
 Processor read_processor();
 
+// Whether CPUID says this runs under a hypervisor (leaf 1 ECX bit 31), and the
+// hypervisor's vendor signature (leaf 0x40000000: "KVMKVMKVM", "Microsoft Hv", ...).
+struct Hypervisor {
+  bool present = false;
+  std::string signature;  // empty when absent or not given
+};
+Hypervisor read_hypervisor();
+
 std::uint64_t read_time_stamp_counter();
 
 // Counter ticks that a chain of this many dependent single-cycle additions
