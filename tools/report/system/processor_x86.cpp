@@ -13,6 +13,9 @@ constexpr unsigned kBrandFirstLeaf = 0x80000002;
 constexpr unsigned kBrandLastLeaf = 0x80000004;
 constexpr unsigned kPowerManagementLeaf = 0x80000007;
 constexpr unsigned kInvariantTscBit = 1u << 8;
+constexpr unsigned kFeatureLeaf = 1;
+constexpr unsigned kHypervisorBit = 1u << 31;
+constexpr unsigned kHypervisorLeaf = 0x40000000;
 
 unsigned highest_extended_leaf() { return __get_cpuid_max(0x80000000, nullptr); }
 
@@ -57,6 +60,22 @@ Processor read_processor() {
     processor.invariant_tsc = (d & kInvariantTscBit) != 0;
   }
   return processor;
+}
+
+Hypervisor read_hypervisor() {
+  Hypervisor hypervisor;
+  unsigned a, b, c, d;
+  if (!__get_cpuid(kFeatureLeaf, &a, &b, &c, &d)) return hypervisor;
+  hypervisor.present = (c & kHypervisorBit) != 0;
+  // The hypervisor's leaves mean something only when the bit is set.
+  if (!hypervisor.present) return hypervisor;
+  __cpuid(kHypervisorLeaf, a, b, c, d);
+  char text[13] = {};
+  std::memcpy(text, &b, 4);
+  std::memcpy(text + 4, &c, 4);
+  std::memcpy(text + 8, &d, 4);
+  hypervisor.signature = text;  // KVM pads with NULs: "KVMKVMKVM"
+  return hypervisor;
 }
 
 ChainTiming time_addition_chain(std::uint64_t additions) {

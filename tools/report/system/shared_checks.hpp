@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/conditions.hpp"
+#include "core/machine_checks.hpp"
+#include "system/processor.hpp"
+
+namespace callbench {
+
+// The checks whose reading differs between systems but whose judgement does
+// not: given what was read, what it means and what to do. No system calls.
+
+MachineCheck hypervisor_check(const Hypervisor& hypervisor);
+
+// advice: what gets the raise on this system, for when it is not permitted.
+MachineCheck priority_check(const Priority& priority, const std::string& advice);
+
+// The active Windows power plan, by its GUID in lower-case text
+// ("8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c"), with the name Windows gives it.
+MachineCheck power_scheme_check(const std::string& guid, const std::string& friendly_name);
+
+// Wine's version (as wine_get_version gives it) and its host system, when under Wine.
+MachineCheck wine_check(const std::optional<std::string>& version, const std::string& host_system);
+
+}  // namespace callbench
