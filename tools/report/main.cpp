@@ -113,6 +113,12 @@ int run(const std::vector<std::string>& arguments) {
   add_analysis_options(*compare_app, c.analysis);
   compare_outputs.add_to(*compare_app, true);
 
+  SystemOptions s;
+  auto* system_app = app.add_subcommand(
+      "system", "Check whether this machine is fit to measure (governor, boost, SMT, isolation, hypervisor, "
+                "load, priority; on Windows the power plan); exit 0 when fit, 2 when not. Changes nothing.");
+  system_app->add_option("--cpu", s.cpu, "The processor the runs would be pinned to")->check(whole_number(0, 1 << 20));
+
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {
     app.parse(reversed);
@@ -126,6 +132,7 @@ int run(const std::vector<std::string>& arguments) {
     throw Error(std::string(e.what()) + " (see --help)");
   }
 
+  if (system_app->parsed()) return check_system(s);
   if (compare_app->parsed()) {
     c.outputs = compare_outputs.paths();
     return compare(c);

@@ -54,6 +54,8 @@ Report sample_report() {
     s.conditions.priority = {Priority::Raise::NotPermitted, "not root"};
     s.conditions.cpu = 1;
     s.conditions.calibration_before = Calibration{{1.01, 0.98, 1.02}, 50'000'000};
+    s.conditions.checks = {{"governor", "frequency governor", "powersave on 0-1", MachineCheck::Status::NotFit,
+                            "cpupower frequency-set -g performance"}};
     s.runs_requested = 3;
     s.warmup_runs = 1;
     s.runs = {run(1, name[0] == 'A' ? 3 : 4, 1000), run(3, name[0] == 'A' ? 8 : 7, -20)};
@@ -90,6 +92,8 @@ TEST(ReportJson, WhatIsWrittenReadsBackAndIsWrittenTheSameAgain) {
   EXPECT_EQ(back.series[0].runs[1].figures[2][3], -20 + 302);
   EXPECT_EQ(back.series[0].conditions.calibration_before->samples, (std::vector<double>{1.01, 0.98, 1.02}));
   EXPECT_EQ(back.series[1].file, "r.json");
+  ASSERT_EQ(back.series[0].conditions.checks.size(), 1u);
+  EXPECT_EQ(back.series[0].conditions.checks[0].status, MachineCheck::Status::NotFit);
 }
 
 TEST(ReportJson, FilesOfEveryEarlierVersionStillLoad) {

@@ -125,6 +125,9 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(report({"--runs", "4", "--json", path("two.json"), "--", kStandin, "good"}).status, 0);
   auto other = nlohmann::json::parse(file_text(path("two.json")));
   other["series"][0]["conditions"]["processor"]["brand"] = "Some Other CPU";
+  other["series"][0]["conditions"]["checks"] = nlohmann::json::array(
+      {{{"key", "governor"}, {"title", "frequency governor"}, {"value", "powersave on 0-3"}, {"status", "not fit"},
+        {"advice", "cpupower frequency-set -g performance"}}});
   std::ofstream(path("other.json")) << other.dump();
 
   const auto baseline = report({"--runs", "3", "--baseline", path("one.json"), "--", kStandin, "good"});
@@ -134,12 +137,14 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
       << baseline.out;
   EXPECT_EQ(table_row(baseline.out, "new against baseline", "TheOne").back(), "equivalent") << baseline.out;
   EXPECT_TRUE(contains(baseline.out, "were measured at different times")) << baseline.out;
-  EXPECT_FALSE(contains(baseline.out, "warning:")) << baseline.out;
+  EXPECT_FALSE(contains(baseline.out, " differ")) << baseline.out;
 
   const auto two = report({"compare", path("one.json"), path("other.json")});
   ASSERT_EQ(two.status, 0) << two.err;
   EXPECT_TRUE(contains(two.out, "[1] first: " + path("one.json") + ": 3 runs of ")) << two.out;
   EXPECT_TRUE(contains(two.out, "warning: the processors differ: ")) << two.out;
+  EXPECT_TRUE(contains(two.out, "warning: [2]: not fit to measure: frequency governor powersave on 0-3; cpupower"))
+      << two.out;
   const auto row = table_row(two.out, "[1] against [2]", "TheOne");
   ASSERT_EQ(row.size(), 6u) << two.out;
   EXPECT_EQ(row[5], "equivalent");
@@ -200,6 +205,16 @@ TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
   const auto missing = report({"--from", path("run1.txt"), path("none.txt")});
   EXPECT_EQ(missing.status, 2);
   EXPECT_FALSE(contains(missing.err, "run 1")) << "every file is read before any is judged";
+}
+
+TEST_F(Flow, TheMachineChecksSayWhetherTheMachineIsFit) {
+  const auto ran = report({"system"});
+  ASSERT_TRUE(ran.status == 0 || ran.status == 2) << ran.err;
+  EXPECT_TRUE(contains(ran.out, ran.status == 0 ? "fit to measure: yes" : "fit to measure: no")) << ran.out;
+  EXPECT_EQ(table_row(ran.out, "", "priority raise").size(), 3u) << ran.out;
+  ASSERT_EQ(report({"--runs", "1", "--json", path("r.json"), "--", kStandin, "good"}).status, 0);
+  const auto json = nlohmann::json::parse(file_text(path("r.json")));
+  EXPECT_FALSE(json["series"][0]["conditions"]["checks"].empty());
 }
 
 TEST_F(Flow, MisusedOptionsAreRefused) {

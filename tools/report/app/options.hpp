@@ -35,8 +35,15 @@ struct CompareOptions {
   OutputPaths outputs;
 };
 
+// `system`: the machine checks on their own.
+struct SystemOptions {
+  std::optional<int> cpu;
+};
+
 // Each returns the exit status; problems that stop it early are thrown as Error.
 int measure(const MeasureOptions& options);
 int compare(const CompareOptions& options);
+// 0 when the machine is fit to measure, kExitBadInput when it is not.
+int check_system(const SystemOptions& options);
 
 }  // namespace callbench

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/machine_checks.hpp"
+
 namespace callbench {
 
 struct Processor {
@@ -45,6 +47,8 @@ struct Conditions {
   Priority priority;
   std::optional<int> cpu;  // the processor the runs were pinned to
   std::optional<Calibration> calibration_before, calibration_after;
+  // Whether the machine was fit to measure, as read before the runs.
+  std::vector<MachineCheck> checks;
 };
 
 }  // namespace callbench

@@ -83,6 +83,17 @@ Json calibration_json(const std::optional<Calibration>& c) {
   return {{"samples", c->samples}, {"additions", c->additions}};
 }
 
+Json checks_json(const std::vector<MachineCheck>& checks) {
+  Json list = Json::array();
+  for (const auto& check : checks)
+    list.push_back({{"key", check.key},
+                    {"title", check.title},
+                    {"value", check.value},
+                    {"status", status_name(check.status)},
+                    {"advice", check.advice}});
+  return list;
+}
+
 Json conditions_json(const Conditions& c) {
   Json processor = nullptr;
   if (c.processor)
@@ -99,7 +110,8 @@ Json conditions_json(const Conditions& c) {
           {"priority", {{"raise", priority_word(c.priority.raise)}, {"detail", c.priority.detail}}},
           {"cpu", optional_value(c.cpu)},
           {"calibration_before", calibration_json(c.calibration_before)},
-          {"calibration_after", calibration_json(c.calibration_after)}};
+          {"calibration_after", calibration_json(c.calibration_after)},
+          {"checks", checks_json(c.checks)}};
 }
 
 Json analysis_json(const SeriesAnalysis& analysis) {
@@ -370,6 +382,23 @@ Conditions read_conditions(const Field& c, int version) {
   if (c.has("cpu")) conditions.cpu = static_cast<int>(c["cpu"].whole(0, 1 << 20));
   conditions.calibration_before = read_calibration(c, "calibration_before", version);
   conditions.calibration_after = read_calibration(c, "calibration_after", version);
+  if (c.has("checks")) {
+    const auto checks = c["checks"];
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+      const auto check = checks.at(i);
+      MachineCheck read;
+      read.key = check["key"].text();
+      read.title = check["title"].text();
+      read.value = check["value"].text();
+      read.advice = check["advice"].text();
+      const auto status = check["status"].text();
+      read.status = status == "fit"       ? MachineCheck::Status::Fit
+                    : status == "not fit" ? MachineCheck::Status::NotFit
+                    : status == "note"    ? MachineCheck::Status::Note
+                                          : MachineCheck::Status::Unknown;
+      conditions.checks.push_back(std::move(read));
+    }
+  }
   return conditions;
 }
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "system/host.hpp"
+#include "system/machine_checks.hpp"
 #include "system/processor.hpp"
 #include "system/sha256.hpp"
 
@@ -50,6 +51,7 @@ Conditions conditions_before(const std::string& tool_version, std::optional<int>
   c.load_before = load_average();
   c.priority = priority_raise();
   c.cpu = cpu;
+  c.checks = check_this_machine(cpu);
   auto timed = calibrate_here();
   if (!timed.calibration.samples.empty()) c.calibration_before = std::move(timed.calibration);
   c.tsc_hz = timed.ticks_per_second;

@@ -58,6 +58,8 @@ std::vector<std::string> condition_lines(const Conditions& c) {
     lines.push_back("core clocks per counter tick: " +
                     (c.calibration_before ? calibration_text(*c.calibration_before) : "n/a") + " before, " +
                     (c.calibration_after ? calibration_text(*c.calibration_after) : "n/a") + " after");
+  for (const auto& check : c.checks)
+    lines.push_back("machine: " + check.title + ": " + check.value + " (" + status_name(check.status) + ")");
   return lines;
 }
 

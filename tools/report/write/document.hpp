@@ -10,6 +10,7 @@ namespace callbench {
 struct TextTable {
   std::vector<std::string> header;
   std::vector<std::vector<std::string>> rows;  // each as long as the header
+  std::size_t left_aligned = 1;  // leading columns of words rather than figures, aligned left in text
 };
 
 struct Section {
@@ -24,7 +25,7 @@ struct Document {
   std::vector<std::string> notes;   // warnings and advice, one line each
 };
 
-// Renderings. In text the first column is left-aligned and the rest right-aligned.
+// Renderings. In text the leading word columns are left-aligned and the figures right-aligned.
 std::string render_text(const Document& document);
 std::string render_markdown(const Document& document);
 // One CSV table: a "section" column first, then each section's header and rows.

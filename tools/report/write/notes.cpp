@@ -1,5 +1,7 @@
 #include "write/notes.hpp"
 
+#include <utility>
+
 #include "core/text.hpp"
 #include "write/labels.hpp"
 
@@ -42,8 +44,23 @@ void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std
 
 }  // namespace
 
+// What the machine checks of two series say differently. The load always
+// differs a little, so only a change of its verdict counts.
+void check_differences(const Series& a, const Series& b, std::vector<std::string>& warnings) {
+  for (const auto& check : a.conditions.checks) {
+    for (const auto& other : b.conditions.checks) {
+      if (other.key != check.key) continue;
+      const bool differ = other.status != check.status || (check.key != "load" && other.value != check.value);
+      if (differ)
+        warnings.push_back("warning: the machines differ in " + check.title + ": " + check.value + " (" + a.name +
+                           ") and " + other.value + " (" + b.name + ")");
+    }
+  }
+}
+
 std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
   std::vector<std::string> warnings;
+  check_differences(a, b, warnings);
   const auto brand = [](const Series& s) {
     return s.conditions.processor ? s.conditions.processor->brand : std::string();
   };
@@ -64,6 +81,16 @@ std::vector<std::string> report_notes(const Report& report) {
   std::vector<std::string> notes;
   for (const auto& series : report.series)
     if (series.analysis) series_notes(series_prefix(report, series), *series.analysis, notes);
+  // Series measured by this report share one machine: its checks are told once.
+  bool measured_told = false;
+  for (const auto& series : report.series) {
+    if (!series.file && std::exchange(measured_told, true)) continue;
+    const std::string prefix = series.file ? series.name + ": " : "";
+    for (const auto& check : series.conditions.checks)
+      if (check.status == MachineCheck::Status::NotFit)
+        notes.push_back("warning: " + prefix + "not fit to measure: " + check.title + " " + check.value +
+                        (check.advice.empty() ? "" : "; " + check.advice));
+  }
   if (report.kind == Report::Kind::Baseline || report.kind == Report::Kind::Files) {
     for (std::size_t i = 1; i < report.series.size(); ++i)
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));

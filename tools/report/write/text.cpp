@@ -8,7 +8,7 @@
 namespace callbench {
 namespace {
 
-// First column left-aligned, the rest right-aligned, two spaces between.
+// Word columns left-aligned, the figures right-aligned, two spaces between.
 void aligned(std::ostringstream& out, const TextTable& table) {
   std::vector<std::size_t> widths(table.header.size(), 0);
   const auto widen = [&](const std::vector<std::string>& row) {
@@ -21,7 +21,8 @@ void aligned(std::ostringstream& out, const TextTable& table) {
     std::string text;
     for (std::size_t i = 0; i < row.size() && i < widths.size(); ++i) {
       const std::string pad(widths[i] - row[i].size(), ' ');
-      text += i == 0 ? row[i] + pad : "  " + pad + row[i];
+      const std::string gap = i == 0 ? "" : "  ";
+      text += i < table.left_aligned ? gap + row[i] + pad : gap + pad + row[i];
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
     out << text << '\n';
