@@ -2,7 +2,6 @@
 
 #include "write/document.hpp"
 #include "write/exporter.hpp"
-#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -39,16 +38,6 @@ std::string render_csv(const Document& document) {
   return out.str();
 }
 
-
-namespace {
-
-class CsvExporter final : public Exporter {
- public:
-  std::string render(const Report& report) const override { return render_csv(layout_report(report)); }
-};
-
-}  // namespace
-
-std::unique_ptr<Exporter> make_csv_exporter() { return std::make_unique<CsvExporter>(); }
+std::unique_ptr<Exporter> make_csv_exporter() { return document_exporter(render_csv); }
 
 }  // namespace callbench

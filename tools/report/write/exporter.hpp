@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/report.hpp"
+#include "write/document.hpp"
 
 namespace callbench {
 
@@ -16,6 +17,9 @@ class Exporter {
   virtual ~Exporter() = default;
   virtual std::string render(const Report& report) const = 0;
 };
+
+// An exporter that renders the report's document (layout_report) this way.
+std::unique_ptr<Exporter> document_exporter(std::string (*render)(const Document&));
 
 std::unique_ptr<Exporter> make_text_exporter();
 std::unique_ptr<Exporter> make_markdown_exporter();

@@ -2,7 +2,6 @@
 
 #include "write/document.hpp"
 #include "write/exporter.hpp"
-#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -41,16 +40,6 @@ std::string render_markdown(const Document& document) {
   return out.str();
 }
 
-
-namespace {
-
-class MarkdownExporter final : public Exporter {
- public:
-  std::string render(const Report& report) const override { return render_markdown(layout_report(report)); }
-};
-
-}  // namespace
-
-std::unique_ptr<Exporter> make_markdown_exporter() { return std::make_unique<MarkdownExporter>(); }
+std::unique_ptr<Exporter> make_markdown_exporter() { return document_exporter(render_markdown); }
 
 }  // namespace callbench

@@ -1,6 +1,24 @@
 #include "write/exporter.hpp"
 
+#include "write/layout.hpp"
+
 namespace callbench {
+namespace {
+
+class DocumentExporter final : public Exporter {
+ public:
+  explicit DocumentExporter(std::string (*render)(const Document&)) : render_(render) {}
+  std::string render(const Report& report) const override { return render_(layout_report(report)); }
+
+ private:
+  std::string (*render_)(const Document&);
+};
+
+}  // namespace
+
+std::unique_ptr<Exporter> document_exporter(std::string (*render)(const Document&)) {
+  return std::make_unique<DocumentExporter>(render);
+}
 
 const std::vector<OutputFormat>& output_formats() {
   static const std::vector<OutputFormat> formats = {

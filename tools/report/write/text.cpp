@@ -3,7 +3,6 @@
 
 #include "write/document.hpp"
 #include "write/exporter.hpp"
-#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -47,16 +46,6 @@ std::string render_text(const Document& document) {
   return out.str();
 }
 
-
-namespace {
-
-class TextExporter final : public Exporter {
- public:
-  std::string render(const Report& report) const override { return render_text(layout_report(report)); }
-};
-
-}  // namespace
-
-std::unique_ptr<Exporter> make_text_exporter() { return std::make_unique<TextExporter>(); }
+std::unique_ptr<Exporter> make_text_exporter() { return document_exporter(render_text); }
 
 }  // namespace callbench
