@@ -92,7 +92,7 @@ for host in host1 host2; do
   [ "$(jq -r .label "$report")" = "$host" ] || fail "$host.json is not labelled $host"
   # Run by the bundle in a folder of the remote side's own, removed afterwards.
   benchmark=$(jq -r '.series[0].benchmark.path' "$report")
-  [[ $benchmark == */callbench-fleet.*/callbench-*-linux-x86/callbench ]] ||
+  [[ $benchmark == */.callbench-fleet.*/callbench-*-linux-x86/callbench ]] ||
     fail "$host ran $benchmark, not the bundle's benchmark"
   [ ! -e "$(dirname "$(dirname "$benchmark")")" ] || fail "$host kept $benchmark"
 done
