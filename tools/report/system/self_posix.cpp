@@ -7,6 +7,9 @@ namespace callbench {
 
 std::string program_beside(const std::string& own_path) {
   const auto dir = std::filesystem::path(own_path).parent_path();
+  const auto bundled = dir / "callbench";
+  std::error_code error;
+  if (std::filesystem::is_regular_file(bundled, error)) return bundled.lexically_normal().string();
   return (dir / ".." / "linux-i386" / "callbench").lexically_normal().string();
 }
 
