@@ -1,0 +1,96 @@
+#include "simulate.hpp"
+
+#include <vector>
+
+#include "analyse/run_summaries.hpp"
+#include "random_stream.hpp"
+
+namespace callbench::statcheck {
+
+namespace {
+
+constexpr std::uint64_t kWarmup = 1;
+constexpr std::uint64_t kOrderStream = 7;
+
+std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std::size_t runs, int side) {
+  std::vector<Figures> figures;
+  for (std::size_t i = 0; i < runs; ++i) figures.push_back(simulate_run(s, first_process + i, side));
+  return figures;
+}
+
+ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::DecisionSettings& settings) {
+  stats::adjust_family(family, settings);
+  ReportOutcome outcome;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    const auto& d = family[p];
+    outcome.claims[p] = claim_from_word(stats::verdict_word(d.verdict));
+    if (d.low && d.high) outcome.intervals[p] = RatioInterval{*d.low, *d.high};
+  }
+  return outcome;
+}
+
+ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, const stats::DecisionSettings& settings) {
+  const auto summaries = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
+  std::vector<stats::Decision> family;
+  std::vector<std::size_t> members;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    if (p == kReference) continue;
+    family.push_back(stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), settings));
+    members.push_back(p);
+  }
+  stats::adjust_family(family, settings);
+  ReportOutcome outcome;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const auto& d = family[i];
+    outcome.claims[members[i]] = claim_from_word(stats::verdict_word(d.verdict));
+    if (d.low && d.high) outcome.intervals[members[i]] = RatioInterval{*d.low, *d.high};
+  }
+  return outcome;
+}
+
+ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed,
+                          const stats::DecisionSettings& settings) {
+  const Scenario a = scenario_for(c, seed, 0), b = scenario_for(c, seed, 1);
+  RandomStream order(key({seed, kOrderStream}));
+  std::vector<Figures> side_a, side_b;
+  const std::uint64_t first = 2 * kWarmup;
+  for (std::size_t i = 0; i < runs; ++i) {
+    const bool b_first = order.uniform() < 0.5;
+    const std::uint64_t pa = first + 2 * i + (b_first ? 1 : 0), pb = first + 2 * i + (b_first ? 0 : 1);
+    side_a.push_back(simulate_run(a, pa, 0));
+    side_b.push_back(simulate_run(b, pb, 1));
+  }
+  const auto sa = summarise_runs(side_a), sb = summarise_runs(side_b);
+  std::vector<stats::Decision> family;
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings));
+  return claims_of(std::move(family), settings);
+}
+
+ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed,
+                         const stats::DecisionSettings& settings) {
+  const auto old_runs = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
+  const auto new_runs = summarise_runs(series(scenario_for(c, seed, 1), 2 * kWarmup + runs, runs, 1));
+  std::vector<stats::Decision> family;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    const auto was = present_values(log_medians(old_runs, p)), now = present_values(log_medians(new_runs, p));
+    family.push_back(
+        stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was), settings)
+            .decision);
+  }
+  return claims_of(std::move(family), settings);
+}
+
+}  // namespace
+
+ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
+                              const stats::DecisionSettings& settings) {
+  switch (c.design) {
+    case Design::Single: return single(c, runs, seed, settings);
+    case Design::Interleaved: return interleaved(c, runs, seed, settings);
+    case Design::Sequential: break;
+  }
+  return sequential(c, runs, seed, settings);
+}
+
+}  // namespace callbench::statcheck
