@@ -24,6 +24,7 @@ enum class Measure {
   ClaimOnEqual,     // TestNoFrameB, as dear as TheOne, called slower or faster
   ClaimEach,        // A/A: each procedure's claim, pooled over the four
   ClaimAny,         // A/A: a change claimed on any of the four
+  PBelowLevelEach,  // A/A: each procedure's unadjusted p below 0.05, pooled over the four
   DetectedDearerB,  // TestNoFrameA dearer on side B: detected as such
 };
 
@@ -38,13 +39,21 @@ struct Target {
 struct Case {
   std::string label;
   Design design = Design::Single;
-  bool drift = false;
+  double drift = 0;  // scale of the model's drift; 0 for none
   double factor_b = 1;  // TestNoFrameA's cost factor on side B
   Measure measure = Measure::Coverage;
   std::optional<Target> target;
+  double noise_scale = 1;  // of the model's white noise
 };
 
 std::vector<Case> standard_cases();
+
+// Cases that differ only in what they count share their reports: the index of
+// the first case with the same design, drift, factor and noise.
+std::size_t setup_of(const std::vector<Case>& cases, std::size_t c);
+
+// Every case on a machine that drifts or scatters more (or less) than the model's.
+void scale_model(std::vector<Case>& cases, double drift_scale, double noise_scale);
 
 Scenario scenario_for(const Case& c, std::uint64_t seed, int side);
 

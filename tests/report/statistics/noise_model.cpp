@@ -11,26 +11,38 @@ namespace {
 enum Stream : std::uint64_t { kProcess = 1, kDriftStep = 2 };
 constexpr std::uint64_t kCommonWalk = kProcedures;  // the walk shared by all procedures
 
-// The walk at `process`: the sum of its steps so far, each step a function of
-// its index only.
-double walk(const Scenario& s, std::uint64_t component, std::uint64_t process, double step) {
-  double total = 0;
-  for (std::uint64_t i = 1; i <= process; ++i)
-    total += step * RandomStream(key({s.seed, kDriftStep, component, i})).normal();
-  return total;
+double step(const Scenario& s, std::uint64_t component, std::uint64_t index, double size) {
+  return size * RandomStream(key({s.seed, kDriftStep, component, index})).normal();
 }
 
 }  // namespace
 
+std::vector<DriftOffsets> drift_path(const Scenario& s, std::uint64_t last) {
+  std::vector<DriftOffsets> path(last + 1, DriftOffsets{});
+  if (s.drift == 0) return path;
+  double common = 0;
+  DriftOffsets own{};
+  for (std::uint64_t i = 1; i <= last; ++i) {
+    common += step(s, kCommonWalk, i, s.drift * s.noise.drift_step);
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      own[p] += step(s, p, i, s.drift * s.noise.own_drift_step);
+      path[i][p] = common + own[p];
+    }
+  }
+  return path;
+}
+
 Figures simulate_run(const Scenario& s, std::uint64_t process, int side) {
+  return simulate_run(s, process, side, drift_path(s, process)[process]);
+}
+
+Figures simulate_run(const Scenario& s, std::uint64_t process, int side, const DriftOffsets& drift) {
   const NoiseLevels& n = s.noise;
   RandomStream random(key({s.seed, kProcess, process, static_cast<std::uint64_t>(side)}));
   std::array<double, kProcedures> level{};
-  const double shared = n.run_level * random.normal() +
-                        (s.drift ? walk(s, kCommonWalk, process, n.drift_step) : 0);
+  const double shared = n.run_level * random.normal();
   for (std::size_t p = 0; p < kProcedures; ++p)
-    level[p] = std::log(s.costs[p] * s.factors[p]) + shared + n.procedure_offset * random.normal() +
-               (s.drift ? walk(s, p, process, n.own_drift_step) : 0);
+    level[p] = std::log(s.costs[p] * s.factors[p]) + shared + n.procedure_offset * random.normal() + drift[p];
 
   Figures figures{};
   for (auto& sweep : figures) {
@@ -43,6 +55,13 @@ Figures simulate_run(const Scenario& s, std::uint64_t process, int side) {
     }
   }
   return figures;
+}
+
+void scale_white_noise(NoiseLevels& n, double scale) {
+  n.run_level *= scale;
+  n.procedure_offset *= scale;
+  n.sweep_shift *= scale;
+  n.jitter *= scale;
 }
 
 double true_ratio_to_reference(const Scenario& s, std::size_t procedure) {

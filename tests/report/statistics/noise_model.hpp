@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/procedures.hpp"
 
@@ -29,16 +30,29 @@ inline constexpr std::array<double, kProcedures> kTrueCosts = {4160, 4000, 4000,
 
 struct Scenario {
   std::uint64_t seed = 1;
-  bool drift = false;
+  double drift = 0;  // scale of the drift steps below; 0 for a machine that does not drift
   std::array<double, kProcedures> costs = kTrueCosts;
   std::array<double, kProcedures> factors = {1, 1, 1, 1};  // this side's cost factors, for power
   NoiseLevels noise{};
 };
 
+// Where the drift has taken each procedure's log cost at a process: the walk
+// shared by all plus each procedure's own.
+using DriftOffsets = std::array<double, kProcedures>;
+
+// The offsets of processes 0..last, summed step by step once; each equals what
+// simulate_run computes for its process.
+std::vector<DriftOffsets> drift_path(const Scenario& scenario, std::uint64_t last);
+
 // The figures of the process with this index (0 for the first the tool starts)
 // on this side (0 for A, 1 for B). Deterministic; drift depends on the
 // process index only, as a machine's does.
 Figures simulate_run(const Scenario& scenario, std::uint64_t process, int side);
+// The same with its drift offsets given (zero without drift).
+Figures simulate_run(const Scenario& scenario, std::uint64_t process, int side, const DriftOffsets& drift);
+
+// Scales the run, procedure, sweep and figure noise alike.
+void scale_white_noise(NoiseLevels& noise, double scale);
 
 // The true ratio of a procedure to TheOne on a side.
 double true_ratio_to_reference(const Scenario& scenario, std::size_t procedure);

@@ -28,6 +28,8 @@ struct ReportOutcome {
   std::array<Claim, kProcedures> claims{};
   // One series only: each paired ratio's interval, where it has one.
   std::array<std::optional<RatioInterval>, kProcedures> intervals{};
+  // Two series only: each procedure's p-value before any adjustment.
+  std::array<std::optional<double>, kProcedures> p_values{};
 };
 
 }  // namespace callbench::statcheck

@@ -13,8 +13,9 @@ constexpr std::uint64_t kWarmup = 1;
 constexpr std::uint64_t kOrderStream = 7;
 
 std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std::size_t runs, int side) {
+  const auto drift = drift_path(s, first_process + runs);
   std::vector<Figures> figures;
-  for (std::size_t i = 0; i < runs; ++i) figures.push_back(simulate_run(s, first_process + i, side));
+  for (std::size_t i = 0; i < runs; ++i) figures.push_back(simulate_run(s, first_process + i, side, drift[first_process + i]));
   return figures;
 }
 
@@ -24,7 +25,7 @@ ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::Decisi
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto& d = family[p];
     outcome.claims[p] = claim_from_word(stats::verdict_word(d.verdict));
-    if (d.low && d.high) outcome.intervals[p] = RatioInterval{*d.low, *d.high};
+    outcome.p_values[p] = d.p;
   }
   return outcome;
 }
@@ -54,11 +55,12 @@ ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed,
   RandomStream order(key({seed, kOrderStream}));
   std::vector<Figures> side_a, side_b;
   const std::uint64_t first = 2 * kWarmup;
+  const auto drift = drift_path(a, first + 2 * runs);  // the machine's, the same for both sides
   for (std::size_t i = 0; i < runs; ++i) {
     const bool b_first = order.uniform() < 0.5;
     const std::uint64_t pa = first + 2 * i + (b_first ? 1 : 0), pb = first + 2 * i + (b_first ? 0 : 1);
-    side_a.push_back(simulate_run(a, pa, 0));
-    side_b.push_back(simulate_run(b, pb, 1));
+    side_a.push_back(simulate_run(a, pa, 0, drift[pa]));
+    side_b.push_back(simulate_run(b, pb, 1, drift[pb]));
   }
   const auto sa = summarise_runs(side_a), sb = summarise_runs(side_b);
   std::vector<stats::Decision> family;

@@ -13,8 +13,11 @@ std::vector<std::string> standin_arguments(const StandinSetup& setup) {
     std::snprintf(text, sizeof text, "%s%.17g", p ? "," : "", setup.scenario.factors[p]);
     factors += text;
   }
+  char drift[32], noise[32];
+  std::snprintf(drift, sizeof drift, "%.17g", setup.scenario.drift);
+  std::snprintf(noise, sizeof noise, "%.17g", setup.noise_scale);
   return {"--state", setup.state, "--seed", std::to_string(setup.scenario.seed), "--side", std::to_string(setup.side),
-          "--drift", setup.scenario.drift ? "1" : "0", "--factors", factors};
+          "--drift", drift, "--noise", noise, "--factors", factors};
 }
 
 std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::string>& args) {
@@ -30,7 +33,9 @@ std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::strin
       } else if (name == "--side") {
         setup.side = std::stoi(value);
       } else if (name == "--drift") {
-        setup.scenario.drift = value == "1";
+        setup.scenario.drift = std::stod(value);
+      } else if (name == "--noise") {
+        setup.noise_scale = std::stod(value);
       } else if (name == "--factors") {
         std::stringstream in(value);
         std::string item;
@@ -46,6 +51,7 @@ std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::strin
     return std::nullopt;
   }
   if (args.size() % 2 != 0 || setup.state.empty() || (setup.side != 0 && setup.side != 1)) return std::nullopt;
+  scale_white_noise(setup.scenario.noise, setup.noise_scale);
   return setup;
 }
 

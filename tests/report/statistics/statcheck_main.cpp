@@ -21,6 +21,7 @@ struct Options {
   std::uint64_t seed = 20261209;
   unsigned workers = 2;
   bool check = false;
+  double drift_scale = 1, noise_scale = 1;
   std::string only;  // cases whose label holds this text
   ToolSetup tool;
 };
@@ -28,7 +29,8 @@ struct Options {
 [[noreturn]] void usage(const std::string& problem) {
   std::cerr << "callbench-report-statcheck: " << problem << "\n"
             << "usage: callbench-report-statcheck [--reports N] [--runs K,K,...] [--seed S] [--workers W]\n"
-            << "         [--only TEXT] [--check] [--tool CALLBENCH_REPORT --standin STANDIN --work DIR]\n";
+            << "         [--only TEXT] [--check]\n"
+            << "         [--drift-scale X] [--noise-scale X] [--tool CALLBENCH_REPORT --standin STANDIN --work DIR]\n";
   std::exit(2);
 }
 
@@ -54,6 +56,8 @@ Options parse(int argc, char** argv) {
       else if (arg == "--workers") o.workers = static_cast<unsigned>(std::stoul(value()));
       else if (arg == "--only") o.only = value();
       else if (arg == "--check") o.check = true;
+      else if (arg == "--drift-scale") o.drift_scale = std::stod(value());
+      else if (arg == "--noise-scale") o.noise_scale = std::stod(value());
       else if (arg == "--tool") o.tool.report = value();
       else if (arg == "--standin") o.tool.standin = value();
       else if (arg == "--work") o.tool.work = value();
@@ -77,6 +81,7 @@ int main(int argc, char** argv) {
   std::vector<Case> cases;
   for (auto& c : standard_cases())
     if (c.label.find(options.only) != std::string::npos) cases.push_back(c);
+  scale_model(cases, options.drift_scale, options.noise_scale);
   Tally tally(cases, options.runs, options.reports);
   const bool tool_mode = !options.tool.report.empty();
   if (tool_mode)

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+
+#include "random_stream.hpp"
 #include <ostream>
 
 #include "binomial.hpp"
@@ -32,6 +35,18 @@ std::string target_text(const Case& c) {
 Tally::Tally(std::vector<Case> cases_, std::vector<std::size_t> runs_, std::size_t reports_)
     : cases(std::move(cases_)), runs(std::move(runs_)), counts(cases.size(), std::vector<Count>(runs.size())),
       reports(reports_) {}
+
+std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column, std::size_t report,
+                          std::uint64_t seed) {
+  const Case& setup = tally.cases[setup_of(tally.cases, c)];
+  const auto bits = [](double x) {
+    std::uint64_t b = 0;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+  };
+  return key({seed, static_cast<std::uint64_t>(setup.design), bits(setup.drift), bits(setup.factor_b),
+              bits(setup.noise_scale), tally.runs[column], report});
+}
 
 void print_markdown(const Tally& tally, const std::string& title, std::ostream& out) {
   out << "### " << title << "\n\n"

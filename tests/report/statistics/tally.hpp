@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -19,6 +20,11 @@ struct Tally {
 
   Tally(std::vector<Case> cases, std::vector<std::size_t> runs, std::size_t reports);
 };
+
+// A report's seed: the same for the same setup, run count and index, whatever
+// else is tallied alongside.
+std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column, std::size_t report,
+                          std::uint64_t seed);
 
 void print_markdown(const Tally& tally, const std::string& title, std::ostream& out);
 

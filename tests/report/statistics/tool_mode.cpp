@@ -76,8 +76,17 @@ ReportOutcome paired_outcome(const Json& report) {
 ReportOutcome comparison_outcome(const Json& report) {
   ReportOutcome outcome;
   const Json& procedures = report.at("comparison").at("procedures");
-  for (std::size_t p = 0; p < kProcedures; ++p)
-    outcome.claims[p] = claim_from_word(procedures.at(std::string(kProcedureNames[p])).value("verdict", ""));
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    const Json& entry = procedures.at(std::string(kProcedureNames[p]));
+    outcome.claims[p] = claim_from_word(entry.value("verdict", ""));
+    // Today's tool gives its rank test's; the new one may give p at the top level.
+    const Json* p_value = nullptr;
+    if (entry.contains("test") && entry["test"].is_object() && entry["test"].contains("p_value"))
+      p_value = &entry["test"]["p_value"];
+    else if (entry.contains("p"))
+      p_value = &entry["p"];
+    if (p_value && p_value->is_number()) outcome.p_values[p] = p_value->get<double>();
+  }
   return outcome;
 }
 
@@ -111,7 +120,7 @@ class Worker {
   fs::path state() const { return dir_ / "processes"; }
 
   std::vector<std::string> standin(const Case& c, std::uint64_t seed, int side) const {
-    auto command = standin_arguments({state().string(), scenario_for(c, seed, side), side});
+    auto command = standin_arguments({state().string(), scenario_for(c, seed, side), side, c.noise_scale});
     command.insert(command.begin(), setup_.standin);
     return command;
   }
@@ -141,7 +150,8 @@ void tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, u
   };
   std::vector<Item> items;
   for (std::size_t c = 0; c < tally.cases.size(); ++c)
-    for (std::size_t k = 0; k < tally.runs.size(); ++k)
+    if (setup_of(tally.cases, c) == c)
+      for (std::size_t k = 0; k < tally.runs.size(); ++k)
       for (std::size_t r = 0; r < tally.reports; ++r) items.push_back({c, k, r});
 
   std::atomic<std::size_t> next{0};
@@ -154,9 +164,10 @@ void tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, u
         const Item& item = items[i];
         const Case& c = tally.cases[item.c];
         try {
-          const auto outcome = worker.report(c, tally.runs[item.k], key({seed, item.c, tally.runs[item.k], item.r}));
+          const auto outcome = worker.report(c, tally.runs[item.k], report_seed(tally, item.c, item.k, item.r, seed));
           const std::lock_guard<std::mutex> lock(merge);
-          tally.counts[item.c][item.k] += score(c, outcome);
+          for (std::size_t row = item.c; row < tally.cases.size(); ++row)
+            if (setup_of(tally.cases, row) == item.c) tally.counts[row][item.k] += score(tally.cases[row], outcome);
         } catch (const std::exception& e) {
           const std::lock_guard<std::mutex> lock(merge);
           std::cerr << "statcheck: " << c.label << ", K = " << tally.runs[item.k] << ", report " << item.r
