@@ -93,6 +93,9 @@ DriftEstimate estimate_drift(const std::vector<double>& values) {
 
 DriftEstimate pool_drift(const std::vector<DriftEstimate>& estimates) {
   DriftEstimate pooled;
+  const auto measured = std::count_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
+  if (measured == 1)  // its own fit, kept whole
+    return *std::find_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
   double weights = 0, q = 0, r = 0, noise = 0;
   for (const auto& e : estimates) {
     if (!e.measured) continue;
