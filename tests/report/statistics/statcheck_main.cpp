@@ -84,13 +84,15 @@ int main(int argc, char** argv) {
   scale_model(cases, options.drift_scale, options.noise_scale);
   Tally tally(cases, options.runs, options.reports);
   const bool tool_mode = !options.tool.report.empty();
+  std::size_t failed = 0;
   if (tool_mode)
-    tally_with_tool(tally, options.tool, options.seed, options.workers);
+    failed = tally_with_tool(tally, options.tool, options.seed, options.workers);
   else
     tally_in_process(tally, options.seed, options.workers);
   print_markdown(tally, tool_mode ? "callbench-report on the stand-in" : "decisions in process", std::cout);
 
   const auto missed = missed_targets(tally);
   for (const auto& line : missed) std::cout << "missed: " << line << '\n';
-  return options.check && !missed.empty() ? 1 : 0;
+  if (failed) std::cout << failed << " reports failed and were left out\n";
+  return failed || (options.check && !missed.empty()) ? 1 : 0;
 }

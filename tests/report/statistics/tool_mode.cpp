@@ -144,7 +144,7 @@ class Worker {
 
 }  // namespace
 
-void tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, unsigned workers) {
+std::size_t tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, unsigned workers) {
   struct Item {
     std::size_t c, k, r;
   };
@@ -155,6 +155,7 @@ void tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, u
       for (std::size_t r = 0; r < tally.reports; ++r) items.push_back({c, k, r});
 
   std::atomic<std::size_t> next{0};
+  std::size_t failed = 0;
   std::mutex merge;
   std::vector<std::thread> threads;
   for (unsigned w = 0; w < workers; ++w)
@@ -170,12 +171,14 @@ void tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, u
             if (setup_of(tally.cases, row) == item.c) tally.counts[row][item.k] += score(tally.cases[row], outcome);
         } catch (const std::exception& e) {
           const std::lock_guard<std::mutex> lock(merge);
+          ++failed;
           std::cerr << "statcheck: " << c.label << ", K = " << tally.runs[item.k] << ", report " << item.r
                     << " left out: " << e.what() << '\n';
         }
       }
     });
   for (auto& t : threads) t.join();
+  return failed;
 }
 
 }  // namespace callbench::statcheck

@@ -15,7 +15,7 @@ struct ToolSetup {
 
 // Fills the tally with reports the real tool makes of the stand-in, `workers`
 // at a time. A report that fails (exit status, unreadable JSON) is left out
-// and said on standard error.
-void tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, unsigned workers);
+// and said on standard error; returns how many were.
+std::size_t tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t seed, unsigned workers);
 
 }  // namespace callbench::statcheck
