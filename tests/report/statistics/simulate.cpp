@@ -77,7 +77,8 @@ ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed,
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto was = present_values(log_medians(old_runs, p)), now = present_values(log_medians(new_runs, p));
     family.push_back(
-        stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was), settings)
+        stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was), settings,
+                                  kWarmup)  // the new report's warm-up run lies between the two
             .decision);
   }
   return claims_of(std::move(family), settings);
