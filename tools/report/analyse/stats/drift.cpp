@@ -33,19 +33,20 @@ std::vector<double> slope_weights(std::size_t k) {
 double step_variance_noise(std::size_t k, double white_variance) {
   if (k < kMinRunsForDrift) return 0;
   // q = 2 sum_h w_h gamma(h), gamma(h) = sum_i (x[i+h] - x[i])^2 / (2 (k - h)).
+  // Each pair at lag h adds c_h to both its diagonal entries and -c_h to its
+  // off-diagonal pair: tr(A^2), the sum of squared entries, without the matrix.
   const auto weights = slope_weights(k);
-  std::vector<double> a(k * k, 0.0);
+  std::vector<double> diagonal(k, 0.0);
+  double trace = 0;
   for (std::size_t h = 1; h < weights.size(); ++h) {
     const double c = weights[h] / static_cast<double>(k - h);
     for (std::size_t i = 0; i + h < k; ++i) {
-      a[i * k + i] += c;
-      a[(i + h) * k + i + h] += c;
-      a[i * k + i + h] -= c;
-      a[(i + h) * k + i] -= c;
+      diagonal[i] += c;
+      diagonal[i + h] += c;
     }
+    trace += 2 * static_cast<double>(k - h) * c * c;
   }
-  double trace = 0;  // tr(A^2) of a symmetric A: the sum of its squared entries
-  for (double entry : a) trace += entry * entry;
+  for (double d : diagonal) trace += d * d;
   return white_variance * std::sqrt(2 * trace);
 }
 
