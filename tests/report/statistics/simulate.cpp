@@ -25,6 +25,7 @@ ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::Decisi
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto& d = family[p];
     outcome.claims[p] = claim_from_word(stats::verdict_word(d.verdict));
+    if (d.low && d.high) outcome.intervals[p] = RatioInterval{*d.low, *d.high};
     outcome.p_values[p] = d.p;
   }
   return outcome;
@@ -32,21 +33,12 @@ ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::Decisi
 
 ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, const stats::DecisionSettings& settings) {
   const auto summaries = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
-  std::vector<stats::Decision> family;
-  std::vector<std::size_t> members;
-  for (std::size_t p = 0; p < kProcedures; ++p) {
-    if (p == kReference) continue;
-    family.push_back(stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), settings));
-    members.push_back(p);
-  }
-  stats::adjust_family(family, settings);
-  ReportOutcome outcome;
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    const auto& d = family[i];
-    outcome.claims[members[i]] = claim_from_word(stats::verdict_word(d.verdict));
-    if (d.low && d.high) outcome.intervals[members[i]] = RatioInterval{*d.low, *d.high};
-  }
-  return outcome;
+  // TheOne's own entry has no p-value, so the family is the other three.
+  std::vector<stats::Decision> family(kProcedures);
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    if (p != kReference)
+      family[p] = stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), settings);
+  return claims_of(std::move(family), settings);
 }
 
 ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed,
