@@ -45,7 +45,8 @@ Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettin
   return comparison;
 }
 
-Comparison compare_across_time(const Series& a, const Series& b, const AnalysisSettings& settings) {
+Comparison compare_across_time(const Series& a, const Series& b, const AnalysisSettings& settings,
+                               std::size_t runs_between) {
   Comparison comparison;
   comparison.method = Comparison::Method::AcrossTime;
   const auto sa = summaries_in_time_order(a), sb = summaries_in_time_order(b);
@@ -53,7 +54,7 @@ Comparison compare_across_time(const Series& a, const Series& b, const AnalysisS
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto logs_a = present_values(log_medians(sa, p)), logs_b = present_values(log_medians(sb, p));
     family.push_back(stats::decide_across_time(logs_a, stats::estimate_drift(logs_a), logs_b,
-                                               stats::estimate_drift(logs_b), decision_settings(settings))
+                                               stats::estimate_drift(logs_b), decision_settings(settings), runs_between)
                          .decision);
   }
   decide_family(comparison, std::move(family), settings);

@@ -11,9 +11,13 @@ void analyse_report(Report& report) {
   if (report.series.size() != 2) return;
   const auto& a = report.series[0];
   const auto& b = report.series[1];
-  report.comparison = report.kind == Report::Kind::Interleaved
-                          ? compare_paired(a, b, report.analysis_settings)
-                          : compare_across_time(a, b, report.analysis_settings);
+  if (report.kind == Report::Kind::Interleaved) {
+    report.comparison = compare_paired(a, b, report.analysis_settings);
+  } else {
+    // The new runs' warm-up came between a baseline and them; report files say nothing of their gap.
+    const std::size_t between = report.kind == Report::Kind::Baseline ? static_cast<std::size_t>(a.warmup_runs) : 0;
+    report.comparison = compare_across_time(a, b, report.analysis_settings, between);
+  }
 }
 
 }  // namespace callbench

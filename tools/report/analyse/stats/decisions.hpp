@@ -13,8 +13,6 @@ namespace callbench::stats {
 // equivalent: the whole interval within it; inconclusive: anything else.
 enum class Verdict { Slower, Faster, Equivalent, Inconclusive };
 
-const char* verdict_word(Verdict verdict);  // "slower", "faster", "equivalent", "inconclusive"
-
 inline constexpr double kSignificance = 0.05;
 
 struct DecisionSettings {

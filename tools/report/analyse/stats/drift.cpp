@@ -1,11 +1,54 @@
 #include "analyse/stats/drift.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "analyse/stats/mean_estimate.hpp"
 
 namespace callbench::stats {
+
+namespace {
+
+// The weights of gamma(1)..gamma(last) in the fitted slope, fitted by pairs.
+std::vector<double> slope_weights(std::size_t k) {
+  const std::size_t last_lag = std::max<std::size_t>(2, k / 2);
+  double sw = 0, sh = 0;
+  for (std::size_t h = 1; h <= last_lag; ++h) {
+    sw += static_cast<double>(k - h);
+    sh += static_cast<double>(k - h) * static_cast<double>(h);
+  }
+  const double centre = sh / sw;
+  double shh = 0;
+  for (std::size_t h = 1; h <= last_lag; ++h)
+    shh += static_cast<double>(k - h) * (static_cast<double>(h) - centre) * (static_cast<double>(h) - centre);
+  std::vector<double> weights(last_lag + 1, 0.0);
+  for (std::size_t h = 1; h <= last_lag; ++h)
+    weights[h] = static_cast<double>(k - h) * (static_cast<double>(h) - centre) / shh;
+  return weights;
+}
+
+}  // namespace
+
+double step_variance_noise(std::size_t k, double white_variance) {
+  if (k < kMinRunsForDrift) return 0;
+  // q = 2 sum_h w_h gamma(h), gamma(h) = sum_i (x[i+h] - x[i])^2 / (2 (k - h)).
+  // Each pair at lag h adds c_h to both its diagonal entries and -c_h to its
+  // off-diagonal pair: tr(A^2), the sum of squared entries, without the matrix.
+  const auto weights = slope_weights(k);
+  std::vector<double> diagonal(k, 0.0);
+  double trace = 0;
+  for (std::size_t h = 1; h < weights.size(); ++h) {
+    const double c = weights[h] / static_cast<double>(k - h);
+    for (std::size_t i = 0; i + h < k; ++i) {
+      diagonal[i] += c;
+      diagonal[i + h] += c;
+    }
+    trace += 2 * static_cast<double>(k - h) * c * c;
+  }
+  for (double d : diagonal) trace += d * d;
+  return white_variance * std::sqrt(2 * trace);
+}
 
 DriftEstimate estimate_drift(const std::vector<double>& values) {
   DriftEstimate estimate;
@@ -33,6 +76,9 @@ DriftEstimate estimate_drift(const std::vector<double>& values) {
   }
   const double slope = (sw * shg - sh * sg) / (sw * shh - sh * sh);
   const double intercept = (sg - slope * sh) / sw;
+  estimate.unclamped_step_variance = 2 * slope;
+  // The whole scatter as if white: an upper bound on r when there is drift.
+  estimate.step_variance_noise = step_variance_noise(k, spread * spread);
   if (slope <= 0) {
     estimate.step_variance = 0;
     estimate.white_variance = sg / sw;
@@ -46,14 +92,28 @@ DriftEstimate estimate_drift(const std::vector<double>& values) {
   return estimate;
 }
 
-std::optional<double> pooled_step_variance(const DriftEstimate& a, const DriftEstimate& b) {
-  if (a.measured && b.measured) {
-    const double wa = static_cast<double>(a.runs - 1), wb = static_cast<double>(b.runs - 1);
-    return (wa * a.step_variance + wb * b.step_variance) / (wa + wb);
+DriftEstimate pool_drift(const std::vector<DriftEstimate>& estimates) {
+  DriftEstimate pooled;
+  const auto measured = std::count_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
+  if (measured == 1)  // its own fit, kept whole
+    return *std::find_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
+  double weights = 0, q = 0, r = 0, noise = 0;
+  for (const auto& e : estimates) {
+    if (!e.measured) continue;
+    const double w = static_cast<double>(e.runs - 1);
+    weights += w;
+    q += w * e.unclamped_step_variance;
+    r += w * e.white_variance;
+    noise += w * w * e.step_variance_noise * e.step_variance_noise;
+    pooled.runs += e.runs;
   }
-  if (a.measured) return a.step_variance;
-  if (b.measured) return b.step_variance;
-  return std::nullopt;
+  if (weights == 0) return pooled;
+  pooled.measured = true;
+  pooled.unclamped_step_variance = q / weights;
+  pooled.step_variance = std::max(0.0, q / weights);
+  pooled.white_variance = r / weights;
+  pooled.step_variance_noise = std::sqrt(noise) / weights;
+  return pooled;
 }
 
 double drift_variance_of_difference(double q, std::size_t runs_earlier, std::size_t runs_later, std::size_t gap) {

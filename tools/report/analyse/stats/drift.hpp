@@ -17,15 +17,27 @@ struct DriftEstimate {
   double white_variance = 0;  // r
   std::size_t runs = 0;
   bool measured = false;  // false below kMinRunsForDrift runs: q is then unknown, not 0
+  // 2 x the fitted slope before q was kept non-negative: pooled over several
+  // series it averages out their scatter instead of only the positive half of it.
+  double unclamped_step_variance = 0;
+  // The standard deviation q's estimate would have from the runs' scatter
+  // alone, without any drift: below it, a small q says nothing.
+  double step_variance_noise = 0;
 };
+
+// Pools series that share their drift (two reports of one procedure): the
+// runs-weighted mean of their unclamped q, then kept non-negative, and of
+// their noise; not measured if none of them is.
+DriftEstimate pool_drift(const std::vector<DriftEstimate>& estimates);
 
 // Fits the empirical semivariogram gamma(h) = r + h q / 2 over lags 1..max(2, K/2),
 // each lag weighted by its number of pairs; q and r are kept non-negative.
 DriftEstimate estimate_drift(const std::vector<double>& values_in_run_order);
 
-// q of two series pooled by their runs - 1; the one measured if only one is;
-// none if neither is.
-std::optional<double> pooled_step_variance(const DriftEstimate& a, const DriftEstimate& b);
+// The standard deviation of estimate_drift's unclamped q for `runs` values of
+// white noise of the given variance (exact for normal values: q is a quadratic
+// form x'Ax of the values, whose variance is 2 variance^2 tr(A^2)).
+double step_variance_noise(std::size_t runs, double white_variance);
 
 // What a random walk of step variance q adds to the variance of
 // mean(later block) - mean(earlier block), for blocks of runs_earlier and

@@ -1,0 +1,113 @@
+#include "cases.hpp"
+
+namespace callbench::statcheck {
+
+namespace {
+
+constexpr std::size_t kEqual = 1;   // TestNoFrameB
+constexpr std::size_t kDearer = 0;  // TestNoFrameA
+
+Target at_most(double rate, std::vector<std::size_t> runs) { return {rate, true, std::move(runs)}; }
+Target at_least(double rate, std::vector<std::size_t> runs) { return {rate, false, std::move(runs)}; }
+
+const std::vector<std::size_t> kEveryK = {2, 3, 5, 10, 20};
+
+}  // namespace
+
+std::vector<Case> standard_cases() {
+  using D = Design;
+  using M = Measure;
+  return {
+      {"one series, no drift: paired-ratio intervals hold the true ratio", D::Single, 0, 1, M::Coverage,
+       at_least(0.92, kEveryK)},
+      {"one series, drifting: paired-ratio intervals hold the true ratio", D::Single, 1, 1, M::Coverage, {}},
+      {"one series, no drift: a procedure as dear as TheOne called slower/faster", D::Single, 0, 1,
+       M::ClaimOnEqual, at_most(0.025, kEveryK)},
+      {"one series, drifting: a procedure as dear as TheOne called slower/faster", D::Single, 1, 1,
+       M::ClaimOnEqual, {}},
+      {"interleaved A/A, drifting: p < 0.05 before adjustment, per procedure", D::Interleaved, 1, 1,
+       M::PBelowLevelEach, {}},
+      {"interleaved A/A, drifting: a change claimed, per procedure", D::Interleaved, 1, 1, M::ClaimEach,
+       at_most(0.05, kEveryK)},
+      {"interleaved A/A, drifting: a change claimed on any of the four", D::Interleaved, 1, 1, M::ClaimAny,
+       at_most(0.05, kEveryK)},
+      {"sequential --baseline A/A, drifting: a change claimed, per procedure", D::Sequential, 1, 1, M::ClaimEach,
+       at_most(0.05, {5, 10, 20})},
+      {"sequential --baseline A/A, drifting: a change claimed on any of the four", D::Sequential, 1, 1,
+       M::ClaimAny, at_most(0.05, {5, 10, 20})},
+      {"interleaved, drifting: 2 % dearer detected", D::Interleaved, 1, 1.02, M::DetectedDearerB, {}},
+      {"interleaved, drifting: 5 % dearer detected", D::Interleaved, 1, 1.05, M::DetectedDearerB, {}},
+      {"interleaved, drifting: 10 % dearer detected", D::Interleaved, 1, 1.10, M::DetectedDearerB,
+       at_least(0.95, {20})},
+      {"sequential --baseline, drifting: 30 % dearer detected", D::Sequential, 1, 1.30, M::DetectedDearerB,
+       at_least(0.80, {20})},
+  };
+}
+
+void scale_model(std::vector<Case>& cases, double drift_scale, double noise_scale) {
+  for (auto& c : cases) {
+    c.drift *= drift_scale;
+    c.noise_scale *= noise_scale;
+  }
+}
+
+std::size_t setup_of(const std::vector<Case>& cases, std::size_t c) {
+  for (std::size_t first = 0; first < c; ++first) {
+    const Case &a = cases[first], &b = cases[c];
+    if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b && a.noise_scale == b.noise_scale)
+      return first;
+  }
+  return c;
+}
+
+Scenario scenario_for(const Case& c, std::uint64_t seed, int side) {
+  Scenario s;
+  s.seed = seed;
+  s.drift = c.drift;
+  scale_white_noise(s.noise, c.noise_scale);
+  if (side == 1) s.factors[kDearer] = c.factor_b;
+  return s;
+}
+
+Count score(const Case& c, const ReportOutcome& outcome) {
+  Count count;
+  switch (c.measure) {
+    case Measure::Coverage: {
+      const Scenario truth = scenario_for(c, 0, 0);
+      for (std::size_t p = 0; p < kProcedures; ++p) {
+        if (p == kReference) continue;
+        ++count.trials;
+        const auto& interval = outcome.intervals[p];
+        const double ratio = true_ratio_to_reference(truth, p);
+        if (interval && interval->low <= ratio && ratio <= interval->high) ++count.hits;
+      }
+      break;
+    }
+    case Measure::ClaimOnEqual:
+      count = {outcome.claims[kEqual] != Claim::None ? 1u : 0u, 1};
+      break;
+    case Measure::ClaimEach:
+      for (const auto claim : outcome.claims) count += {claim != Claim::None ? 1u : 0u, 1};
+      break;
+    case Measure::PBelowLevelEach:
+      for (const auto& p : outcome.p_values)
+        if (p) count += {*p < 0.05 ? 1u : 0u, 1};
+      break;
+    case Measure::ClaimAny: {
+      bool any = false;
+      for (const auto claim : outcome.claims) any = any || claim != Claim::None;
+      count = {any ? 1u : 0u, 1};
+      break;
+    }
+    case Measure::DetectedDearerB: {
+      // A against B for interleaved runs (A cheaper: faster); the new report,
+      // side B, against its baseline for sequential ones (slower).
+      const Claim expected = c.design == Design::Interleaved ? Claim::Faster : Claim::Slower;
+      count = {outcome.claims[kDearer] == expected ? 1u : 0u, 1};
+      break;
+    }
+  }
+  return count;
+}
+
+}  // namespace callbench::statcheck

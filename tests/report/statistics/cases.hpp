@@ -1,0 +1,71 @@
+// The situations the statistics are checked in, and what is counted in each.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "noise_model.hpp"
+#include "outcome.hpp"
+
+namespace callbench::statcheck {
+
+enum class Design {
+  Single,       // one series, each procedure against TheOne
+  Interleaved,  // -- A --vs B: runs of A and B alternate
+  Sequential,   // --baseline: a report of A, then one of B
+};
+
+// What a row counts, per report.
+enum class Measure {
+  Coverage,         // the three paired-ratio intervals hold the true ratios
+  ClaimOnEqual,     // TestNoFrameB, as dear as TheOne, called slower or faster
+  ClaimEach,        // A/A: each procedure's claim, pooled over the four
+  ClaimAny,         // A/A: a change claimed on any of the four
+  PBelowLevelEach,  // A/A: each procedure's unadjusted p below 0.05, pooled over the four
+  DetectedDearerB,  // TestNoFrameA dearer on side B: detected as such
+};
+
+// A row is checked when its rate's 95 % interval lies wholly beyond the target
+// in the wrong direction, at the given run counts.
+struct Target {
+  double rate = 0;
+  bool at_most = true;  // a rate that must stay at or below `rate`, else at or above
+  std::vector<std::size_t> runs;
+};
+
+struct Case {
+  std::string label;
+  Design design = Design::Single;
+  double drift = 0;  // scale of the model's drift; 0 for none
+  double factor_b = 1;  // TestNoFrameA's cost factor on side B
+  Measure measure = Measure::Coverage;
+  std::optional<Target> target;
+  double noise_scale = 1;  // of the model's white noise
+};
+
+std::vector<Case> standard_cases();
+
+// Cases that differ only in what they count share their reports: the index of
+// the first case with the same design, drift, factor and noise.
+std::size_t setup_of(const std::vector<Case>& cases, std::size_t c);
+
+// Every case on a machine that drifts or scatters more (or less) than the model's.
+void scale_model(std::vector<Case>& cases, double drift_scale, double noise_scale);
+
+Scenario scenario_for(const Case& c, std::uint64_t seed, int side);
+
+// Successes and trials this report adds to the case's row.
+struct Count {
+  std::size_t hits = 0, trials = 0;
+  Count& operator+=(const Count& other) {
+    hits += other.hits;
+    trials += other.trials;
+    return *this;
+  }
+};
+Count score(const Case& c, const ReportOutcome& outcome);
+
+}  // namespace callbench::statcheck

@@ -1,0 +1,71 @@
+#include "noise_model.hpp"
+
+#include <cmath>
+
+#include "random_stream.hpp"
+
+namespace callbench::statcheck {
+
+namespace {
+
+enum Stream : std::uint64_t { kProcess = 1, kDriftStep = 2 };
+constexpr std::uint64_t kCommonWalk = kProcedures;  // the walk shared by all procedures
+
+double step(const Scenario& s, std::uint64_t component, std::uint64_t index, double size) {
+  return size * RandomStream(key({s.seed, kDriftStep, component, index})).normal();
+}
+
+}  // namespace
+
+std::vector<DriftOffsets> drift_path(const Scenario& s, std::uint64_t last) {
+  std::vector<DriftOffsets> path(last + 1, DriftOffsets{});
+  if (s.drift == 0) return path;
+  double common = 0;
+  DriftOffsets own{};
+  for (std::uint64_t i = 1; i <= last; ++i) {
+    common += step(s, kCommonWalk, i, s.drift * s.noise.drift_step);
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      own[p] += step(s, p, i, s.drift * s.noise.own_drift_step);
+      path[i][p] = common + own[p];
+    }
+  }
+  return path;
+}
+
+Figures simulate_run(const Scenario& s, std::uint64_t process, int side) {
+  return simulate_run(s, process, side, drift_path(s, process)[process]);
+}
+
+Figures simulate_run(const Scenario& s, std::uint64_t process, int side, const DriftOffsets& drift) {
+  const NoiseLevels& n = s.noise;
+  RandomStream random(key({s.seed, kProcess, process, static_cast<std::uint64_t>(side)}));
+  std::array<double, kProcedures> level{};
+  const double shared = n.run_level * random.normal();
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    level[p] = std::log(s.costs[p] * s.factors[p]) + shared + n.procedure_offset * random.normal() + drift[p];
+
+  Figures figures{};
+  for (auto& sweep : figures) {
+    const double shift = n.sweep_shift * random.normal();
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      double figure = std::exp(level[p] + shift + n.jitter * random.normal());
+      if (random.uniform() < n.spike_chance) figure *= random.uniform(1.5, 3);
+      if (random.uniform() < n.disturbed_chance) figure -= random.uniform(0.2, 1.2) * s.costs[p];
+      sweep[p] = static_cast<std::int32_t>(std::lround(figure));
+    }
+  }
+  return figures;
+}
+
+void scale_white_noise(NoiseLevels& n, double scale) {
+  n.run_level *= scale;
+  n.procedure_offset *= scale;
+  n.sweep_shift *= scale;
+  n.jitter *= scale;
+}
+
+double true_ratio_to_reference(const Scenario& s, std::size_t procedure) {
+  return s.costs[procedure] * s.factors[procedure] / (s.costs[kReference] * s.factors[kReference]);
+}
+
+}  // namespace callbench::statcheck

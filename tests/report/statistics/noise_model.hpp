@@ -1,0 +1,63 @@
+// A machine of known truth for callbench-report's statistics: what the
+// benchmark would print, run after run, with the kinds of noise a shared
+// virtual machine shows. Shared by the stand-in benchmark and the in-process
+// simulation, so both see the same figures for the same process.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/procedures.hpp"
+
+namespace callbench::statcheck {
+
+// Standard deviations in log space unless said otherwise.
+struct NoiseLevels {
+  double run_level = 0.04;          // shared by the four procedures of a run
+  double procedure_offset = 0.018;  // each procedure's own, per run
+  double sweep_shift = 0.028;       // shared by the four figures of a sweep
+  double jitter = 0.06;             // each figure's own
+  double spike_chance = 0.01;       // a figure multiplied by 1.5 to 3
+  double disturbed_chance = 0.005;  // a reference loop ran long: the figure lowered, at times to <= 0
+  // Random walk over processes, shared by the procedures: strong enough that
+  // today's tool claims a change in about 40 % of 20-run baseline A/A pairs, as
+  // it did on this project's machine.
+  double drift_step = 0.008;
+  double own_drift_step = 0.003;  // each procedure's own, weaker
+};
+
+// Millicycles per call: TestNoFrameA 4 % dearer than TheOne, TestNoFrameB
+// equal to it, TestWithFrame 15 % cheaper, as on this project's machine.
+inline constexpr std::array<double, kProcedures> kTrueCosts = {4160, 4000, 4000, 3400};
+
+struct Scenario {
+  std::uint64_t seed = 1;
+  double drift = 0;  // scale of the drift steps below; 0 for a machine that does not drift
+  std::array<double, kProcedures> costs = kTrueCosts;
+  std::array<double, kProcedures> factors = {1, 1, 1, 1};  // this side's cost factors, for power
+  NoiseLevels noise{};
+};
+
+// Where the drift has taken each procedure's log cost at a process: the walk
+// shared by all plus each procedure's own.
+using DriftOffsets = std::array<double, kProcedures>;
+
+// The offsets of processes 0..last, summed step by step once; each equals what
+// simulate_run computes for its process.
+std::vector<DriftOffsets> drift_path(const Scenario& scenario, std::uint64_t last);
+
+// The figures of the process with this index (0 for the first the tool starts)
+// on this side (0 for A, 1 for B). Deterministic; drift depends on the
+// process index only, as a machine's does.
+Figures simulate_run(const Scenario& scenario, std::uint64_t process, int side);
+// The same with its drift offsets given (zero without drift).
+Figures simulate_run(const Scenario& scenario, std::uint64_t process, int side, const DriftOffsets& drift);
+
+// Scales the run, procedure, sweep and figure noise alike.
+void scale_white_noise(NoiseLevels& noise, double scale);
+
+// The true ratio of a procedure to TheOne on a side.
+double true_ratio_to_reference(const Scenario& scenario, std::size_t procedure);
+
+}  // namespace callbench::statcheck

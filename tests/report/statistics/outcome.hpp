@@ -1,0 +1,35 @@
+// What one report said, whether it was simulated in process or made by the tool.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "core/procedures.hpp"
+
+namespace callbench::statcheck {
+
+enum class Claim { None, Slower, Faster };
+
+// Only slower and faster claim anything; every other verdict word claims nothing.
+inline Claim claim_from_word(std::string_view word) {
+  if (word == "slower") return Claim::Slower;
+  if (word == "faster") return Claim::Faster;
+  return Claim::None;
+}
+
+struct RatioInterval {
+  double low = 0, high = 0;
+};
+
+struct ReportOutcome {
+  // Per procedure: against TheOne for one series, A against B (or new against
+  // the baseline) for two.
+  std::array<Claim, kProcedures> claims{};
+  // One series only: each paired ratio's interval, where it has one.
+  std::array<std::optional<RatioInterval>, kProcedures> intervals{};
+  // Two series only: each procedure's p-value before any adjustment.
+  std::array<std::optional<double>, kProcedures> p_values{};
+};
+
+}  // namespace callbench::statcheck

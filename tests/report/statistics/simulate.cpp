@@ -1,0 +1,93 @@
+#include "simulate.hpp"
+
+#include <vector>
+
+#include "analyse/run_summaries.hpp"
+#include "random_stream.hpp"
+
+namespace callbench::statcheck {
+
+namespace {
+
+constexpr std::uint64_t kWarmup = 1;
+constexpr std::uint64_t kOrderStream = 7;
+
+std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std::size_t runs, int side) {
+  const auto drift = drift_path(s, first_process + runs);
+  std::vector<Figures> figures;
+  for (std::size_t i = 0; i < runs; ++i) figures.push_back(simulate_run(s, first_process + i, side, drift[first_process + i]));
+  return figures;
+}
+
+ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::DecisionSettings& settings) {
+  stats::adjust_family(family, settings);
+  ReportOutcome outcome;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    const auto& d = family[p];
+    outcome.claims[p] = d.verdict == stats::Verdict::Slower   ? Claim::Slower
+                        : d.verdict == stats::Verdict::Faster ? Claim::Faster
+                                                              : Claim::None;
+    if (d.low && d.high) outcome.intervals[p] = RatioInterval{*d.low, *d.high};
+    outcome.p_values[p] = d.p;
+  }
+  return outcome;
+}
+
+ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, const stats::DecisionSettings& settings) {
+  const auto summaries = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
+  // TheOne's own entry has no p-value, so the family is the other three.
+  std::vector<stats::Decision> family(kProcedures);
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    if (p != kReference)
+      family[p] = stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), settings);
+  return claims_of(std::move(family), settings);
+}
+
+ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed,
+                          const stats::DecisionSettings& settings) {
+  const Scenario a = scenario_for(c, seed, 0), b = scenario_for(c, seed, 1);
+  RandomStream order(key({seed, kOrderStream}));
+  std::vector<Figures> side_a, side_b;
+  const std::uint64_t first = 2 * kWarmup;
+  const auto drift = drift_path(a, first + 2 * runs);  // the machine's, the same for both sides
+  for (std::size_t i = 0; i < runs; ++i) {
+    const bool b_first = order.uniform() < 0.5;
+    const std::uint64_t pa = first + 2 * i + (b_first ? 1 : 0), pb = first + 2 * i + (b_first ? 0 : 1);
+    side_a.push_back(simulate_run(a, pa, 0, drift[pa]));
+    side_b.push_back(simulate_run(b, pb, 1, drift[pb]));
+  }
+  const auto sa = summarise_runs(side_a), sb = summarise_runs(side_b);
+  std::vector<stats::Decision> family;
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings));
+  return claims_of(std::move(family), settings);
+}
+
+ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed,
+                         const stats::DecisionSettings& settings) {
+  const auto old_runs = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
+  const auto new_runs = summarise_runs(series(scenario_for(c, seed, 1), 2 * kWarmup + runs, runs, 1));
+  std::vector<stats::Decision> family;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    const auto was = present_values(log_medians(old_runs, p)), now = present_values(log_medians(new_runs, p));
+    family.push_back(
+        stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was), settings,
+                                  kWarmup)  // the new report's warm-up run lies between the two
+            .decision);
+  }
+  return claims_of(std::move(family), settings);
+}
+
+}  // namespace
+
+ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
+                              const stats::DecisionSettings& settings) {
+  switch (c.design) {
+    case Design::Single: return single(c, runs, seed, settings);
+    case Design::Interleaved: return interleaved(c, runs, seed, settings);
+    case Design::Sequential: break;
+  }
+  return sequential(c, runs, seed, settings);
+}
+
+}  // namespace callbench::statcheck

@@ -1,0 +1,21 @@
+// Reports simulated in process with the noise model and decided exactly as
+// callbench-report decides: run summaries, decisions, Holm over each family.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "analyse/stats/decisions.hpp"
+#include "cases.hpp"
+#include "outcome.hpp"
+
+namespace callbench::statcheck {
+
+// Processes are numbered as the tool starts them: one warm-up run per series
+// first, then the counted runs (A and B alternating, in a random order within
+// each pair, for interleaved ones); a sequential pair's second report follows
+// its first.
+ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
+                              const stats::DecisionSettings& settings = {});
+
+}  // namespace callbench::statcheck
