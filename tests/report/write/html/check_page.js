@@ -128,8 +128,8 @@ async function check(page, url, expected) {
   if (page_facts.heading !== expected.title) fail(`heading reads ${JSON.stringify(page_facts.heading)}`);
   if (page_facts.tables !== expected.tables) fail(`${page_facts.tables} tables, expected ${expected.tables}`);
   if (expected.cell && !page_facts.cells.includes(expected.cell)) fail('a table cell lost its text');
-  if (!page_facts.svgText.some((text) => text.includes(expected.series_name)))
-    fail(`the series name ${JSON.stringify(expected.series_name)} is not in a chart`);
+  for (const name of expected.series_names)
+    if (!page_facts.svgText.some((text) => text.includes(name))) fail(`the series name ${JSON.stringify(name)} is not in a chart`);
   if (page_facts.injected) fail('markup from the report became part of the page');
   return drawnMs;
 }

@@ -83,6 +83,8 @@ nlohmann::json expected_page(const Report& report) {
       change_widths += change.ratio.estimate > 0 && change.ratio.bounded && change.ratio.high > change.ratio.low;
     }
   const int bands = report.comparison ? 1 : 0;
+  nlohmann::json series_names = nlohmann::json::array();
+  for (const Series& series : report.series) series_names.push_back(chart_series_name(report, series));
   nlohmann::json charts = {"ratios", "figures", "timeline"};
   if (report.comparison) charts.push_back("change");
   const std::string title = report.kind == Report::Kind::Files
@@ -100,7 +102,7 @@ nlohmann::json expected_page(const Report& report) {
           {"charts", charts},
           {"tables", layout_report(report).sections.size()},
           {"title", valid_utf8(title)},
-          {"series_name", chart_series_name(report, report.series[0])}};
+          {"series_names", series_names}};
 }
 
 void write_page(const std::string& out, const std::string& file, const Report& report, nlohmann::json& pages) {
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
   two.label = "two series " + kHostile + " " + kLineBreaking + " " + kNotUtf8;
   two.analysis_settings.noise_threshold = 0.02;
   two.series = {series_of(a, "A"), series_of(b, "B")};
-  two.series[0].command = {"./callbench", kHostile, kLineBreaking};
+  two.series[0].command = {"./callbench", kLineBreaking, kHostile};
   two.series[1].command = {"wine", "callbench.exe", kNotUtf8};
   analyse_report(two);
   write_page(out, "two-series.html", two, pages);
@@ -178,9 +180,11 @@ int main(int argc, char** argv) {
   write_page(out, "fleet.html", fleet(), pages);
 
   if (argc == 4) {
-    // Disturbed TheOne figures on one side leave ratios unknown; the other side is steady.
+    // Disturbed TheOne figures on one side leave ratios unknown; the other side is steady. The
+    // stand-in ignores the arguments after its first, which must reach the page as text.
     const std::string command = std::string(argv[2]) + " --runs 3 --html " + out + "/tool.html --json " + out +
-                                "/tool.json -- " + argv[3] + " zero --vs " + argv[3] + " good";
+                                "/tool.json -- " + argv[3] + " zero '" + kLineBreaking + "' --vs " + argv[3] +
+                                " good '" + kNotUtf8 + "'";
     if (std::system(command.c_str()) != 0) {
       std::cerr << "callbench-report failed: " << command << '\n';
       return 1;
