@@ -14,6 +14,13 @@
 namespace callbench {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer pads every block and holds freed ones back: the bound is the real program's.
+constexpr bool kMemoryBounded = false;
+#else
+constexpr bool kMemoryBounded = true;
+#endif
+
 long peak_resident_kib() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -46,6 +53,8 @@ struct Bound {
   long most_kib;                // growth of the peak resident memory while writing the page
 };
 
+void PrintTo(const Bound& bound, std::ostream* out) { *out << bound.what; }
+
 class HtmlPage : public testing::TestWithParam<Bound> {};
 
 // The peak only rises, so each case wants a process of its own: CTest runs
@@ -59,7 +68,9 @@ TEST_P(HtmlPage, StaysSmallForManyRunsAndLongNames) {
   const std::string page = make_html_exporter()->render(report);
   const long grown = peak_resident_kib() - before;
   EXPECT_LE(page.size(), runtime + c.command_bytes + c.most_page_bytes);
-  EXPECT_LE(grown, c.most_kib);
+  if (kMemoryBounded) {
+    EXPECT_LE(grown, c.most_kib);
+  }
   std::cout << c.what << ": " << page.size() - runtime << " bytes beside the runtime, peak memory up " << grown
             << " KiB\n";
 }
