@@ -6,6 +6,39 @@
 namespace callbench {
 namespace {
 
+// Any bytes a command line or file may hold come out as UTF-8 a browser reads as written.
+TEST(ValidUtf8, ReplacesEachBadByteAndKeepsTheRest) {
+  const struct {
+    std::string text;
+    std::string valid;
+  } cases[] = {
+      {"plain ASCII", "plain ASCII"},
+      {"≤ µs \u2028 \U0001F600", "≤ µs \u2028 \U0001F600"},
+      {"bad \xff byte", "bad \uFFFD byte"},
+      {"cut \xe2\x89", "cut \uFFFD\uFFFD"},            // a character cut short, as by a byte count
+      {"2026-12-0\xc3", "2026-12-0\uFFFD"},
+      {"\xc0\xaf overlong", "\uFFFD\uFFFD overlong"},   // "/" in two bytes
+      {"\xed\xa0\x80 surrogate", "\uFFFD\uFFFD\uFFFD surrogate"},
+      {"\xf4\x90\x80\x80 beyond", "\uFFFD\uFFFD\uFFFD\uFFFD beyond"},  // past U+10FFFF
+  };
+  for (const auto& c : cases) EXPECT_EQ(valid_utf8(c.text), c.valid) << c.text;
+}
+
+TEST(Shortened, CutsWholeCharacters) {
+  const struct {
+    std::string text;
+    std::size_t most;
+    std::string shown;
+  } cases[] = {
+      {"./callbench", 20, "./callbench"},
+      {"./callbench", 11, "./callbench"},
+      {"./callbench", 6, "./cal\u2026"},
+      {"µµµµµµ", 4, "µµµ\u2026"},
+      {"ab\xff" "cd", 10, "ab\uFFFDcd"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shortened(c.text, c.most), c.shown) << c.text;
+}
+
 TEST(EscapeHtml, LeavesNoMarkupAndKeepsText) {
   const struct {
     const char* text;
@@ -16,6 +49,7 @@ TEST(EscapeHtml, LeavesNoMarkupAndKeepsText) {
       {"&amp;", "&amp;amp;"},
       {"say \"x\" or 'y'", "say &quot;x&quot; or &#39;y&#39;"},
       {"≤ 0 µs", "≤ 0 µs"},
+      {"a\xff<", "a\uFFFD&lt;"},
   };
   for (const auto& c : cases) EXPECT_EQ(escape_html(c.text), c.escaped) << c.text;
 }

@@ -1,32 +1,38 @@
 #include "write/html/charts.hpp"
 
 #include "core/text.hpp"
+#include "write/format.hpp"
 #include "write/html/chart_data.hpp"
+#include "write/html/interval_chart.hpp"
 #include "write/html/vega_lite.hpp"
 
 namespace callbench {
 
 using nlohmann::json;
 
-Chart change_chart(const ChartData& data, double noise_threshold) {
-  json colour = {{"field", "verdict"},
-                 {"type", "nominal"},
-                 {"scale", {{"domain", {"faster", "slower", "equivalent", "inconclusive"}},
-                            {"range", {"#2b8a3e", "#c92a2a", "#495057", "#868e96"}}}},
-                 {"legend", nullptr}};
-  json declaration = {{"width", kPlotWidth},
-               {"height", 34 * static_cast<int>(kProcedures)},
-               {"layer", interval_layers(data.changes, procedure_band(true), colour, nullptr,
-                                         "change", "median of A ÷ median of B", "label",
-                                         noise_threshold)},
-               {"config", chart_config()}};
-  const std::string a = data.series_names.size() > 0 ? data.series_names[0] : "A";
-  const std::string b = data.series_names.size() > 1 ? data.series_names[1] : "B";
-  declaration["title"] = {{"text", a}, {"subtitle", "against " + b}};
+Chart change_chart(const ChartData& data) {
+  IntervalPanel panel;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    const Decision& change = data.comparison->procedures[p];
+    IntervalRow row{std::string(kProcedureNames[p]), std::nullopt, "n/a", change.verdict};
+    if (change.ratio.estimate > 0) {
+      row.ratio = change.ratio;
+      row.text = format_change(change.ratio) + "  " + verdict_word(change.verdict);
+    }
+    panel.rows.push_back(row);
+  }
+  const ChartSeries* a = data.comparison->a < data.series.size() ? &data.series[data.comparison->a] : nullptr;
+  const ChartSeries* b = data.comparison->b < data.series.size() ? &data.series[data.comparison->b] : nullptr;
+  json declaration = {{"vconcat", json::array({interval_panel(panel, "change", 0, data.noise_threshold,
+                                                              kChartWidth - kNumbersWidth - 120,
+                                                              "median of A ÷ median of B (log scale)")})},
+                      {"config", chart_config()}};
+  declaration["title"] = {{"text", a ? a->name : "A"}, {"subtitle", "against " + (b ? b->name : "B")}, {"offset", 10}};
   return {"change", "Change A / B",
-          "The point is the ratio of A's median figure to B's, the line its 95 % interval; "
-          "below 1 A is faster. A change is claimed only when it is significant and its whole "
-          "interval lies outside the grey noise band (±" + percent_text(noise_threshold) + ").",
+          "The tick is the ratio of A's median figure to B's, the bar its 95 % interval, on a logarithmic "
+          "axis; below 1 A is faster. A change is claimed only when it is significant and its whole interval "
+          "lies outside the grey noise band (±" + percent_text(data.noise_threshold) +
+              "); the bar is red for slower, green for faster, grey otherwise.",
           declaration};
 }
 

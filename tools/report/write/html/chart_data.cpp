@@ -1,10 +1,12 @@
 #include "write/html/chart_data.hpp"
 
-#include "write/labels.hpp"
-
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
+#include <numeric>
 #include <set>
+
+#include "write/html/html_text.hpp"
+#include "write/labels.hpp"
 
 namespace callbench {
 
@@ -25,80 +27,77 @@ std::vector<std::string> distinct_names(const Report& report) {
   return names;
 }
 
-void add_interval(nlohmann::json& row, const Interval& interval) {
-  row["estimate"] = interval.estimate;
-  row["low"] = interval.low;
-  row["high"] = interval.high;
-  row["bounded"] = interval.bounded;
+// "Intel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz" as "Intel Xeon Gold 6248 @ 2.50GHz":
+// the marks and padding say nothing that tells processors apart.
+std::string compact_brand(std::string brand) {
+  for (const char* noise : {"(R)", "(r)", "(TM)", "(tm)", " CPU", " Processor"}) {
+    for (std::size_t at = brand.find(noise); at != std::string::npos; at = brand.find(noise, at))
+      brand.erase(at, std::string(noise).size());
+  }
+  std::string compact;
+  for (char c : brand)
+    if (c != ' ' || (!compact.empty() && compact.back() != ' ')) compact += c;
+  while (!compact.empty() && compact.back() == ' ') compact.pop_back();
+  return compact;
 }
 
-std::string change_label(const Decision& change) {
-  std::string label = verdict_word(change.verdict);
-  if (const auto p = change.p_adjusted ? change.p_adjusted : change.p_value) {
-    char text[32];
-    std::snprintf(text, sizeof text, " (p %.3g)", *p);
-    label += text;
-  }
-  return label;
+// Many series from report files are most often many machines: the processor says which.
+std::string row_label(const Series& series, const std::string& name) {
+  if (!series.file || !series.conditions.processor) return name;
+  const std::string brand = compact_brand(series.conditions.processor->brand);
+  return brand.empty() ? name : name + " · " + shortened(brand, kChartNameLength);
 }
 
 }  // namespace
 
 std::string chart_series_name(const Report& report, const Series& series) {
-  if (series.file) return series.name + " " + series_label(series);
-  const std::string source = source_text(series);
-  return report.series.size() > 1 ? series.name + ": " + source : source;
+  std::string name;
+  if (series.file)
+    name = series.name + " " + series_label(series);
+  else
+    name = report.series.size() > 1 ? series.name + ": " + source_text(series) : source_text(series);
+  return shortened(name, kChartNameLength);
+}
+
+std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure) {
+  std::vector<std::int32_t> figures;
+  figures.reserve(series.runs.size() * kSweeps);
+  for (const Run& run : series.runs)
+    for (const Sweep& sweep : run.figures) figures.push_back(sweep[procedure]);
+  return figures;
 }
 
 ChartData collect_chart_data(const Report& report) {
   ChartData data;
-  data.series_names = distinct_names(report);
+  data.kind = report.kind;
+  data.noise_threshold = report.analysis_settings.noise_threshold;
+  if (report.comparison) data.comparison = &*report.comparison;
+  const std::vector<std::string> names = distinct_names(report);
+  bool any_run = false;
   for (std::size_t s = 0; s < report.series.size(); ++s) {
     const Series& series = report.series[s];
-    const std::string& name = data.series_names[s];
+    ChartSeries chart{&series, names[s], row_label(series, names[s]), {}, {}};
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      chart.summaries[p] = summarise(figures_in_order(series, p));
+      chart.ranges[p] = robust_range(chart.summaries[p]);
+    }
     for (const Run& run : series.runs) {
-      for (std::size_t w = 0; w < kSweeps; ++w) {
-        for (std::size_t p = 0; p < kProcedures; ++p) {
-          const std::int32_t value = run.figures[w][p];
-          if (value > 0) {
-            ++data.valid[p];
-          } else {
-            data.lowest_disturbed[p] = std::min(data.lowest_disturbed[p], value);
-            ++data.disturbed[p];
-          }
-          data.figures.push_back({{"series", name},
-                                  {"procedure", kProcedureNames[p]},
-                                  {"run", run.number},
-                                  {"sweep", w + 1},
-                                  {"value", value}});
-        }
-      }
+      data.first_run = any_run ? std::min(data.first_run, run.number) : run.number;
+      data.last_run = any_run ? std::max(data.last_run, run.number) : run.number;
+      any_run = true;
     }
-    if (!series.analysis) continue;
-    for (std::size_t p = 0; p < kProcedures; ++p) {
-      if (p == kReference) continue;
-      const PairedWithReference& paired = series.analysis->paired[p];
-      nlohmann::json row = {{"series", name},
-                            {"procedure", kProcedureNames[p]},
-                            {"verdict", verdict_word(paired.decision.verdict)},
-                            {"sweeps", paired.sweeps},
-                            {"higher", paired.higher}};
-      if (paired.decision.ratio.estimate > 0) add_interval(row, paired.decision.ratio);
-      data.ratios.push_back(std::move(row));
-    }
-  }
-  if (report.comparison) {
-    for (std::size_t p = 0; p < kProcedures; ++p) {
-      const Decision& change = report.comparison->procedures[p];
-      nlohmann::json row = {{"procedure", kProcedureNames[p]},
-                            {"verdict", verdict_word(change.verdict)},
-                            {"label", change_label(change)}};
-      if (change.ratio.estimate > 0) add_interval(row, change.ratio);
-      if (change.p_adjusted) row["p_value"] = *change.p_adjusted;
-      data.changes.push_back(std::move(row));
-    }
+    data.series.push_back(std::move(chart));
   }
   return data;
+}
+
+std::vector<std::size_t> row_order(const ChartData& data, const std::vector<double>& keys) {
+  std::vector<std::size_t> order(data.series.size());
+  std::iota(order.begin(), order.end(), 0);
+  if (data.kind != Report::Kind::Files || data.series.size() <= 2) return order;
+  const auto key = [&keys](std::size_t s) { return std::isfinite(keys[s]) ? keys[s] : HUGE_VAL; };
+  std::stable_sort(order.begin(), order.end(), [&key](std::size_t a, std::size_t b) { return key(a) < key(b); });
+  return order;
 }
 
 }  // namespace callbench

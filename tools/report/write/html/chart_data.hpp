@@ -2,37 +2,51 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "core/report.hpp"
+#include "write/html/figure_summary.hpp"
 
 namespace callbench {
 
-// The rows the charts are drawn from, taken from the model as it is.
-struct ChartData {
-  std::vector<std::string> series_names;  // distinct, in input order
-  // One row per figure: series, procedure, run, sweep (from 1), value.
-  nlohmann::json figures = nlohmann::json::array();
-  // Per procedure over all series: how many figures are valid, how many are
-  // disturbed (<= 0), and the lowest of those.
-  std::array<std::size_t, kProcedures> valid{};
-  std::array<std::size_t, kProcedures> disturbed{};
-  std::array<std::int32_t, kProcedures> lowest_disturbed{};
-  // One row per series and procedure other than the reference: series, procedure,
-  // verdict, and, when known, estimate, low, high, sweeps, higher.
-  nlohmann::json ratios = nlohmann::json::array();
-  // One row per procedure of the comparison: procedure, verdict, label, and,
-  // when known, estimate, low, high, p_value.
-  nlohmann::json changes = nlohmann::json::array();
+// Names in charts are for telling series apart; the tables above them hold
+// them whole. Cut to this many characters, a 600 KB command line cannot make
+// a page of megabytes.
+inline constexpr std::size_t kChartNameLength = 48;
+
+// One series as the charts see it. Its figures stay in the report, read from
+// `source`; what is kept here is small and computed once.
+struct ChartSeries {
+  const Series* source = nullptr;
+  std::string name;   // short, valid UTF-8, distinct among the series
+  std::string label;  // for the row of an axis: the name, and the processor of a report file
+  std::array<FigureSummary, kProcedures> summaries{};
+  std::array<ValueRange, kProcedures> ranges{};  // robust_range of each procedure's figures
 };
 
-// The name a series goes by in the charts: with its source when there are
-// few, its label when it came from a report file.
+struct ChartData {
+  Report::Kind kind = Report::Kind::Single;
+  double noise_threshold = 0.01;
+  std::vector<ChartSeries> series;  // in the report's order
+  const Comparison* comparison = nullptr;
+  int first_run = 1, last_run = 1;  // over every series
+};
+
+// The name a series goes by in the charts, before names are made distinct:
+// with its source when there are several, its label when it came from a
+// report file; short and valid UTF-8.
 std::string chart_series_name(const Report& report, const Series& series);
 
 ChartData collect_chart_data(const Report& report);
+
+// One procedure's figures of a series in the order they were measured.
+std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure);
+
+// Series in the order their rows are drawn: by the key when many report files
+// are compared (so that a fleet reads as a ranking), else as given. Rows with
+// no key come last.
+std::vector<std::size_t> row_order(const ChartData& data, const std::vector<double>& keys);
 
 }  // namespace callbench

@@ -6,10 +6,9 @@ namespace callbench {
 
 std::vector<Chart> build_charts(const Report& report) {
   const ChartData data = collect_chart_data(report);
-  const double threshold = report.analysis_settings.noise_threshold;
   std::vector<Chart> charts;
-  charts.push_back(ratio_chart(data, threshold));
-  if (report.comparison) charts.push_back(change_chart(data, threshold));
+  charts.push_back(ratio_chart(data));
+  if (data.comparison) charts.push_back(change_chart(data));
   charts.push_back(figures_chart(data));
   charts.push_back(timeline_chart(data));
   return charts;

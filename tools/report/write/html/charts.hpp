@@ -11,8 +11,8 @@ namespace callbench {
 
 struct ChartData;
 
-// A chart of the page: where it goes, what it is called, one sentence on how to
-// read it, and its Vega-Lite declaration with the data included.
+// A chart of the page: where it goes, what it is called, how to read it, and
+// its Vega-Lite declaration with the data included.
 struct Chart {
   std::string id;  // the element it is drawn into
   std::string title;
@@ -25,8 +25,8 @@ struct Chart {
 std::vector<Chart> build_charts(const Report& report);
 
 // One file each.
-Chart ratio_chart(const ChartData& data, double noise_threshold);
-Chart change_chart(const ChartData& data, double noise_threshold);
+Chart ratio_chart(const ChartData& data);
+Chart change_chart(const ChartData& data);  // needs data.comparison
 Chart figures_chart(const ChartData& data);
 Chart timeline_chart(const ChartData& data);
 
