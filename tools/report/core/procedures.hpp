@@ -17,6 +17,7 @@ inline constexpr std::array<std::string_view, kProcedures> kSizeHeadings = {
     "Size no frame A: ", "Size no frame B: ", "Size TheOne:     ", "Size with frame: "};
 // Every other procedure is compared with this one.
 inline constexpr std::size_t kReference = 2;
+inline constexpr std::string_view kReferenceName = kProcedureNames[kReference];
 
 using Sweep = std::array<std::int32_t, kProcedures>;
 using Figures = std::array<Sweep, kSweeps>;

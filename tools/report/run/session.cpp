@@ -4,6 +4,7 @@
 #include <ostream>
 #include <random>
 
+#include "core/text.hpp"
 #include "run/failure_reason.hpp"
 #include "system/interruption.hpp"
 
@@ -34,12 +35,6 @@ class Progress {
   bool enabled_;
   std::size_t shown_ = 0;
 };
-
-std::string percent_text(double fraction) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.*f%%", fraction < 0.1 ? 2 : 1, fraction * 100);
-  return text;
-}
 
 }  // namespace
 

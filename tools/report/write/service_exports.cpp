@@ -14,7 +14,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const std::string kReferenceName(kProcedureNames[kReference]);
 
 std::string dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
 
@@ -74,7 +73,7 @@ std::vector<TrackedFigure> tracked_figures(const Report& report) {
       const std::string benchmark = prefix + std::string(kProcedureNames[p]);
       if (const auto& median = series.analysis->procedures[p].median) figures.push_back({benchmark, "millicycles", *median});
       const auto& ratio = series.analysis->paired[p].decision.ratio;
-      if (p != kReference && ratio.estimate > 0) figures.push_back({benchmark, "ratio-to-" + kReferenceName, ratio});
+      if (p != kReference && ratio.estimate > 0) figures.push_back({benchmark, "ratio-to-" + std::string(kReferenceName), ratio});
     }
   }
   return figures;

@@ -7,9 +7,8 @@
 namespace callbench {
 namespace {
 
-const std::string kReferenceName(kProcedureNames[kReference]);
 const std::string kMedianHeading = "median [95% CI]";
-const std::string kRatioHeading = "/" + kReferenceName + " [95% CI]";
+const std::string kRatioHeading = "/" + std::string(kReferenceName) + " [95% CI]";
 
 std::string name_of(std::size_t proc) { return std::string(kProcedureNames[proc]); }
 
