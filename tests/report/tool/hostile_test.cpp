@@ -83,14 +83,6 @@ TEST_F(Hostile, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
   }
 }
 
-TEST_F(Hostile, AChildThatKeepsThePipesOpenDoesNotHoldUpTheRun) {
-  const auto ended = run({"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "leave", path("left")});
-  EXPECT_EQ(ended.status, 0) << ended.err;
-  EXPECT_LT(ended.seconds, 10);
-  const int left = read_pid(path("left"));
-  if (left > 0) ::kill(left, SIGKILL);
-}
-
 TEST_F(Hostile, BadPathsAndValuesAreRefusedBeforeAnyRun) {
   ::mkfifo(path("fifo").c_str(), 0600);
   // A null device of the test's own: were it replaced, /dev/null would be lost.
@@ -183,28 +175,6 @@ TEST_F(Hostile, FailedTableWritesAreReportedAndTheJsonIsKept) {
     EXPECT_EQ(ended.status, 1) << c.err;
     EXPECT_TRUE(contains(ended.err, c.err)) << ended.err;
     EXPECT_TRUE(fs::exists(path("report.json"))) << c.err;
-  }
-}
-
-TEST_F(Hostile, InterruptionKillsTheRunAndReportsTheFinishedOnes) {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
-    for (const char* file : {"calls", "sleeper", "report.json"}) fs::remove(path(file));
-    Launched report({"--runs", "3", "--warmup", "0", "--json", path("report.json"), "--", CALLBENCH_STANDIN,
-                     "good-then-deaf", path("calls"), path("sleeper")},
-                    io_.string());
-    ASSERT_TRUE(wait_for_file(path("sleeper"))) << "the second run never started";
-    report.signal(signal);
-    const auto ended = report.wait(10);
-
-    EXPECT_EQ(ended.status, 128 + signal) << name << ": " << ended.err;
-    EXPECT_TRUE(contains(ended.out, "interrupted by " + name)) << ended.out;
-    EXPECT_TRUE(contains(ended.out, "1 of 3 runs valid")) << ended.out;
-    const auto json = nlohmann::json::parse(std::ifstream(path("report.json")));
-    EXPECT_EQ(json["series"][0]["runs"].size(), 1u);
-    EXPECT_EQ(json["interrupted"]["signal"], name);
-    EXPECT_TRUE(process_gone(read_pid(path("sleeper")))) << name << ": the run's child survived";
-    EXPECT_EQ(leftovers().size(), 3u) << "a temporary file was left behind";
   }
 }
 
