@@ -1,5 +1,6 @@
 #include <sstream>
 
+#include "core/text.hpp"
 #include "write/document.hpp"
 #include "write/exporter.hpp"
 #include "write/layout.hpp"
@@ -7,7 +8,9 @@
 namespace callbench {
 namespace {
 
-std::string csv_field(const std::string& text) {
+// Printable as on the terminal, quoted where CSV needs it.
+std::string csv_field(const std::string& raw) {
+  const std::string text = printable(raw);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string field = "\"";
   for (const char c : text) {
