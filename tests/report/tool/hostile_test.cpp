@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/limits.hpp"
 #include "tool_test.h"
 
 namespace callbench {
@@ -90,7 +91,7 @@ TEST_F(Hostile, BadPathsAndValuesAreRefusedBeforeAnyRun) {
   fs::create_directory(path("dir"));
   fs::create_symlink(path("loop"), path("loop"));
   std::ofstream(path("huge.json")) << "";
-  fs::resize_file(path("huge.json"), 9 * 1024 * 1024);
+  fs::resize_file(path("huge.json"), kMaxBaselineFile + 1);
   const std::string too_long = path(std::string(300, 'n'));
   const std::string not_utf8 = path("bad\xff.json");
   struct {
@@ -112,11 +113,11 @@ TEST_F(Hostile, BadPathsAndValuesAreRefusedBeforeAnyRun) {
       {{"--baseline", "/dev/zero"}, "is a character device"},
       {{"--baseline", path("dir")}, "is a directory"},
       {{"--baseline", "/proc/self/mem"}, "/proc/self/mem: Input/output error"},
-      {{"--baseline", path("huge.json")}, "larger than 8388608 bytes"},
+      {{"--baseline", path("huge.json")}, "larger than " + std::to_string(kMaxBaselineFile) + " bytes"},
       {{"--baseline", path("loop")}, "Too many levels of symbolic links"},
       {{"--runs", "abc"}, "--runs: \"abc\" is not a whole number"},
       {{"--runs", "0x10"}, "--runs: \"0x10\" is not a whole number"},
-      {{"--runs", "0"}, "--runs: \"0\" is not in the range 1 to 1000000"},
+      {{"--runs", "0"}, "--runs: \"0\" is not in the range 1 to 50000"},
       {{"--timeout", "nan"}, "--timeout: \"nan\" is not a decimal number"},
       {{"--timeout", "1e3"}, "--timeout: \"1e3\" is not a decimal number"},
   };

@@ -4,12 +4,15 @@
 // every series its own conditions and keeps a baseline's runs.
 #include "core/report_json.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 #include <nlohmann/json.hpp>
 
 #include "core/error.hpp"
+#include "core/limits.hpp"
 
 namespace callbench {
 namespace {
@@ -216,6 +219,63 @@ Json comparison_json(const Report& report) {
           {"procedures", procedures}};
 }
 
+// ---------------------------------------------------------------- the text
+
+// Text that is not UTF-8 (a command's own arguments may hold any) becomes U+FFFD.
+std::string dumped(const Json& json, int indent) {
+  return json.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+// Indented as at the given depth; strings hold no raw line breaks, so every
+// line break is one of the layout's.
+std::string nested(const Json& json, int depth) {
+  std::string text = dumped(json, 1);
+  const std::string margin = "\n" + std::string(static_cast<std::size_t>(depth), ' ');
+  for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + margin.size()))
+    text.replace(at, 1, margin);
+  return text;
+}
+
+// An object indented one space a level, as dump(1) lays it out, except that
+// each element of the lists named packed (the runs and failed runs) is on one
+// line of its own: files of many runs stay small enough to read back.
+std::string laid_out(const Json& object, int depth, const std::vector<std::string>& packed,
+                     const std::function<std::string(const std::string&, const Json&, int)>& value_text) {
+  if (object.empty()) return "{}";
+  const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
+  std::string text = "{\n";
+  std::size_t left = object.size();
+  for (auto item = object.begin(); item != object.end(); ++item) {
+    text += margin + dumped(Json(item.key()), -1) + ": ";
+    const bool pack = item->is_array() && !item->empty() &&
+                      std::find(packed.begin(), packed.end(), item.key()) != packed.end();
+    if (pack) {
+      text += "[\n";
+      for (std::size_t i = 0; i < item->size(); ++i)
+        text += margin + " " + dumped((*item)[i], -1) + (i + 1 < item->size() ? ",\n" : "\n");
+      text += margin + "]";
+    } else {
+      text += value_text(item.key(), *item, depth + 1);
+    }
+    text += --left ? ",\n" : "\n";
+  }
+  return text + std::string(static_cast<std::size_t>(depth), ' ') + "}";
+}
+
+std::string document_text(const Json& document) {
+  const auto plain = [](const std::string&, const Json& value, int depth) { return nested(value, depth); };
+  const auto series_list = [&](const std::string& key, const Json& value, int depth) {
+    if (key != "series" || !value.is_array() || value.empty()) return nested(value, depth);
+    const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
+    std::string text = "[\n";
+    for (std::size_t i = 0; i < value.size(); ++i)
+      text += margin + laid_out(value[i], depth + 1, {key::kRuns, "failed_runs"}, plain) +
+              (i + 1 < value.size() ? ",\n" : "\n");
+    return text + std::string(static_cast<std::size_t>(depth), ' ') + "]";
+  };
+  return laid_out(document, 0, {}, series_list) + "\n";
+}
+
 // ---------------------------------------------------------------- reading
 
 // A field of the file with the path to it, so every complaint says where.
@@ -373,6 +433,12 @@ Conditions read_conditions(const Field& c, int version) {
   return conditions;
 }
 
+// More runs than one series made here can hold: not a file this program wrote.
+void check_size(const Field& field, const Series& series) {
+  if (series.runs.size() + series.failures.size() > kMaxSeriesRecords)
+    field.fail("holds more than " + std::to_string(kMaxSeriesRecords) + " runs and failed runs");
+}
+
 Series read_series(const Field& s, const Conditions* shared, int version) {
   Series series;
   series.name = s["name"].text();
@@ -390,6 +456,7 @@ Series read_series(const Field& s, const Conditions* shared, int version) {
   if (s.has("sizes")) series.sizes = read_sizes(s["sizes"]);
   series.runs = read_runs(s[key::kRuns]);
   series.failures = read_failures(s["failed_runs"]);
+  check_size(s, series);
   return series;
 }
 
@@ -411,6 +478,7 @@ Report read_version_1(const Field& root) {
   series.sizes = read_sizes(root["sizes"]);
   series.runs = read_runs(root[key::kRuns]);
   if (root.has("failed_runs")) series.failures = read_failures(root["failed_runs"]);
+  check_size(root, series);
   report.series.push_back(std::move(series));
   return report;
 }
@@ -464,7 +532,7 @@ std::string report_json_text(const Report& report) {
   for (const auto& s : report.series) series.push_back(series_json(s));
   json["series"] = series;
   json["comparison"] = comparison_json(report);
-  return json.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+  return document_text(json);
 }
 
 Report parse_report_json(const std::string& text, const std::string& file) {
