@@ -4,6 +4,8 @@
 #include <ostream>
 #include <random>
 
+#include "core/limits.hpp"
+#include "core/text.hpp"
 #include "run/failure_reason.hpp"
 #include "system/interruption.hpp"
 
@@ -35,7 +37,7 @@ class Progress {
   std::size_t shown_ = 0;
 };
 
-std::string percent_text(double fraction) {
+std::string progress_percent(double fraction) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*f%%", fraction < 0.1 ? 2 : 1, fraction * 100);
   return text;
@@ -55,6 +57,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   std::string widest_text;
   int sequence = 0;
   bool going = true;
+  int runs_leaving = 0, processes_left = 0;
 
   // One run of one command; stops the session when interrupted or when the
   // command cannot be started.
@@ -70,6 +73,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     Series& s = series[index];
     const auto outcome = run_process(plan.commands[index], plan.limits);
     ++sequence;
+    if (outcome.left_running > 0) ++runs_leaving, processes_left += outcome.left_running;
     if (outcome.outcome == ProcessResult::Outcome::Interrupted) {
       result.interrupted_by = interruption_signal();
       return void(going = false);
@@ -91,7 +95,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     progress.clear();
     log << (warmup ? "warm-up run " : "run ") << number << which << ": " << reason << '\n';
     for (const auto& line : error_lines(outcome.err, outcome.err_dropped)) log << "  stderr: " << line << '\n';
-    s.failures.push_back({warmup ? 0 : number, (warmup ? "warm-up: " : "") + reason});
+    s.failures.push_back({warmup ? 0 : number, shortened(printable((warmup ? "warm-up: " : "") + reason), kMaxReasonBytes)});
     log << std::flush;
     if (outcome.outcome == ProcessResult::Outcome::NotStarted) {
       // It will not start the next time either.
@@ -115,7 +119,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     std::vector<std::vector<Run>> runs;
     for (const auto& s : series) runs.push_back(s.runs);
     const auto status = probe(runs);
-    widest_text = status ? ", widest interval +/-" + percent_text(status->widest) : "";
+    widest_text = status ? ", widest interval +/-" + progress_percent(status->widest) : "";
     result.precision = PrecisionOutcome{*settings.precision, false, number, status ? status->widest : 0,
                                         status ? status->runs_needed : std::nullopt};
     if (number >= settings.runs && status && status->widest <= *settings.precision) {
@@ -123,6 +127,10 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
       break;
     }
   }
+  progress.clear();
+  if (runs_leaving > 0)
+    log << runs_leaving << (runs_leaving == 1 ? " run" : " runs") << " left processes running when "
+        << (runs_leaving == 1 ? "it" : "they") << " ended (" << processes_left << " in all); they were killed\n";
   log << std::flush;
   // With a precision target the runs asked for are those the target took.
   if (!settings.precision)
