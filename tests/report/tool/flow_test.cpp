@@ -74,6 +74,8 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
        "precision target +/-1.0% reached after 3 runs"},
       {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"}, "erratic", 7,
        "precision target +/-1.0% NOT reached after 6 runs"},
+      // More runs than the default --max-runs, which was not given.
+      {{"--precision", "0.5", "--runs", "101"}, "even", 102, "101 of 101 runs valid"},
   };
   for (const auto& c : cases) {
     fs::remove(path("calls"));

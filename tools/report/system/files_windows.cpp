@@ -195,6 +195,9 @@ OutputFile OutputFile::prepare(const std::string& path) {
   file.name_ = path;
   if (path == "-") return file;
   check_path_text(path);
+  // NUL, PRN, LPT1 and the like name devices in every folder, with any
+  // extension, and often cannot be opened to be told apart.
+  if (is_windows_device_name(file_name_of(path))) fail(path, "is the name of a device on Windows, not a file");
 
   // Absolute, so that the replacement names the same file wherever it is made from.
   std::string target = full_path(path);
@@ -226,10 +229,6 @@ OutputFile OutputFile::prepare(const std::string& path) {
     if (!(dir_attributes & FILE_ATTRIBUTE_DIRECTORY)) fail(dir, "is not a directory");
     file.identity_.would_be = folded(target);
   }
-  // PRN, LPT1 and the like name devices in every folder, with any extension,
-  // yet often cannot be opened to be told apart.
-  if (is_windows_device_name(file_name_of(target))) fail(path, "is the name of a device on Windows, not a file");
-
   check_replacing_works(path, target);
   file.target_ = target;
   return file;
