@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "read/output_check.hpp"
 #include "run/session.hpp"
@@ -88,6 +89,27 @@ TEST(Session, APrecisionTargetStopsTheRunsOnceMet) {
   EXPECT_EQ(result.precision->runs, 5);
   EXPECT_EQ(result.series[0].runs.size(), 5u);
   EXPECT_EQ(probes, 5);
+}
+
+// However slow the judging, the runs are not held up by it: it waits until the
+// runs have taken far longer than it did, and judges the last round always.
+TEST(Session, APrecisionTargetIsJudgedOnAScheduleThatKeepsItCheap) {
+  Scratch scratch;
+  std::ostringstream log;
+  auto plan = plan_for({{kStandin, "log", scratch.path("log"), "A"}}, 2, 1);
+  plan.settings.precision = 0.01;
+  plan.settings.max_runs = 30;
+  int probes = 0;
+  const auto result = run_session(plan, log, false, [&](const std::vector<std::vector<callbench::Run>>&) {
+    ++probes;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return std::optional<PrecisionStatus>(PrecisionStatus{0.2, 30});
+  });
+  ASSERT_TRUE(result.precision);
+  EXPECT_FALSE(result.precision->reached);
+  EXPECT_EQ(result.precision->runs, 30) << "the last round is judged";
+  EXPECT_EQ(result.series[0].runs.size(), 30u);
+  EXPECT_LT(probes, 15);
 }
 
 TEST(Session, ACommandThatCannotStartStopsTheRunsAndFailuresAreCountedApart) {

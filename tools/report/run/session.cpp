@@ -1,6 +1,7 @@
 #include "run/session.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <ostream>
 #include <random>
 
@@ -112,21 +113,41 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   // then falls on both alike.
   std::mt19937_64 order(plan.order_seed);
   const int last = settings.precision ? std::max(settings.runs, settings.max_runs) : settings.runs;
-  for (int number = 1; going && number <= last; ++number) {
-    const bool b_first = several && (order() & 1) != 0;
-    for (std::size_t k = 0; going && k < commands; ++k) run_once(b_first ? commands - 1 - k : k, number, false);
-    if (!going || !settings.precision || !probe) continue;
+  // Judging the intervals costs more the more runs there are; it is done once
+  // the runs since the last time have taken twenty times as long as it did,
+  // so it stays a small share of the time however fast the runs are.
+  using Clock = std::chrono::steady_clock;
+  Clock::duration since_check{}, check_cost{};
+  int checked = 0, finished = 0;
+  const auto check = [&](int number) {
+    const auto start = Clock::now();
     std::vector<std::vector<Run>> runs;
     for (const auto& s : series) runs.push_back(s.runs);
     const auto status = probe(runs);
+    check_cost = Clock::now() - start;
+    since_check = {};
+    checked = number;
     widest_text = status ? ", widest interval +/-" + progress_percent(status->widest) : "";
     result.precision = PrecisionOutcome{*settings.precision, false, number, status ? status->widest : 0,
                                         status ? status->runs_needed : std::nullopt};
-    if (number >= settings.runs && status && status->widest <= *settings.precision) {
+    return number >= settings.runs && status && status->widest <= *settings.precision;
+  };
+  const bool checking = settings.precision && probe;
+  for (int number = 1; going && number <= last; ++number) {
+    const auto start = Clock::now();
+    const bool b_first = several && (order() & 1) != 0;
+    for (std::size_t k = 0; going && k < commands; ++k) run_once(b_first ? commands - 1 - k : k, number, false);
+    if (!going || !checking) continue;
+    finished = number;
+    since_check += Clock::now() - start;
+    if (number < last && since_check < 20 * check_cost) continue;
+    if (check(number)) {
       result.precision->reached = true;
       break;
     }
   }
+  // Stopped early: the outcome is told for the runs made.
+  if (checking && finished > checked && check(finished)) result.precision->reached = true;
   progress.clear();
   if (runs_leaving > 0)
     log << runs_leaving << (runs_leaving == 1 ? " run" : " runs") << " left processes running when "
