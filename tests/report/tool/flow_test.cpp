@@ -40,7 +40,9 @@ TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
     ASSERT_EQ(ran.status, 0) << ran.err;
     const auto row = table_row(ran.out, kPaired, c.procedure);
     ASSERT_EQ(row.size(), 6u) << ran.out;
-    if (!c.ratio.empty()) EXPECT_EQ(row[1], c.ratio) << ran.out;
+    if (!c.ratio.empty()) {
+      EXPECT_EQ(row[1], c.ratio) << ran.out;
+    }
     EXPECT_TRUE(contains(row[3], " of 18 sweeps")) << ran.out;
     EXPECT_EQ(row[5], c.verdict) << ran.out;
   }

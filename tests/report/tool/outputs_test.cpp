@@ -162,7 +162,9 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
     const auto ended = report(args, Destination::File, "", "", c.as_nobody ? as_nobody : std::vector<std::string>{});
     EXPECT_EQ(ended.status, c.status) << ended.err;
     EXPECT_TRUE(contains(ended.err, c.err)) << ended.err;
-    if (c.status == 2) EXPECT_EQ(std::count(ended.err.begin(), ended.err.end(), '\n'), 1) << ended.err;
+    if (c.status == 2) {
+      EXPECT_EQ(std::count(ended.err.begin(), ended.err.end(), '\n'), 1) << ended.err;
+    }
     if (c.check) c.check(ended);
   }
 }

@@ -64,7 +64,9 @@ TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanl
     std::string input;         // standard input, a file
     Leftover left;             // what became of the process in "left": killed, or (outside the run's group) not
   };
-  const std::string stray_writer = "setsid sh -c 'echo $$ > \"$1\"; exec cat /dev/zero' x \"$1\" >&2 & exec \"$0\" good";
+  const std::string stray_writer =
+      "setsid sh -c 'echo $$ > \"$1\"; exec cat /dev/zero' x \"$1\" >&2 & "
+      "while [ ! -s \"$1\" ]; do sleep 0.01; done; exec \"$0\" good";
   std::vector<Case> cases = {
       {"a run that leaves a process behind",
        {"--runs", "2", "--warmup", "0", "--", kStandin, "leave", path("left")},
@@ -115,7 +117,9 @@ TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanl
       ASSERT_TRUE(wait_for_file(path("left")));
       const int left = read_pid(path("left"));
       ASSERT_GT(left, 0);
-      if (c.left == kGone) EXPECT_TRUE(process_gone(left)) << "pid " << left << " outlived the run";
+      if (c.left == kGone) {
+        EXPECT_TRUE(process_gone(left)) << "pid " << left << " outlived the run";
+      }
       if (c.left == kStray) ::kill(left, SIGKILL);
     }
     if (c.signal) {

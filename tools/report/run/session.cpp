@@ -113,9 +113,11 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   // then falls on both alike.
   std::mt19937_64 order(plan.order_seed);
   const int last = settings.precision ? std::max(settings.runs, settings.max_runs) : settings.runs;
-  // Judging the intervals costs more the more runs there are; it is done once
-  // the runs since the last time have taken twenty times as long as it did,
-  // so it stays a small share of the time however fast the runs are.
+  // Judging the intervals costs more the more runs there are. It is done after
+  // each of the first twenty rounds, the round that makes the runs asked for
+  // and the last, and otherwise once the runs since the last time took twenty
+  // times as long as it did: every round while runs are slow (as the
+  // benchmark's are), and a small share of the time however fast they are.
   using Clock = std::chrono::steady_clock;
   Clock::duration since_check{}, check_cost{};
   int checked = 0, finished = 0;
@@ -140,7 +142,8 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     if (!going || !checking) continue;
     finished = number;
     since_check += Clock::now() - start;
-    if (number < last && since_check < 20 * check_cost) continue;
+    const bool due = number <= 20 || number == settings.runs || number == last || since_check >= 20 * check_cost;
+    if (!due) continue;
     if (check(number)) {
       result.precision->reached = true;
       break;

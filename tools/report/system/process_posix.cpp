@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -132,9 +133,62 @@ bool has_exited(pid_t pid) {
   return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }
 
+// This program adopts what its runs leave behind (as a child subreaper), so
+// that whether a run left anything is seen among its own children, without
+// reading every process on the machine after every run.
+void adopt_orphans() {
+  static const bool adopting = ::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0;
+  (void)adopting;
+}
+
+// This program's children, or none when the system does not list them.
+std::optional<std::vector<pid_t>> own_children() {
+  char text[4096];
+  Fd fd(::open(("/proc/self/task/" + std::to_string(::gettid()) + "/children").c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return std::nullopt;
+  const auto n = ::read(fd.get(), text, sizeof text - 1);
+  // A list too long to read at once is read as if some child were left.
+  if (n < 0 || n == static_cast<ssize_t>(sizeof text - 1)) return std::nullopt;
+  text[n] = '\0';
+  std::vector<pid_t> children;
+  for (char* at = text; *at;) {
+    char* end = nullptr;
+    const long pid = std::strtol(at, &end, 10);
+    if (end == at) break;
+    children.push_back(static_cast<pid_t>(pid));
+    at = end;
+  }
+  return children;
+}
+
+// Whether anything other than zombies is still in the group: any such process
+// descends from the run, and once the run has exited the topmost of them is
+// this program's child.
+bool group_may_live(pid_t group) {
+  const auto children = own_children();
+  if (!children) return true;
+  for (const pid_t child : *children) {
+    if (child == group) continue;
+    const auto stat = process_stat(child);
+    if (stat && stat->group == group && stat->state != 'Z' && stat->state != 'X') return true;
+  }
+  return false;
+}
+
+// Children adopted from finished runs of this group that have ended since.
+void reap_adopted(pid_t group) {
+  const auto children = own_children();
+  if (!children) return;
+  for (const pid_t child : *children) {
+    const auto stat = process_stat(child);
+    if (stat && stat->group == group && stat->state == 'Z') ::waitpid(child, nullptr, WNOHANG);
+  }
+}
+
 // The processes other than zombies still in the run's process group once its
 // leader has exited, killed unless their names are spared. How many were killed.
 int kill_leftovers(pid_t group, const std::vector<std::string>& spared) {
+  if (!group_may_live(group)) return 0;
   int killed = 0;
   bool any_spared = false;
   DIR* proc = ::opendir("/proc");
@@ -181,6 +235,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
+  adopt_orphans();
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                     std::chrono::duration<double>(limits.timeout_seconds));
@@ -245,6 +300,7 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   set_run_group(0);
+  reap_adopted(pid);
 
   result.wall_seconds = std::chrono::duration<double>(finish - start).count();
   result.out = captured_out.take();
