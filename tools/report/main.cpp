@@ -78,7 +78,7 @@ int run(const std::vector<std::string>& arguments) {
       ->check(whole_number(1, kMaxRuns))
       ->capture_default_str();
   app.add_option("--warmup", m.run.warmup, "Runs of each command made and checked first, not counted")
-      ->check(whole_number(0, 1000))
+      ->check(whole_number(0, kMaxWarmup))
       ->capture_default_str();
   auto* precision = app.add_option("--precision", m.run.precision,
                                    "Keep running until every interval is within +/- this fraction of its "

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <algorithm>
 #include <functional>
+#include <limits>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "core/error.hpp"
+#include "core/limits.hpp"
 #include "core/report_json.hpp"
 
 namespace callbench {
@@ -147,6 +150,31 @@ TEST(ReportJson, EveryIntervalHoldsItsEstimate) {
   EXPECT_EQ(seen, 4);
 }
 
+// The largest report this program writes must be one it reads back: each run
+// and each failed run, at their longest, fit the room the limits give them.
+TEST(ReportJson, EveryRunAndFailureFitsTheRoomTheFileLimitGivesIt) {
+  Report report = sample_report();
+  report.series.resize(1);
+  auto& series = report.series[0];
+  callbench::Run longest;
+  longest.number = kMaxRuns;
+  longest.sequence = 2 * static_cast<int>(kMaxSeriesRecords);
+  longest.wall_seconds = -1.2345678901234567e-300;
+  for (auto& sweep : longest.figures) sweep.fill(std::numeric_limits<std::int32_t>::min());
+  // The reasons kept are printable and cut; \ and " are what JSON escapes in them.
+  const FailedRun worst{kMaxRuns, std::string(kMaxReasonBytes, '"')};
+  series.runs = {longest};
+  series.failures = {worst};
+  const std::size_t one = report_json_text(report).size();
+  for (int i = 0; i < 100; ++i) series.runs.push_back(longest), series.failures.push_back(worst);
+  const std::string text = report_json_text(report);
+  EXPECT_LE((text.size() - one) / 100, 2 * kMaxRecordJsonBytes) << "a run and a failure together";
+  EXPECT_LE(text.size() - one, 100 * 2 * kMaxRecordJsonBytes);
+  EXPECT_GE(std::count(text.begin(), text.end(), '\n'), 202) << "each on a line of its own";
+  EXPECT_EQ(parse_report_json(text, "r.json").series[0].runs.size(), 101u);
+  static_assert(2 * kMaxSeriesRecords * kMaxRecordJsonBytes + kMaxOtherJsonBytes <= kMaxReportFile);
+}
+
 TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
   const auto good = nlohmann::json::parse(report_json_text(sample_report()));
   const struct {
@@ -170,6 +198,13 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       {"negative run", [](auto& j) { j["series"][0]["runs"][0]["run"] = -1; }, "series[0].runs[0].run: out of range"},
       {"text for a list", [](auto& j) { j["series"][0]["command"] = "x"; }, "series[0].command: expected a list"},
       {"no conditions", [](auto& j) { j["series"][0].erase("conditions"); }, "series[0]: lacks \"conditions\""},
+      {"more records than a series made here holds",
+       [](auto& j) {
+         j["series"][0]["failed_runs"] =
+             nlohmann::json::array();
+         for (std::size_t i = 0; i + 1 < kMaxSeriesRecords; ++i) j["series"][0]["failed_runs"].push_back({{"run", 1}, {"reason", ""}});
+       },
+       "series[0]: holds more than " + std::to_string(kMaxSeriesRecords) + " runs and failed runs"},
   };
   for (const auto& c : cases) {
     auto changed = good;

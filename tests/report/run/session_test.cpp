@@ -3,9 +3,11 @@
 // the runs; a command that cannot start stops them too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "read/output_check.hpp"
 #include "run/session.hpp"
@@ -88,6 +90,32 @@ TEST(Session, APrecisionTargetStopsTheRunsOnceMet) {
   EXPECT_EQ(result.precision->runs, 5);
   EXPECT_EQ(result.series[0].runs.size(), 5u);
   EXPECT_EQ(probes, 5);
+}
+
+// However slow the judging, the runs are not held up by it: past the first
+// twenty rounds it waits until the runs took far longer than it did, and
+// judges the round that makes the runs asked for and the last round.
+TEST(Session, APrecisionTargetIsJudgedOnAScheduleThatKeepsItCheap) {
+  Scratch scratch;
+  std::ostringstream log;
+  auto plan = plan_for({{kStandin, "log", scratch.path("log"), "A"}}, 60, 1);
+  plan.settings.precision = 0.01;
+  plan.settings.max_runs = 120;
+  std::vector<std::size_t> judged;
+  const auto result = run_session(plan, log, false, [&](const std::vector<std::vector<callbench::Run>>& runs) {
+    judged.push_back(runs[0].size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return std::optional<PrecisionStatus>(PrecisionStatus{0.2, 30});
+  });
+  ASSERT_TRUE(result.precision);
+  EXPECT_FALSE(result.precision->reached);
+  EXPECT_EQ(result.precision->runs, 120);
+  ASSERT_EQ(result.series[0].runs.size(), 120u);
+  ASSERT_GE(judged.size(), 22u);
+  EXPECT_EQ(judged[19], 20u) << "the first twenty rounds are judged each";
+  EXPECT_NE(std::find(judged.begin(), judged.end(), 60u), judged.end()) << "the round that makes the runs asked for";
+  EXPECT_EQ(judged.back(), 120u) << "the last round is judged";
+  EXPECT_LT(judged.size(), 100u);
 }
 
 TEST(Session, ACommandThatCannotStartStopsTheRunsAndFailuresAreCountedApart) {

@@ -33,16 +33,18 @@ std::string contents(const std::string& path) {
 }  // namespace
 
 Launched::Launched(const std::vector<std::string>& args, const std::string& dir, Destination out,
-                   const std::string& out_path)
+                   const std::string& out_path, const std::string& in_path,
+                   const std::vector<std::string>& wrapper)
     : out_file_(out_path.empty() ? dir + "/stdout" : out_path), err_file_(dir + "/stderr") {
   std::vector<char*> argv;
+  for (const auto& w : wrapper) argv.push_back(const_cast<char*>(w.c_str()));
   argv.push_back(const_cast<char*>(CALLBENCH_REPORT));
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 0, in_path.empty() ? "/dev/null" : in_path.c_str(), O_RDONLY, 0);
   int pipe_ends[2] = {-1, -1};
   if (out == Destination::File) {
     posix_spawn_file_actions_addopen(&actions, 1, out_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -56,7 +58,7 @@ Launched::Launched(const std::vector<std::string>& args, const std::string& dir,
   }
   posix_spawn_file_actions_addopen(&actions, 2, err_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   started_ = now();
-  EXPECT_EQ(posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  EXPECT_EQ(posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
   posix_spawn_file_actions_destroy(&actions);
   if (pipe_ends[0] >= 0) {
     close(pipe_ends[0]);

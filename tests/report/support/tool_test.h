@@ -68,8 +68,9 @@ class ToolTest : public ::testing::Test {
 
   // Runs callbench-report to its end.
   Ended report(const std::vector<std::string>& args, Destination out = Destination::File,
-               const std::string& out_path = "") const {
-    Launched launched(args, io_.string(), out, out_path);
+               const std::string& out_path = "", const std::string& in_path = "",
+               const std::vector<std::string>& wrapper = {}) const {
+    Launched launched(args, io_.string(), out, out_path, in_path, wrapper);
     return launched.wait(120);
   }
 

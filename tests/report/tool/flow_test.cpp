@@ -40,7 +40,9 @@ TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
     ASSERT_EQ(ran.status, 0) << ran.err;
     const auto row = table_row(ran.out, kPaired, c.procedure);
     ASSERT_EQ(row.size(), 6u) << ran.out;
-    if (!c.ratio.empty()) EXPECT_EQ(row[1], c.ratio) << ran.out;
+    if (!c.ratio.empty()) {
+      EXPECT_EQ(row[1], c.ratio) << ran.out;
+    }
     EXPECT_TRUE(contains(row[3], " of 18 sweeps")) << ran.out;
     EXPECT_EQ(row[5], c.verdict) << ran.out;
   }
@@ -74,6 +76,8 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
        "precision target +/-1.0% reached after 3 runs"},
       {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"}, "erratic", 7,
        "precision target +/-1.0% NOT reached after 6 runs"},
+      // More runs than the default --max-runs, which was not given.
+      {{"--precision", "0.5", "--runs", "101"}, "even", 102, "101 of 101 runs valid"},
   };
   for (const auto& c : cases) {
     fs::remove(path("calls"));

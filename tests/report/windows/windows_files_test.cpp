@@ -61,10 +61,33 @@ TEST(WindowsFiles, AFailedWriteLeavesNoTemporaryFile) {
   EXPECT_EQ(names_in(scratch.path()), std::vector<std::string>{"report.json"});
 }
 
+// A name relative to the current folder is replaced as often as it is written.
+TEST(WindowsFiles, RelativeNamesAreReplacedEveryTime) {
+  ScratchFolder scratch;
+  wchar_t before[MAX_PATH];
+  ::GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(::SetCurrentDirectoryW(widen(scratch.path()).c_str()));
+  for (const std::string name : {"r.json", ".\\r.json", "./s.json"}) {
+    for (const std::string content : {"first", "second"}) {
+      try {
+        OutputFile::prepare(name).write(content);
+      } catch (const Error& e) {
+        ADD_FAILURE() << name << ", " << content << ": " << e.what();
+      }
+      EXPECT_EQ(read_regular_file(scratch.file(name.substr(name.find_first_not_of("./\\")))), content) << name;
+    }
+  }
+  ::SetCurrentDirectoryW(before);
+  EXPECT_EQ(names_in(scratch.path()).size(), 2u) << "a temporary file is left";
+}
+
 TEST(WindowsFiles, NamesThatAreNotRegularFilesAreRefusedBeforeAnyRead) {
   ScratchFolder scratch;
   const std::string big = scratch.file("big");
   OutputFile::prepare(big).write(std::string(100, 'x'));
+  const std::string read_only = scratch.file("read-only.json");
+  OutputFile::prepare(read_only).write("kept");
+  ::SetFileAttributesW(widen(read_only).c_str(), FILE_ATTRIBUTE_READONLY);
   const std::string folder = scratch.path();
   const struct {
     bool reading;
@@ -73,10 +96,11 @@ TEST(WindowsFiles, NamesThatAreNotRegularFilesAreRefusedBeforeAnyRead) {
       {true, "NUL", "NUL: is a character device"},
       {true, folder, folder + ": is a directory"},
       {true, big, big + ": larger than 99 bytes"},
-      {false, "NUL", "NUL: is a character device"},
+      {false, "NUL", "NUL: is the name of a device on Windows, not a file"},
       {false, folder, folder + ": is a directory"},
       {false, "", "an empty file name was given"},
       {false, "bad\xff", "\"bad\\xff\": the name is not valid UTF-8"},
+      {false, read_only, read_only + ": is read-only"},
   };
   for (const auto& c : cases) {
     try {
@@ -90,6 +114,17 @@ TEST(WindowsFiles, NamesThatAreNotRegularFilesAreRefusedBeforeAnyRead) {
       EXPECT_EQ(e.what(), c.message);
     }
   }
+  // Devices in every folder, which often cannot be opened to be told apart.
+  for (const std::string name : {"PRN", "LPT1", "COM9", "lpt1.json", "Aux.txt"}) {
+    const std::string path = scratch.file(name);
+    try {
+      OutputFile::prepare(path);
+      ADD_FAILURE() << path << " accepted";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.what(), path + ": is the name of a device on Windows, not a file");
+    }
+  }
+  ::SetFileAttributesW(widen(read_only).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

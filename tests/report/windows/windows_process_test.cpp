@@ -65,6 +65,7 @@ TEST(WindowsProcess, RunsThatBehaveOrNotEndInBoundedTime) {
     if (c.args.front() == "good" || c.args.front() == "leave")
       EXPECT_TRUE(std::holds_alternative<RunOutput>(parse_output(result.out))) << result.out;
     if (c.args.front() == "exit") EXPECT_EQ(result.err, "stand-in: failing on purpose\n");
+    if (c.args.front() == "leave") EXPECT_EQ(result.left_running, 1) << "the child left in the job is counted";
     if (c.args.front() == "roar") EXPECT_GT(result.err_dropped, 0u);
     if (c.args.size() > 1) {
       DWORD child = 0;

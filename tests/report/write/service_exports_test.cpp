@@ -59,8 +59,11 @@ void check_github(const nlohmann::json& entries, std::size_t count) {
     ASSERT_TRUE(entry.is_object());
     EXPECT_TRUE(entry["name"].is_string() && entry["unit"].is_string() && entry["value"].is_number()) << entry;
     EXPECT_TRUE(names.insert(entry["name"].get<std::string>()).second) << "names must be unique";
-    for (const char* optional : {"range", "extra"})
-      if (entry.contains(optional)) EXPECT_TRUE(entry[optional].is_string()) << entry;
+    for (const char* optional : {"range", "extra"}) {
+      if (entry.contains(optional)) {
+        EXPECT_TRUE(entry[optional].is_string()) << entry;
+      }
+    }
   }
 }
 

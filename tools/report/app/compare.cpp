@@ -3,13 +3,17 @@
 #include "app/options.hpp"
 #include "app/outputs.hpp"
 #include "app/version.hpp"
-#include "read/report_file.hpp"
+#include "core/limits.hpp"
+#include "core/report_json.hpp"
+#include "system/files.hpp"
 #include "system/host.hpp"
 
 namespace callbench {
 
 int compare(const CompareOptions& options) {
-  const Outputs outputs(options.outputs);
+  std::vector<KeptFile> kept;
+  for (const auto& file : options.files) kept.push_back({"a report being compared", file});
+  const Outputs outputs(options.outputs, kept);
   Report report;
   report.kind = Report::Kind::Files;
   report.label = options.label;
@@ -17,9 +21,18 @@ int compare(const CompareOptions& options) {
   report.date_utc = utc_now();
   report.analysis_settings = options.analysis;
   // Every file is read before anything is told, so a bad one stops everything.
+  if (options.files.size() > kMaxComparedFiles)
+    throw Error("more than " + std::to_string(kMaxComparedFiles) + " reports; compare them in smaller groups");
   std::vector<Report> files;
+  // The files share one budget, so that the report of them all reads back.
+  std::size_t budget = kMaxComparedBytes;
   for (const auto& file : options.files) {
-    files.push_back(load_report(file));
+    const std::string text = read_regular_file(file, kMaxReportFile);
+    if (text.size() > budget)
+      throw Error(file + ": the reports up to this one are larger than " + std::to_string(kMaxComparedBytes) +
+                  " bytes together, more than one comparison can hold; compare fewer at a time");
+    budget -= text.size();
+    files.push_back(parse_report_json(text, file));
     if (files.back().unit != kUnit)
       throw Error(file + ": figures in \"" + files.back().unit + "\", not " + kUnit);
   }

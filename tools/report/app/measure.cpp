@@ -17,6 +17,7 @@
 #include "system/files.hpp"
 #include "system/host.hpp"
 #include "system/interruption.hpp"
+#include "system/process.hpp"
 
 namespace callbench {
 namespace {
@@ -40,6 +41,21 @@ std::vector<std::string> benchmark_command(const MeasureOptions& options) {
   return {*program};
 }
 
+// What the report reads or runs, which no output may replace.
+std::vector<KeptFile> kept_files(const MeasureOptions& options) {
+  std::vector<KeptFile> kept;
+  if (options.baseline) kept.push_back({"the baseline", *options.baseline});
+  for (const auto& source : options.from)
+    if (source != "-") kept.push_back({"a saved output", source});
+  if (!options.from.empty()) return kept;
+  for (const auto& command : {benchmark_command(options), options.vs_command}) {
+    if (command.empty()) continue;
+    if (const auto program = program_file(command.front())) kept.push_back({"the benchmark", *program});
+    for (std::size_t i = 1; i < command.size(); ++i) kept.push_back({"a file the command names", command[i]});
+  }
+  return kept;
+}
+
 // The runs themselves, with the conditions they were made under.
 void make_runs(const MeasureOptions& options, Report& report) {
   SessionPlan plan;
@@ -48,6 +64,8 @@ void make_runs(const MeasureOptions& options, Report& report) {
   for (std::size_t i = 0; i < plan.commands.size(); ++i) plan.judges.push_back(OutputChecker());
   plan.settings = options.run;
   plan.limits.timeout_seconds = options.run.timeout_seconds;
+  for (const auto& command : plan.commands)
+    if (runs_under_wine(command)) plan.limits.spared = wine_own_processes();
   plan.order_seed = options.analysis.seed;
   if (options.cpu) {
     try {
@@ -130,11 +148,11 @@ bool keep_valid_series(Report& report) {
 }  // namespace
 
 int measure(const MeasureOptions& options) {
-  const Outputs outputs(options.outputs);
+  const Outputs outputs(options.outputs, kept_files(options));
   std::optional<Report> baseline;
   if (options.baseline) {
     try {
-      baseline = load_report(*options.baseline);
+      baseline = load_report(*options.baseline, kMaxBaselineFile);
     } catch (const Error& e) {
       throw Error(std::string("baseline ") + e.what());
     }
@@ -153,7 +171,7 @@ int measure(const MeasureOptions& options) {
     make_runs(options, report);
   }
 
-  const int interrupted = report.interrupted ? 128 + report.interrupted->signal : 0;
+  const int interrupted = report.interrupted ? interrupted_exit_status(report.interrupted->signal) : 0;
   const std::string failures = failure_summary(report);
   const std::size_t series_made = report.series.size();
   if (!keep_valid_series(report)) return interrupted ? interrupted : kExitIncomplete;
@@ -169,7 +187,10 @@ int measure(const MeasureOptions& options) {
   int status = failures.empty() && report.series.size() >= series_made ? 0 : kExitIncomplete;
   if (!failures.empty()) complain(failures);
   if (outputs.deliver(report) != 0) status = kExitIncomplete;
-  return interrupted ? interrupted : status;
+  if (interrupted) return interrupted;
+  // A signal after the last run still ends the report with its status, once the files are whole.
+  if (const int late = interruption_signal()) return interrupted_exit_status(late);
+  return status;
 }
 
 }  // namespace callbench

@@ -8,20 +8,34 @@ void complain(const std::string& message) {
   std::cerr << "callbench-report: " << message << '\n' << std::flush;
 }
 
-Outputs::Outputs(const OutputPaths& paths) {
-  const char* standard_output_taken = nullptr;
+Outputs::Outputs(const OutputPaths& paths, const std::vector<KeptFile>& kept) {
+  std::vector<std::pair<const KeptFile*, FileIdentity>> kept_files;
+  for (const auto& file : kept)
+    if (auto identity = existing_file_identity(file.path)) kept_files.emplace_back(&file, std::move(*identity));
+
+  std::string standard_output_taken;  // by which option
   for (const auto& format : output_formats()) {
     for (const auto& [option, path] : paths) {
       if (option != format.option) continue;
-      if (path == "-") {
-        if (standard_output_taken)
-          throw Error(option + " - and " + standard_output_taken + " - cannot both write to standard output");
-        standard_output_taken = format.option;
+      Destination destination{&format, option, path, OutputFile::prepare(path)};
+      const std::string named = option + " " + path;
+      if (destination.file.is_standard_output()) {
+        if (!standard_output_taken.empty())
+          throw Error(standard_output_taken + " and " + named + " cannot both write to standard output");
+        standard_output_taken = named;
+        destinations_.push_back(std::move(destination));
+        continue;
       }
-      destinations_.push_back({&format, OutputFile::prepare(path)});
+      for (const auto& earlier : destinations_)
+        if (!earlier.file.is_standard_output() && earlier.file.identity() == destination.file.identity())
+          throw Error(earlier.option + " " + earlier.path + " and " + named + " name the same file");
+      for (const auto& [file, identity] : kept_files)
+        if (identity == destination.file.identity())
+          throw Error(named + " would overwrite " + file->what + " " + file->path);
+      destinations_.push_back(std::move(destination));
     }
   }
-  if (standard_output_taken) table_stream_ = Stream::Error;
+  if (!standard_output_taken.empty()) table_stream_ = Stream::Error;
 }
 
 int Outputs::deliver(const Report& report) const {

@@ -11,12 +11,19 @@
 
 namespace callbench {
 
+// A file the report reads or runs, which no output may replace.
+struct KeptFile {
+  std::string what;  // "the baseline", as a message names it
+  std::string path;
+};
+
 // The outputs asked for, each with its checked destination.
 class Outputs {
  public:
   // Checks every destination before any run, so no finished run is lost to a
-  // bad path. Throws Error.
-  explicit Outputs(const OutputPaths& paths);
+  // bad path, and that no two outputs and no output and kept file are one
+  // file under two names. Throws Error.
+  explicit Outputs(const OutputPaths& paths, const std::vector<KeptFile>& kept = {});
 
   // Writes the files in the exporters' order (the JSON first, since it holds
   // every figure), then the table: to standard output, or to standard error
@@ -27,6 +34,7 @@ class Outputs {
  private:
   struct Destination {
     const OutputFormat* format;
+    std::string option, path;
     OutputFile file;
   };
   std::vector<Destination> destinations_;

@@ -4,12 +4,15 @@
 // every series its own conditions and keeps a baseline's runs.
 #include "core/report_json.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 
 #include <nlohmann/json.hpp>
 
 #include "core/error.hpp"
+#include "core/limits.hpp"
 
 namespace callbench {
 namespace {
@@ -21,6 +24,7 @@ namespace key {
 constexpr const char* kFormatVersion = "format_version";
 constexpr const char* kSweeps = "sweeps";
 constexpr const char* kRuns = "runs";
+constexpr const char* kFailedRuns = "failed_runs";
 }  // namespace key
 
 std::string name(std::size_t proc) { return std::string(kProcedureNames[proc]); }
@@ -160,6 +164,15 @@ Json sweeps_json(const Figures& figures) {
   return sweeps;
 }
 
+Json run_json(const Run& run) {
+  return {{"run", run.number},
+          {"sequence", optional_value(run.sequence)},
+          {"wall_seconds", optional_value(run.wall_seconds)},
+          {key::kSweeps, sweeps_json(run.figures)}};
+}
+
+Json failure_json(const FailedRun& failure) { return {{"run", failure.number}, {"reason", failure.reason}}; }
+
 Json series_json(const Series& series) {
   Json json;
   json["name"] = series.name;
@@ -182,17 +195,10 @@ Json series_json(const Series& series) {
   } else {
     json["sizes"] = nullptr;
   }
-  Json runs = Json::array();
-  for (const auto& run : series.runs)
-    runs.push_back({{"run", run.number},
-                    {"sequence", optional_value(run.sequence)},
-                    {"wall_seconds", optional_value(run.wall_seconds)},
-                    {key::kSweeps, sweeps_json(run.figures)}});
-  json[key::kRuns] = runs;
-  Json failures = Json::array();
-  for (const auto& failure : series.failures)
-    failures.push_back({{"run", failure.number}, {"reason", failure.reason}});
-  json["failed_runs"] = failures;
+  // Placeholders: the runs and failed runs are written one at a time, each on
+  // a line of its own, so that no document of every run is held at once.
+  json[key::kRuns] = Json::array();
+  json[key::kFailedRuns] = Json::array();
   json["analysis"] = series.analysis ? analysis_json(*series.analysis) : Json(nullptr);
   return json;
 }
@@ -226,6 +232,70 @@ Json comparison_json(const Report& report) {
           {"method", c.method == Comparison::Method::Paired ? "paired" : "across time"},
           {"pairs", c.pairs},
           {"procedures", procedures}};
+}
+
+// ---------------------------------------------------------------- the text
+
+// Text that is not UTF-8 (a command's own arguments may hold any) becomes U+FFFD.
+std::string dumped(const Json& json, int indent) {
+  return json.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
+// Indented as at the given depth; strings hold no raw line breaks, so every
+// line break is one of the layout's.
+std::string nested(const Json& json, int depth) {
+  std::string text = dumped(json, 1);
+  const std::string margin = "\n" + std::string(static_cast<std::size_t>(depth), ' ');
+  for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + margin.size()))
+    text.replace(at, 1, margin);
+  return text;
+}
+
+// Each element of a list on a line of its own, at the given depth.
+template <typename Item>
+std::string one_a_line(const std::vector<Item>& items, Json (*to_json)(const Item&), int depth) {
+  if (items.empty()) return "[]";
+  const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
+  std::string text = "[\n";
+  for (std::size_t i = 0; i < items.size(); ++i)
+    text += margin + dumped(to_json(items[i]), -1) + (i + 1 < items.size() ? ",\n" : "\n");
+  return text + std::string(static_cast<std::size_t>(depth), ' ') + "]";
+}
+
+// An object indented one space a level, as dump(1) lays it out, each value
+// as value_text gives it.
+std::string laid_out(const Json& object, int depth,
+                     const std::function<std::string(const std::string&, const Json&, int)>& value_text) {
+  if (object.empty()) return "{}";
+  const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
+  std::string text = "{\n";
+  std::size_t left = object.size();
+  for (auto item = object.begin(); item != object.end(); ++item) {
+    text += margin + dumped(Json(item.key()), -1) + ": " + value_text(item.key(), *item, depth + 1);
+    text += --left ? ",\n" : "\n";
+  }
+  return text + std::string(static_cast<std::size_t>(depth), ' ') + "}";
+}
+
+// The document as dump(1) lays it out, except that each series' runs and
+// failed runs are written one a line: files of many runs stay small enough
+// to read back, and are written without a document of every run in memory.
+std::string document_text(const Json& document, const Report& report) {
+  const auto series_text = [&](const Series& series, int depth) {
+    return laid_out(series_json(series), depth, [&](const std::string& key, const Json& value, int at) {
+      if (key == key::kRuns) return one_a_line(series.runs, run_json, at);
+      if (key == key::kFailedRuns) return one_a_line(series.failures, failure_json, at);
+      return nested(value, at);
+    });
+  };
+  return laid_out(document, 0, [&](const std::string& key, const Json& value, int depth) {
+    if (key != "series" || report.series.empty()) return nested(value, depth);
+    const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
+    std::string text = "[\n";
+    for (std::size_t i = 0; i < report.series.size(); ++i)
+      text += margin + series_text(report.series[i], depth + 1) + (i + 1 < report.series.size() ? ",\n" : "\n");
+    return text + std::string(static_cast<std::size_t>(depth), ' ') + "]";
+  }) + "\n";
 }
 
 // ---------------------------------------------------------------- reading
@@ -402,6 +472,12 @@ Conditions read_conditions(const Field& c, int version) {
   return conditions;
 }
 
+// More runs than one series made here can hold: not a file this program wrote.
+void check_size(const Field& field, const Series& series) {
+  if (series.runs.size() + series.failures.size() > kMaxSeriesRecords)
+    field.fail("holds more than " + std::to_string(kMaxSeriesRecords) + " runs and failed runs");
+}
+
 Series read_series(const Field& s, const Conditions* shared, int version) {
   Series series;
   series.name = s["name"].text();
@@ -419,6 +495,7 @@ Series read_series(const Field& s, const Conditions* shared, int version) {
   if (s.has("sizes")) series.sizes = read_sizes(s["sizes"]);
   series.runs = read_runs(s[key::kRuns]);
   series.failures = read_failures(s["failed_runs"]);
+  check_size(s, series);
   return series;
 }
 
@@ -440,6 +517,7 @@ Report read_version_1(const Field& root) {
   series.sizes = read_sizes(root["sizes"]);
   series.runs = read_runs(root[key::kRuns]);
   if (root.has("failed_runs")) series.failures = read_failures(root["failed_runs"]);
+  check_size(root, series);
   report.series.push_back(std::move(series));
   return report;
 }
@@ -489,11 +567,9 @@ std::string report_json_text(const Report& report) {
                                               {"widest", report.precision->widest},
                                               {"runs_needed", optional_value(report.precision->runs_needed)}}
                                        : Json(nullptr);
-  Json series = Json::array();
-  for (const auto& s : report.series) series.push_back(series_json(s));
-  json["series"] = series;
+  json["series"] = Json::array();  // written by document_text, series by series
   json["comparison"] = comparison_json(report);
-  return json.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
+  return document_text(json, report);
 }
 
 Report parse_report_json(const std::string& text, const std::string& file) {

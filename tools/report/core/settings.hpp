@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/limits.hpp"
+
 namespace callbench {
 
 // How the runs are made. The defaults here are the command line's defaults.
@@ -22,9 +24,6 @@ struct AnalysisSettings {
   double confidence = 0.95;       // of every interval
   double noise_threshold = 0.01;  // relative changes within it are not claimed
 };
-
-// The most runs of a command one report makes.
-inline constexpr int kMaxRuns = 1000000;
 
 // A difference counts as significant below this (Holm-adjusted) p-value.
 inline constexpr double kSignificance = 0.05;

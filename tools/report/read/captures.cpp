@@ -5,6 +5,8 @@
 #include <variant>
 
 #include "core/error.hpp"
+#include "core/limits.hpp"
+#include "core/text.hpp"
 #include "core/procedures.hpp"
 #include "read/output_check.hpp"
 #include "system/files.hpp"
@@ -59,6 +61,8 @@ Series read_captures(const std::vector<std::string>& sources) {
     } else {
       captures.push_back({source, read_regular_file(source, kMaxCaptureFile)});
     }
+    if (captures.size() > static_cast<std::size_t>(kMaxRuns))
+      throw Error("more than " + std::to_string(kMaxRuns) + " saved outputs; one report holds at most that many runs");
   }
 
   Series series;
@@ -77,7 +81,8 @@ Series read_captures(const std::vector<std::string>& sources) {
       if (!series.sizes) series.sizes = output->sizes;
       series.runs.push_back({number, std::nullopt, std::nullopt, output->figures});
     } else {
-      series.failures.push_back({number, capture.source + ": " + std::get<std::string>(checked)});
+      series.failures.push_back(
+          {number, shortened(printable(capture.source + ": " + std::get<std::string>(checked)), kMaxReasonBytes)});
     }
   }
   series.runs_requested = number;

@@ -5,6 +5,8 @@
 
 namespace callbench {
 
-Report load_report(const std::string& path) { return parse_report_json(read_regular_file(path), path); }
+Report load_report(const std::string& path, std::size_t max_bytes) {
+  return parse_report_json(read_regular_file(path, max_bytes), path);
+}
 
 }  // namespace callbench

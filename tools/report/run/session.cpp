@@ -1,9 +1,11 @@
 #include "run/session.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <ostream>
 #include <random>
 
+#include "core/limits.hpp"
 #include "core/text.hpp"
 #include "run/failure_reason.hpp"
 #include "system/interruption.hpp"
@@ -50,6 +52,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   std::string widest_text;
   int sequence = 0;
   bool going = true;
+  int runs_leaving = 0, processes_left = 0;
 
   // One run of one command; stops the session when interrupted or when the
   // command cannot be started.
@@ -65,6 +68,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     Series& s = series[index];
     const auto outcome = run_process(plan.commands[index], plan.limits);
     ++sequence;
+    if (outcome.left_running > 0) ++runs_leaving, processes_left += outcome.left_running;
     if (outcome.outcome == ProcessResult::Outcome::Interrupted) {
       result.interrupted_by = interruption_signal();
       return void(going = false);
@@ -86,7 +90,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     progress.clear();
     log << (warmup ? "warm-up run " : "run ") << number << which << ": " << reason << '\n';
     for (const auto& line : error_lines(outcome.err, outcome.err_dropped)) log << "  stderr: " << line << '\n';
-    s.failures.push_back({warmup ? 0 : number, (warmup ? "warm-up: " : "") + reason});
+    s.failures.push_back({warmup ? 0 : number, shortened(printable((warmup ? "warm-up: " : "") + reason), kMaxReasonBytes)});
     log << std::flush;
     if (outcome.outcome == ProcessResult::Outcome::NotStarted) {
       // It will not start the next time either.
@@ -103,21 +107,48 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   // then falls on both alike.
   std::mt19937_64 order(plan.order_seed);
   const int last = settings.precision ? std::max(settings.runs, settings.max_runs) : settings.runs;
-  for (int number = 1; going && number <= last; ++number) {
-    const bool b_first = several && (order() & 1) != 0;
-    for (std::size_t k = 0; going && k < commands; ++k) run_once(b_first ? commands - 1 - k : k, number, false);
-    if (!going || !settings.precision || !probe) continue;
+  // Judging the intervals costs more the more runs there are. It is done after
+  // each of the first twenty rounds, the round that makes the runs asked for
+  // and the last, and otherwise once the runs since the last time took twenty
+  // times as long as it did: every round while runs are slow (as the
+  // benchmark's are), and a small share of the time however fast they are.
+  using Clock = std::chrono::steady_clock;
+  Clock::duration since_check{}, check_cost{};
+  int checked = 0, finished = 0;
+  const auto check = [&](int number) {
+    const auto start = Clock::now();
     std::vector<std::vector<Run>> runs;
     for (const auto& s : series) runs.push_back(s.runs);
     const auto status = probe(runs);
+    check_cost = Clock::now() - start;
+    since_check = {};
+    checked = number;
     widest_text = status ? ", widest interval +/-" + percent_text(status->widest) : "";
     result.precision = PrecisionOutcome{*settings.precision, false, number, status ? status->widest : 0,
                                         status ? status->runs_needed : std::nullopt};
-    if (number >= settings.runs && status && status->widest <= *settings.precision) {
+    return number >= settings.runs && status && status->widest <= *settings.precision;
+  };
+  const bool checking = settings.precision && probe;
+  for (int number = 1; going && number <= last; ++number) {
+    const auto start = Clock::now();
+    const bool b_first = several && (order() & 1) != 0;
+    for (std::size_t k = 0; going && k < commands; ++k) run_once(b_first ? commands - 1 - k : k, number, false);
+    if (!going || !checking) continue;
+    finished = number;
+    since_check += Clock::now() - start;
+    const bool due = number <= 20 || number == settings.runs || number == last || since_check >= 20 * check_cost;
+    if (!due) continue;
+    if (check(number)) {
       result.precision->reached = true;
       break;
     }
   }
+  // Stopped early: the outcome is told for the runs made.
+  if (checking && finished > checked && check(finished)) result.precision->reached = true;
+  progress.clear();
+  if (runs_leaving > 0)
+    log << runs_leaving << (runs_leaving == 1 ? " run" : " runs") << " left processes running when "
+        << (runs_leaving == 1 ? "it" : "they") << " ended (" << processes_left << " in all); they were killed\n";
   log << std::flush;
   // With a precision target the runs asked for are those the target took.
   if (!settings.precision)

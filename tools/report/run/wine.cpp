@@ -13,6 +13,13 @@ bool runs_under_wine(const std::vector<std::string>& command) {
          program == "wine-development";
 }
 
+const std::vector<std::string>& wine_own_processes() {
+  static const std::vector<std::string> names = {
+      "wineserver", "wineserver32", "wineserver64", "wineboot.exe", "services.exe", "winedevice.exe",
+      "plugplay.exe", "svchost.exe", "rpcss.exe", "explorer.exe", "conhost.exe"};
+  return names;
+}
+
 std::optional<std::string> wine_version(const std::vector<std::string>& command) {
   if (!runs_under_wine(command)) return std::nullopt;
   ProcessLimits limits;

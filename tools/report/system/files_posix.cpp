@@ -1,5 +1,10 @@
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,16 +64,99 @@ std::string directory_of(const std::string& target) {
   return parent.empty() ? std::string(".") : parent.string();
 }
 
+// The temporary name does not grow with the target's, so any name that may be
+// created may also be replaced.
+constexpr const char* kTemporaryName = ".callbench-report-XXXXXX";
+
 // A private temporary file beside the target; its name is returned in temp.
 Fd create_temporary(const std::string& target, std::string& temp) {
-  const fs::path path(target);
-  temp = (fs::path(directory_of(target)) / ("." + path.filename().string() + ".XXXXXX")).string();
+  temp = (fs::path(directory_of(target)) / kTemporaryName).string();
   Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) {
     const int error = errno;
     fail(directory_of(target), std::string("cannot create a file here: ") + std::strerror(error));
   }
   return fd;
+}
+
+bool all_digits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The descriptor a path names when it is one of this process's own, as
+// /dev/stdout and /proc/self/fd/1 are once their directory is resolved; else -1.
+int own_descriptor(const std::string& real_dir, const std::string& name) {
+  if (!all_digits(name) || name.size() > 9) return -1;
+  const std::string own = "/proc/" + std::to_string(::getpid());
+  if (real_dir.rfind(own + "/", 0) != 0) return -1;
+  const std::string_view rest = std::string_view(real_dir).substr(own.size());
+  const bool task = rest.rfind("/task/", 0) == 0 && rest.size() > 9 &&
+                    rest.substr(rest.size() - 3) == "/fd" && all_digits(rest.substr(6, rest.size() - 9));
+  return rest == "/fd" || task ? std::stoi(name) : -1;
+}
+
+struct Destination {
+  int descriptor = -1;  // when the path names one of this process's descriptors
+  std::string target;   // else the file, absolute, in a directory in canonical form
+};
+
+// Follows symbolic links to where a write lands, a dangling link included
+// (its target is created, as a shell's redirection would).
+Destination resolve_destination(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop <= 40; ++hop) {
+    const std::string name = fs::path(current).filename().string();
+    if (name.empty() || name == "." || name == "..") {
+      char real[PATH_MAX];
+      if (::realpath(current.c_str(), real) == nullptr) fail_errno(path, errno);
+      return {-1, real};
+    }
+    const std::string dir = directory_of(current);
+    char real_dir[PATH_MAX];
+    if (::realpath(dir.c_str(), real_dir) == nullptr) fail_errno(dir, errno);
+    if (const int descriptor = own_descriptor(real_dir, name); descriptor >= 0) return {descriptor, ""};
+    const std::string candidate = std::string(real_dir) + (std::strcmp(real_dir, "/") == 0 ? "" : "/") + name;
+    struct stat info = {};
+    if (::lstat(candidate.c_str(), &info) != 0) {
+      if (errno == ENOENT) return {-1, candidate};
+      fail_errno(path, errno);
+    }
+    if (!S_ISLNK(info.st_mode)) return {-1, candidate};
+    char link[PATH_MAX];
+    const auto length = ::readlink(candidate.c_str(), link, sizeof link);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof link)
+      fail(path, std::string("cannot follow the symbolic link: ") + std::strerror(length < 0 ? errno : ENAMETOOLONG));
+    const std::string next(link, static_cast<std::size_t>(length));
+    current = next.front() == '/' ? next : std::string(real_dir) + "/" + next;
+  }
+  fail(path, std::string("cannot follow the symbolic link: ") + std::strerror(ELOOP));
+}
+
+bool may_override_file_permissions() {
+  __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2] = {};
+  if (::syscall(SYS_capget, &header, data) != 0) return ::geteuid() == 0;
+  return (data[CAP_FOWNER / 32].effective & (1u << (CAP_FOWNER % 32))) != 0;
+}
+
+// What would make the rename onto an existing file fail once the runs are
+// over, found without touching the file.
+void check_replaceable(const std::string& path, const std::string& target, const struct stat& file) {
+  struct stat dir = {};
+  if (::stat(directory_of(target).c_str(), &dir) != 0) fail_errno(directory_of(target), errno);
+  // In a sticky directory such as /tmp only the file's or the directory's owner may replace it.
+  const uid_t user = ::geteuid();
+  if ((dir.st_mode & S_ISVTX) && user != file.st_uid && user != dir.st_uid && !may_override_file_permissions())
+    fail(path, "cannot be replaced: the directory is sticky and the file is another user's");
+  Fd fd(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  int flags = 0;
+  if (fd.get() >= 0 && ::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)))
+    fail(path, "cannot be replaced: the file is immutable or append-only");
+}
+
+bool is_standard_output_file(const struct stat& file) {
+  struct stat out = {};
+  return ::fstat(1, &out) == 0 && S_ISREG(out.st_mode) && out.st_dev == file.st_dev && out.st_ino == file.st_ino;
 }
 
 }  // namespace
@@ -117,37 +205,40 @@ std::string read_standard_input(std::size_t limit) {
   return content;
 }
 
+std::optional<FileIdentity> existing_file_identity(const std::string& path) {
+  struct stat info = {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+}
+
 OutputFile OutputFile::prepare(const std::string& path) {
   OutputFile file;
   file.name_ = path;
   if (path == "-") return file;
   check_path_text(path);
 
-  std::string target = path;
-  struct stat link = {};
-  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) {
-      const int error = errno;
-      fail(path, std::string("cannot follow the symbolic link: ") + std::strerror(error));
-    }
-    target = resolved;
+  const Destination destination = resolve_destination(path);
+  switch (destination.descriptor) {
+    case -1: break;
+    case 1: return file;
+    case 2: fail(path, "is standard error, where the messages go");
+    default: fail(path, "names descriptor " + std::to_string(destination.descriptor) + ", not a file");
   }
-
+  const std::string& target = destination.target;
   struct stat info = {};
   if (::stat(target.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) fail(path, kind_of(info.st_mode));
     if (::access(target.c_str(), W_OK) != 0) fail_errno(path, errno);
-  } else if (errno != ENOENT) {
-    fail_errno(path, errno);
+    check_replaceable(path, target, info);
+    if (is_standard_output_file(info)) fail(path, "is where standard output goes already; give - to write there");
+    file.identity_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+  } else if (errno == ENOENT) {
+    file.identity_.would_be = target;
   } else {
-    const std::string dir = directory_of(target);
-    struct stat dir_info = {};
-    if (::stat(dir.c_str(), &dir_info) != 0) fail_errno(dir, errno);
-    if (!S_ISDIR(dir_info.st_mode)) fail(dir, "is not a directory");
+    fail_errno(path, errno);
   }
 
-  // The one sure test of writability: make the temporary file, then remove it.
+  // The one sure test that files may be created there: make the temporary file, then remove it.
   std::string temp;
   Fd probe = create_temporary(target, temp);
   ::unlink(temp.c_str());
@@ -206,6 +297,8 @@ void guard_standard_streams() {
     }
   }
 }
+
+void report_broken_pipes_as_errors() { ::signal(SIGPIPE, SIG_IGN); }
 
 bool is_terminal(Stream stream) { return ::isatty(stream == Stream::Output ? 1 : 2) == 1; }
 

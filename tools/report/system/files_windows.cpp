@@ -11,6 +11,7 @@
 #include "system/files.hpp"
 #include "system/regular_file_windows.hpp"
 #include "system/windows_handle.hpp"
+#include "system/windows_names.hpp"
 #include "system/windows_text.hpp"
 
 namespace callbench {
@@ -66,14 +67,15 @@ bool write_console(HANDLE console, const std::string& text) {
 }
 
 // A private temporary file beside the target; its name is returned in temp.
-// A probe deletes itself when closed.
+// A probe deletes itself when closed. The name does not grow with the
+// target's, so any name that may be created may also be replaced.
 Handle create_temporary(const std::string& target, std::string& temp, bool probe) {
   const std::string dir = directory_of(target);
   static std::mt19937 random(std::random_device{}() ^ ::GetCurrentProcessId() ^ ::GetTickCount());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%06x", static_cast<unsigned>(random() & 0xFFFFFF));
-    temp = dir + "\\." + file_name_of(target) + suffix;
+    char name[32];
+    std::snprintf(name, sizeof name, "\\.callbench-report-%06x", static_cast<unsigned>(random() & 0xFFFFFF));
+    temp = dir + name;
     Handle file(::CreateFileW(widen(temp).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | (probe ? FILE_FLAG_DELETE_ON_CLOSE : 0),
                               nullptr));
@@ -83,6 +85,46 @@ Handle create_temporary(const std::string& target, std::string& temp, bool probe
       fail(dir, "cannot create a file here: " + system_message(error));
   }
   fail(dir, "cannot create a file here: every temporary name tried is taken");
+}
+
+// That a file in the target's folder can be replaced as write() will: one
+// temporary file put in another's place, both removed.
+void check_replacing_works(const std::string& path, const std::string& target) {
+  std::string first, second;
+  create_temporary(target, first, false).reset();
+  create_temporary(target, second, false).reset();
+  const bool replaced = ::ReplaceFileW(widen(first).c_str(), widen(second).c_str(), nullptr,
+                                       REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                                       nullptr);
+  const DWORD error = ::GetLastError();
+  ::DeleteFileW(widen(first).c_str());
+  ::DeleteFileW(widen(second).c_str());
+  if (!replaced) fail(path, "cannot replace files in its folder: " + system_message(error));
+}
+
+std::string full_path(const std::string& path) {
+  const std::wstring wide = widen(path);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) fail_last_error(path);
+    if (length < full.size()) return narrow(full.data(), length);
+    full.resize(length);
+  }
+}
+
+std::optional<FileIdentity> identity_of(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!::GetFileInformationByHandle(file, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, ""};
+}
+
+// Names are compared as the file system does, without regard to case.
+std::string folded(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (!wide.empty()) ::CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return narrow(wide);
 }
 
 // "\\?\C:\dir\file" as "C:\dir\file", "\\?\UNC\server\share" as "\\server\share".
@@ -140,25 +182,43 @@ std::string read_regular_file(const std::string& path, std::size_t limit) {
   return content;
 }
 
+std::optional<FileIdentity> existing_file_identity(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  Handle file(::CreateFileW(widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                            nullptr));
+  if (!file) return std::nullopt;
+  return identity_of(file.get());
+}
+
 OutputFile OutputFile::prepare(const std::string& path) {
   OutputFile file;
   file.name_ = path;
   if (path == "-") return file;
   check_path_text(path);
+  // NUL, PRN, LPT1 and the like name devices in every folder, with any
+  // extension, and often cannot be opened to be told apart.
+  if (is_windows_device_name(file_name_of(path))) fail(path, "is the name of a device on Windows, not a file");
 
-  std::string target = path;
-  const DWORD attributes = ::GetFileAttributesW(widen(path).c_str());
+  // Absolute, so that the replacement names the same file wherever it is made from.
+  std::string target = full_path(path);
+  const DWORD attributes = ::GetFileAttributesW(widen(target).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    target = final_path(path);
+    target = final_path(target);
 
   // Devices such as NUL answer to any name in any folder; only a handle tells them apart.
   Handle existing(::CreateFileW(widen(target).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (existing) {
     if (const char* reason = not_regular_reason(existing.get())) fail(path, reason);
-    Handle writable(::CreateFileW(widen(target).c_str(), GENERIC_WRITE, kShareAll, nullptr,
+    // ReplaceFileW refuses a read-only file, even to a user who may write it otherwise.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) fail(path, "is read-only");
+    Handle writable(::CreateFileW(widen(target).c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
     if (!writable) fail_last_error(path);
+    if (const auto identity = identity_of(existing.get())) file.identity_ = *identity;
+    const auto standard_output = identity_of(::GetStdHandle(STD_OUTPUT_HANDLE));
+    if (standard_output && *standard_output == file.identity_)
+      fail(path, "is where standard output goes already; give - to write there");
   } else if (const DWORD error = ::GetLastError();
              error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
     fail(path, system_message(error));
@@ -167,11 +227,9 @@ OutputFile OutputFile::prepare(const std::string& path) {
     const DWORD dir_attributes = ::GetFileAttributesW(widen(dir).c_str());
     if (dir_attributes == INVALID_FILE_ATTRIBUTES) fail_last_error(dir);
     if (!(dir_attributes & FILE_ATTRIBUTE_DIRECTORY)) fail(dir, "is not a directory");
+    file.identity_.would_be = folded(target);
   }
-
-  // The one sure test of writability: make the temporary file, then remove it.
-  std::string temp;
-  create_temporary(target, temp, true);
+  check_replacing_works(path, target);
   file.target_ = target;
   return file;
 }
@@ -242,6 +300,8 @@ void guard_standard_streams() {
     ::SetStdHandle(kIds[fd], reinterpret_cast<HANDLE>(::_get_osfhandle(fd)));
   }
 }
+
+void report_broken_pipes_as_errors() {}  // Windows reports them as failed writes anyway
 
 bool is_terminal(Stream stream) {
   DWORD mode = 0;

@@ -52,7 +52,7 @@ int interruption_signal() { return recorded_signal.load(); }
 
 void* interruption_event() { return wake; }
 
-const char* signal_name(int signal) {
+std::string signal_name(int signal) {
   switch (signal) {
     case SIGINT: return "SIGINT";
     case SIGTERM: return "SIGTERM";

@@ -13,6 +13,10 @@ struct ProcessLimits {
   std::size_t max_output = 64 * 1024;
   // Only the end of standard error is kept.
   std::size_t error_tail = 4 * 1024;
+  // Processes of these names that a run leaves behind are let be (on Linux,
+  // where they are found by name): Wine's own services, which outlive each
+  // program by design and end by themselves.
+  std::vector<std::string> spared;
 };
 
 struct ProcessResult {
@@ -26,11 +30,19 @@ struct ProcessResult {
   // The system's words for why it did not start, e.g. "No such file or directory":
   // code alone cannot say, as POSIX and Windows number their errors differently.
   std::string start_error;
+  // Processes the run started that were still running when it ended, and so were killed.
+  int left_running = 0;
 };
 
 // Runs argv[0] (searched in PATH) with standard input empty, in a process group
-// of its own. On time-out, too much output or interruption of this program, the
-// whole group is killed. Never throws for anything the run does.
+// (on Windows a job object) of its own, with every signal at its default. On
+// time-out, too much output or interruption of this program, the whole group
+// is killed, and once the run has ended whatever it left running in it.
+// Never throws for anything the run does.
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLimits& limits);
+
+// The file run_process would start for program (searched in PATH as it
+// searches), or none when there is none.
+std::optional<std::string> program_file(const std::string& program);
 
 }  // namespace callbench

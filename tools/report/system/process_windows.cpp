@@ -259,12 +259,9 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
 
   out.start();
   err.start();
-  while (!stopped()) {
-    if (::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
-      finish = Clock::now();
-      exited = true;
-      break;
-    }
+  // Whether the run has ended is asked before the clock is: a run that has
+  // finished counts, however late this program looks.
+  while (!(exited = ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) && !stopped()) {
     HANDLE waits[4];
     DWORD count = 0;
     waits[count++] = process.get();
@@ -278,15 +275,20 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
     if (err.collect(captured_err) == InboundPipe::Read::Data) err.start();
   }
 
+  finish = Clock::now();
   // Whatever the run wrote is in the pipes now; what it left running goes
   // first, so that nothing more arrives and the pipes empty for good.
+  if (exited) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (::QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                    sizeof accounting, nullptr))
+      result.left_running = static_cast<int>(accounting.ActiveProcesses);
+  }
   ::TerminateJobObject(job.get(), 1);
   if (exited) {
     drain(out, captured_out, deadline, captured_out);
     drain(err, captured_err, deadline, captured_out);
     if (captured_out.overflowed()) outcome = ProcessResult::Outcome::OutputTooLarge;
-  } else {
-    finish = Clock::now();
   }
 
   result.wall_seconds = std::chrono::duration<double>(finish - start).count();
@@ -299,6 +301,19 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   ::GetExitCodeProcess(process.get(), &code);
   result.code = static_cast<int>(code);
   return result;
+}
+
+std::optional<std::string> program_file(const std::string& program) {
+  if (program.empty()) return std::nullopt;
+  // Close to CreateProcessW's own search: the name as given, then the PATH, .exe added when it has no extension.
+  std::wstring found(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::SearchPathW(nullptr, widen(program).c_str(), L".exe", static_cast<DWORD>(found.size()),
+                                       found.data(), nullptr);
+    if (length == 0) return std::nullopt;
+    if (length < found.size()) return narrow(found.data(), length);
+    found.resize(length);
+  }
 }
 
 }  // namespace callbench

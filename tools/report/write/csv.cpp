@@ -1,12 +1,15 @@
 #include <sstream>
 
+#include "core/text.hpp"
 #include "write/document.hpp"
 #include "write/exporter.hpp"
 
 namespace callbench {
 namespace {
 
-std::string csv_field(const std::string& text) {
+// Printable as on the terminal, quoted where CSV needs it.
+std::string csv_field(const std::string& raw) {
+  const std::string text = printable(raw);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string field = "\"";
   for (const char c : text) {

@@ -1,14 +1,17 @@
 #include <sstream>
 
+#include "core/text.hpp"
 #include "write/document.hpp"
 #include "write/exporter.hpp"
 
 namespace callbench {
 namespace {
 
+// Printable as on the terminal (no line of a file can break the table), with
+// Markdown's own characters escaped.
 std::string markdown_cell(const std::string& text) {
   std::string cell;
-  for (const char c : text) {
+  for (const char c : printable(text)) {
     if (c == '|' || c == '\\' || c == '*' || c == '_' || c == '`') cell += '\\';
     cell += c;
   }

@@ -36,7 +36,7 @@ TEST(Shortened, CutsWholeCharacters) {
       {"µµµµµµ", 4, "µµµ\u2026"},
       {"ab\xff" "cd", 10, "ab\uFFFDcd"},
   };
-  for (const auto& c : cases) EXPECT_EQ(shortened(c.text, c.most), c.shown) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(shortened_characters(c.text, c.most), c.shown) << c.text;
 }
 
 TEST(EscapeHtml, LeavesNoMarkupAndKeepsText) {

@@ -45,7 +45,7 @@ std::string compact_brand(std::string brand) {
 std::string row_label(const Series& series, const std::string& name) {
   if (!series.file || !series.conditions.processor) return name;
   const std::string brand = compact_brand(series.conditions.processor->brand);
-  return brand.empty() ? name : name + " · " + shortened(brand, kChartNameLength);
+  return brand.empty() ? name : name + " · " + shortened_characters(brand, kChartNameLength);
 }
 
 }  // namespace
@@ -56,7 +56,7 @@ std::string chart_series_name(const Report& report, const Series& series) {
     name = series.name + " " + series_label(series);
   else
     name = report.series.size() > 1 ? series.name + ": " + source_text(series) : source_text(series);
-  return shortened(name, kChartNameLength);
+  return shortened_characters(name, kChartNameLength);
 }
 
 std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure) {

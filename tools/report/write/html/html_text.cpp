@@ -50,7 +50,7 @@ std::string valid_utf8(std::string_view text) {
   return out;
 }
 
-std::string shortened(std::string_view text, std::size_t max_characters) {
+std::string shortened_characters(std::string_view text, std::size_t max_characters) {
   const std::string valid = valid_utf8(text);
   std::size_t characters = 0, cut = 0;
   for (std::size_t i = 0; i < valid.size(); ++i) {

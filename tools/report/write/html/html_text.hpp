@@ -14,7 +14,7 @@ namespace callbench {
 std::string valid_utf8(std::string_view text);
 
 // At most max_characters code points of valid UTF-8, the last one "…" when cut.
-std::string shortened(std::string_view text, std::size_t max_characters);
+std::string shortened_characters(std::string_view text, std::size_t max_characters);
 
 // Text for an HTML element's content or a quoted attribute value, valid UTF-8.
 std::string escape_html(std::string_view text);
