@@ -30,7 +30,7 @@ struct DriftEstimate {
 // their noise; not measured if none of them is.
 DriftEstimate pool_drift(const std::vector<DriftEstimate>& estimates);
 
-// Fits the empirical semivariogram gamma(h) = r + h q / 2 over lags 1..max(2, K/2),
+// Fits the empirical semivariogram gamma(h) = r + h q / 2 over lags 1..max(2, K/2) (at most 500),
 // each lag weighted by its number of pairs; q and r are kept non-negative.
 DriftEstimate estimate_drift(const std::vector<double>& values_in_run_order);
 
