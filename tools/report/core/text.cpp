@@ -35,42 +35,8 @@ std::string quote(std::string_view text, std::size_t shown_bytes) {
   return shown;
 }
 
-bool is_valid_utf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length;
-    unsigned min;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    unsigned code = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if (code < min || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
-    i += length;
-  }
-  return true;
-}
-
-namespace {
-
-// The length of the UTF-8 sequence at the start of text and its code point; 0 when it is not one.
 std::size_t utf8_sequence(std::string_view text, unsigned& code) {
+  if (text.empty()) return 0;
   const auto lead = static_cast<unsigned char>(text[0]);
   std::size_t length;
   unsigned min;
@@ -95,6 +61,18 @@ std::size_t utf8_sequence(std::string_view text, unsigned& code) {
   if (code < min || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return 0;
   return length;
 }
+
+bool is_valid_utf8(std::string_view text) {
+  unsigned code;
+  while (!text.empty()) {
+    const std::size_t length = utf8_sequence(text, code);
+    if (length == 0) return false;
+    text.remove_prefix(length);
+  }
+  return true;
+}
+
+namespace {
 
 bool reorders_or_breaks_lines(unsigned code) {
   return code == 0x2028 || code == 0x2029 || (code >= 0x202A && code <= 0x202E) ||

@@ -12,6 +12,10 @@ std::string quote(std::string_view text, std::size_t shown_bytes = 100);
 
 bool is_valid_utf8(std::string_view text);
 
+// The length (1 to 4) of the well-formed UTF-8 sequence at the start of text,
+// with its code point in code; 0 when text does not start with one.
+std::size_t utf8_sequence(std::string_view text, unsigned& code);
+
 // Text safe to show on a terminal: printable characters of valid UTF-8 kept as
 // they are; control characters (C0, DEL, C1) and bytes that are not UTF-8
 // escaped as escape() does, and characters that reorder or break a line
