@@ -94,7 +94,7 @@ nlohmann::json expected_page(const Report& report) {
   return {{"marks",
            {{"dots+offscale", valid}, {"disturbed", disturbed}, {"disturbed_times", disturbed},
             {"box", summaries}, {"median", summaries}, {"minimum", summaries},
-            {"minimum_label", summaries}, {"line", summaries}, {"points+outliers", valid},
+            {"median_label", summaries}, {"line", summaries}, {"points+outliers", valid},
             {"ratio_interval", ratio_widths}, {"ratio_estimate", ratios}, {"ratio_numbers", rows},
             {"ratio_band", report.series.size() == 1 ? 1 : static_cast<int>(kProcedures - 1)},
             {"change_interval", change_widths}, {"change_estimate", changes},

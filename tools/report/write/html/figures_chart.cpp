@@ -97,7 +97,7 @@ json part_view(const ChartData& data, std::size_t p, const std::vector<std::size
                const std::vector<std::size_t>& in_part, const AxisPart& part, std::size_t k, bool several_parts,
                int height) {
   const std::string tag = std::to_string(p) + "_" + std::to_string(k);
-  // Room on the left for the minimum's number, some 40 pixels.
+  // Room on the left for the median's number, some 40 pixels.
   const double room_share = std::min(40.0 / part.width, 0.3);
   const double left = part.low * std::pow(part.high / part.low, -room_share / (1 - room_share));
   const auto x_of = [&](const char* field) {
@@ -143,13 +143,13 @@ json part_view(const ChartData& data, std::size_t p, const std::vector<std::size
        {"mark", {{"type", "tick"}, {"thickness", 2.5}}},
        {"encoding", {{"x", x_of("median")}, {"y", y}, {"color", series_colour(data)}}}},
       {{"name", "minimum_" + tag},
-       {"mark", {{"type", "tick"}, {"thickness", 2.5}, {"color", kInk}}},
+       {"mark", {{"type", "tick"}, {"thickness", 1.5}, {"color", kMutedInk}}},
        {"encoding", {{"x", x_of("minimum")}, {"y", y}}}},
-      {{"name", "minimum_label_" + tag},
-       {"mark", {{"type", "text"}, {"align", "right"}, {"dx", -5}, {"fontSize", 11}, {"fontWeight", 600},
-                 {"color", kInk}}},
-       {"encoding", {{"x", x_of("minimum")}, {"y", y},
-                     {"text", {{"field", "minimum"}, {"type", "quantitative"}, {"format", "d"}}}}}},
+      // The median's number at the panel's left edge: the figure to quote.
+      {{"name", "median_label_" + tag},
+       {"mark", {{"type", "text"}, {"align", "left"}, {"fontSize", 11}, {"fontWeight", 600}, {"color", kInk}}},
+       {"encoding", {{"x", {{"value", 2}}}, {"y", y},
+                     {"text", {{"field", "median"}, {"type", "quantitative"}, {"format", "d"}}}}}},
   });
   json summary = {{"data", {{"name", "summary"}}},
                   {"transform", json::array({{{"filter", in_procedure(p) + " && " + in_series}}, series_name_lookup()})},
@@ -259,7 +259,7 @@ Chart figures_chart(const ChartData& data) {
   if (data.series.size() == 1) declaration["title"] = {{"text", data.series[0].name}, {"offset", 12}};
   std::string caption =
       "One dot per figure. The box spans the middle half of the valid figures, the coloured bar marks their "
-      "median, the dark bar and number their minimum. Each procedure has its own scale, filled by the bulk of "
+      "median (its number at the left), the grey bar their minimum. Each procedure has its own scale, filled by the bulk of "
       "its figures, logarithmic, and broken into framed parts where series differ so much that one scale "
       "would squeeze them; figures beyond it are grey triangles at its edge. Figures of 0 or less (the reference loop ran long) are drawn apart, on the right, and "
       "left out of the box.";

@@ -20,7 +20,9 @@ section { background: var(--card); border: 1px solid var(--line); border-radius:
 table { border-collapse: collapse; font-variant-numeric: tabular-nums; font-size: 13.5px; }
 th, td { padding: 5px 10px; text-align: right; white-space: nowrap; }
 th:first-child, td:first-child { text-align: left; }
-thead th { font-weight: 600; color: var(--muted); border-bottom: 2px solid var(--line); vertical-align: bottom; }
+th.verdict, td.verdict { text-align: left; white-space: normal; min-width: 18ch; }
+thead th { font-weight: 600; color: var(--muted); border-bottom: 2px solid var(--line); vertical-align: bottom;
+           white-space: normal; }
 tbody tr:nth-child(even) { background: #f8f9fb; }
 tbody td:first-child { font-weight: 600; }
 ul.notes { list-style: none; padding: 0; margin: 18px 0; }

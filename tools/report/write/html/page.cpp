@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "write/exporter.hpp"
@@ -44,14 +46,21 @@ void append_lines(std::string& page, const std::vector<std::string>& lines, cons
 }
 
 void append_table(std::string& page, const Section& section) {
+  // The verdict column holds words that may run long ("inconclusive (resolves ...)"): it wraps.
+  const auto& header = section.table.header;
+  const auto verdict = static_cast<std::size_t>(std::find(header.begin(), header.end(), "verdict") - header.begin());
+  const auto cell = [verdict](const char* tag, std::size_t column, const std::string& text) {
+    const std::string open = column == verdict ? std::string("<") + tag + " class=\"verdict\">" : std::string("<") + tag + ">";
+    return open + escape_html(text) + "</" + tag + ">";
+  };
   page += "<section class=\"table\">\n";
   if (!section.title.empty()) page += "<h3>" + escape_html(section.title) + "</h3>\n";
   page += "<div class=\"scroll\"><table>\n<thead><tr>";
-  for (const std::string& cell : section.table.header) page += "<th>" + escape_html(cell) + "</th>";
+  for (std::size_t i = 0; i < header.size(); ++i) page += cell("th", i, header[i]);
   page += "</tr></thead>\n<tbody>\n";
   for (const auto& row : section.table.rows) {
     page += "<tr>";
-    for (const std::string& cell : row) page += "<td>" + escape_html(cell) + "</td>";
+    for (std::size_t i = 0; i < row.size(); ++i) page += cell("td", i, row[i]);
     page += "</tr>\n";
   }
   page += "</tbody>\n</table></div>\n</section>\n";
