@@ -153,6 +153,13 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(row.size(), 6u) << two.out;
   EXPECT_EQ(row[5], "equivalent");
 
+  // The combined report is one file that compare reads again, series and verdicts kept.
+  ASSERT_EQ(report({"compare", path("one.json"), path("other.json"), "--json", path("both.json")}).status, 0);
+  const auto again = report({"compare", path("both.json")});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_TRUE(contains(again.out, "[1] first: " + path("both.json") + ": 3 runs of ")) << again.out;
+  EXPECT_EQ(table_row(again.out, "[1] against [2]", "TheOne"), row) << again.out;
+
   const auto three = report({"compare", path("one.json"), path("two.json"), path("one.json")});
   ASSERT_EQ(three.status, 0) << three.err;
   EXPECT_FALSE(contains(three.out, "[1] against")) << three.out;
