@@ -16,7 +16,8 @@ std::vector<std::string> printable_cells(const std::vector<std::string>& row) {
   return cells;
 }
 
-// Word columns left-aligned, the rest right-aligned, two spaces between.
+// Word columns (the leading ones and the verdicts) left-aligned, the rest
+// right-aligned, two spaces between.
 void aligned(std::ostringstream& out, const TextTable& table) {
   const auto header = printable_cells(table.header);
   std::vector<std::vector<std::string>> rows;
@@ -33,7 +34,8 @@ void aligned(std::ostringstream& out, const TextTable& table) {
     for (std::size_t i = 0; i < row.size() && i < widths.size(); ++i) {
       const std::string pad(widths[i] - display_width(row[i]), ' ');
       const std::string gap = i == 0 ? "" : "  ";
-      text += i < table.left_aligned ? gap + row[i] + pad : gap + pad + row[i];
+      const bool words = i < table.left_aligned || (i < header.size() && header[i] == "verdict");
+      text += words ? gap + row[i] + pad : gap + pad + row[i];
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
     out << text << '\n';
