@@ -11,7 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Flow = ToolTest;
-const std::string kStandin = CALLBENCH_STANDIN;
 const std::string kPaired = "against TheOne, run by run";
 
 TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {

@@ -22,12 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr long kMemoryBoundKib = 200 * 1024;
 
-int read_pid(const std::string& file) {
-  int pid = 0;
-  std::ifstream(file) >> pid;
-  return pid;
-}
-
 class Hostile : public ToolTest {
  protected:
   Ended run(const std::vector<std::string>& args, Destination out = Destination::File,

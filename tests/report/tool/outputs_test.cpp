@@ -18,7 +18,6 @@ namespace callbench {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kStandin = CALLBENCH_STANDIN;
 
 class Outputs : public ToolTest {
  protected:

@@ -23,13 +23,6 @@ namespace callbench {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kStandin = CALLBENCH_STANDIN;
-
-int read_pid(const std::string& file) {
-  int pid = 0;
-  std::ifstream(file) >> pid;
-  return pid;
-}
 
 // Reads a FIFO to its end, once a writer has come and gone.
 std::string drain(int fd) {
