@@ -73,7 +73,9 @@ Launched::~Launched() {
   }
 }
 
-void Launched::signal(int number) const { kill(pid_, number); }
+void Launched::signal(int number) const {
+  kill(pid_, number);
+}
 
 Ended Launched::wait(double limit) {
   Ended ended;

@@ -60,7 +60,9 @@ struct Bound {
   long most_kib;                // growth of the peak resident memory while writing the page
 };
 
-void PrintTo(const Bound& bound, std::ostream* out) { *out << bound.what; }
+void PrintTo(const Bound& bound, std::ostream* out) {
+  *out << bound.what;
+}
 
 class HtmlPage : public testing::TestWithParam<Bound> {};
 

@@ -85,7 +85,8 @@ std::string render_page(const Report& report) {
   const std::string title = page_title(report);
   const std::vector<Chart> charts = build_charts(report);
   nlohmann::json declarations = nlohmann::json::array();
-  for (const Chart& chart : charts) declarations.push_back({{"id", chart.id}, {"declaration", chart.declaration}});
+  for (const Chart& chart : charts)
+    declarations.push_back({{"id", chart.id}, {"declaration", chart.declaration}});
 
   std::string page;
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -121,6 +122,8 @@ class HtmlExporter final : public Exporter {
 
 }  // namespace
 
-std::unique_ptr<Exporter> make_html_exporter() { return std::make_unique<HtmlExporter>(); }
+std::unique_ptr<Exporter> make_html_exporter() {
+  return std::make_unique<HtmlExporter>();
+}
 
 }  // namespace callbench
