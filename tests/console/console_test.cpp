@@ -24,8 +24,7 @@ std::string Format(int32_t value, size_t* bytes_touched = nullptr) {
   if (nul == nullptr) return "<no NUL>";
   if (bytes_touched != nullptr) {
     *bytes_touched = sizeof buffer;
-    while (*bytes_touched > 0 &&
-           static_cast<unsigned char>(buffer[*bytes_touched - 1]) == kUntouched)
+    while (*bytes_touched > 0 && static_cast<unsigned char>(buffer[*bytes_touched - 1]) == kUntouched)
       --*bytes_touched;
   }
   return std::string(buffer, static_cast<size_t>(nul - buffer));
@@ -36,10 +35,14 @@ TEST(FormatSignedTest, EdgeValuesAndNothingPastTheNul) {
     int32_t value;
     const char* text;
   } cases[] = {
-      {0, "0"},           {7, "7"},
-      {10, "10"},         {-1, "-1"},
-      {-4, "-4"},         {INT32_MAX, "2147483647"},
-      {INT32_MIN, "-2147483648"}, {1000000000, "1000000000"},
+      {0, "0"},
+      {7, "7"},
+      {10, "10"},
+      {-1, "-1"},
+      {-4, "-4"},
+      {INT32_MAX, "2147483647"},
+      {INT32_MIN, "-2147483648"},
+      {1000000000, "1000000000"},
       {-999999999, "-999999999"},
   };
   for (const auto& c : cases) {
@@ -71,8 +74,7 @@ TEST(TextLengthTest, ExactAtEveryAlignmentWhateverFollowsTheNul) {
           std::memset(buffer + align, text_byte, length);
           buffer[align + length] = '\0';
           EXPECT_EQ(TextLength(reinterpret_cast<const char*>(buffer + align)), length)
-              << "align " << align << " text byte " << int(text_byte) << " after "
-              << int(after);
+              << "align " << align << " text byte " << int(text_byte) << " after " << int(after);
         }
       }
     }
@@ -113,19 +115,16 @@ TEST(ConsoleConventionTest, RoutinesReleaseArgumentsAndKeepRegisters) {
   for (uint32_t skew : {0u, 4u, 8u, 12u}) {
     CallObservation call =
         ObserveCall(reinterpret_cast<const void*>(&FormatSigned),
-                    {static_cast<uint32_t>(-2147483647 - 1), reinterpret_cast<uint32_t>(buffer)},
-                    skew);
+                    {static_cast<uint32_t>(-2147483647 - 1), reinterpret_cast<uint32_t>(buffer)}, skew);
     EXPECT_EQ(ConventionFaults(call, 2, ArgumentRelease::kCallee), "") << "skew " << skew;
     EXPECT_STREQ(buffer, "-2147483648");
 
-    call = ObserveCall(reinterpret_cast<const void*>(&TextLength),
-                       {reinterpret_cast<uint32_t>(text)}, skew);
+    call = ObserveCall(reinterpret_cast<const void*>(&TextLength), {reinterpret_cast<uint32_t>(text)}, skew);
     EXPECT_EQ(ConventionFaults(call, 1, ArgumentRelease::kCallee), "") << "skew " << skew;
     EXPECT_EQ(call.eax, 4u);
 
     StdoutCapture capture;
-    call = ObserveCall(reinterpret_cast<const void*>(&PrintText),
-                       {reinterpret_cast<uint32_t>(text)}, skew);
+    call = ObserveCall(reinterpret_cast<const void*>(&PrintText), {reinterpret_cast<uint32_t>(text)}, skew);
     EXPECT_EQ(capture.Finish(), "four");
     EXPECT_EQ(ConventionFaults(call, 1, ArgumentRelease::kCallee), "") << "skew " << skew;
     EXPECT_EQ(call.eax, 4u);

@@ -25,7 +25,9 @@ struct Write {
 std::vector<uint32_t> handle_requests;  // the argument of each GetStdHandle call
 std::vector<Write> writes;
 
-Handle HandleForRequest(size_t number) { return reinterpret_cast<Handle>(0x1000 + 4 * number); }
+Handle HandleForRequest(size_t number) {
+  return reinterpret_cast<Handle>(0x1000 + 4 * number);
+}
 
 }  // namespace
 
@@ -34,8 +36,7 @@ Handle CALLBENCH_STDCALL GetStdHandle(uint32_t which) {
   return HandleForRequest(handle_requests.size());
 }
 
-int32_t CALLBENCH_STDCALL WriteFile(Handle file, const void* bytes, uint32_t count,
-                                    uint32_t* written, void*) {
+int32_t CALLBENCH_STDCALL WriteFile(Handle file, const void* bytes, uint32_t count, uint32_t* written, void*) {
   writes.push_back({file, std::string(static_cast<const char*>(bytes), count)});
   if (written != nullptr) *written = count;
   return 1;

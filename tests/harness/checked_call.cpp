@@ -6,8 +6,7 @@
 extern "C" {
 extern CallObservation LastCall;
 extern const uint32_t CallSeeds[5];  // EBX, ESI, EDI, EBP, then the canary
-void CheckedCall(const void* routine, const uint32_t* arguments, uint32_t count,
-                 uint32_t stack_skew);
+void CheckedCall(const void* routine, const uint32_t* arguments, uint32_t count, uint32_t stack_skew);
 }
 
 namespace {
@@ -35,8 +34,7 @@ CallObservation ObserveCall(const void* routine, std::initializer_list<uint32_t>
   return LastCall;
 }
 
-std::string ConventionFaults(const CallObservation& call, uint32_t argument_count,
-                             ArgumentRelease release) {
+std::string ConventionFaults(const CallObservation& call, uint32_t argument_count, ArgumentRelease release) {
   std::string faults;
   for (size_t i = 0; i < std::size(kKeptRegisters); ++i) {
     const KeptRegister& kept = kKeptRegisters[i];

@@ -23,5 +23,4 @@ CallObservation ObserveCall(const void* routine, std::initializer_list<uint32_t>
 // Empty when the call kept the convention: EBX, ESI, EDI, EBP unchanged,
 // the canary above the arguments intact, and the arguments released by
 // whoever the convention says. Otherwise one line per fault.
-std::string ConventionFaults(const CallObservation& call, uint32_t argument_count,
-                             ArgumentRelease release);
+std::string ConventionFaults(const CallObservation& call, uint32_t argument_count, ArgumentRelease release);

@@ -33,13 +33,7 @@ TEST(ScalingTest, RoundsToNearestWithTiesToEven) {
   } cases[] = {
       {12502500, 2500},  // 2500.5: the even neighbour
       {12507500, 2502},  // 2501.5
-      {-5000, -1},
-      {-2500, 0},
-      {2500, 0},
-      {-2501, -1},
-      {2501, 1},
-      {0, 0},
-      {17'500'000, 3500},
+      {-5000, -1},      {-2500, 0}, {2500, 0}, {-2501, -1}, {2501, 1}, {0, 0}, {17'500'000, 3500},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ScaleTicks(c.ticks), c.figure) << c.ticks << " ticks";
@@ -61,8 +55,7 @@ TEST(ScalingTest, AgreesWithIntegerDivisionOverTheWholeRange) {
     int64_t ticks = static_cast<int64_t>(random()) >> shift;
     if (i % 4 == 0) ticks = (ticks / 2) / kPasses * kPasses + kPasses / 2;  // a tie
     const int64_t expected = DivideRoundingHalfEven(ticks);
-    ASSERT_EQ(ScaleTicks(ticks), static_cast<int32_t>(static_cast<uint32_t>(expected)))
-        << ticks;
+    ASSERT_EQ(ScaleTicks(ticks), static_cast<int32_t>(static_cast<uint32_t>(expected))) << ticks;
     ASSERT_EQ(TickTotal, expected) << ticks;
   }
   for (int64_t ticks : {INT64_MAX, INT64_MIN, INT64_MIN + 1}) {

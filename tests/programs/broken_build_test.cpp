@@ -21,18 +21,19 @@ struct Breakage {
 
 const Breakage kBreakages[] = {
     {"untouched_sources_assemble", "measure/measure.inc", "", "", ""},
-    {"test_loop_one_unit_short", "measure/measure.inc", ".rept CallsPerPass\n",
-     ".rept CallsPerPass - 1\n", "test loop must hold exactly 1000 work units"},
+    {"test_loop_one_unit_short", "measure/measure.inc", ".rept CallsPerPass\n", ".rept CallsPerPass - 1\n",
+     "test loop must hold exactly 1000 work units"},
     {"nop_after_loop_filler", "measure/measure.inc", "    FillGap .Lgap\\@\n",
      "    FillGap .Lgap\\@\n    nop\n", "loop head is not 16-byte aligned"},
-    {"TestNoFrameB_releases_with_add", "subjects/subjects.inc",
-     "    mov ecx, [esp + 3*4]\n    ret 3*4\n",
+    {"TestNoFrameB_releases_with_add", "subjects/subjects.inc", "    mov ecx, [esp + 3*4]\n    ret 3*4\n",
      "    mov ecx, [esp + 3*4]\n    add esp, 3*4\n    ret\n", "TestNoFrameB must be 15 bytes"},
-    {"work_unit_pushes_a_wide_immediate", "subjects/call_site.inc", "    push 3\n",
-     "    push 300\n", "a work unit has an unexpected encoding"},
+    {"work_unit_pushes_a_wide_immediate", "subjects/call_site.inc", "    push 3\n", "    push 300\n",
+     "a work unit has an unexpected encoding"},
 };
 
-void PrintTo(const Breakage& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const Breakage& value, std::ostream* out) {
+  *out << value.name;
+}
 
 class BrokenBuildTest : public testing::TestWithParam<Breakage> {};
 

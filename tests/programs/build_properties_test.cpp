@@ -20,8 +20,12 @@ std::string Field(const std::string& dump, const std::string& name) {
   return std::regex_search(dump, found, field) ? found[2].str() : "";
 }
 
-std::string Windows() { return Program{Platform::kWindows, Variant::kShipped}.Path(); }
-std::string Linux() { return Program{Platform::kLinux, Variant::kShipped}.Path(); }
+std::string Windows() {
+  return Program{Platform::kWindows, Variant::kShipped}.Path();
+}
+std::string Linux() {
+  return Program{Platform::kLinux, Variant::kShipped}.Path();
+}
 
 class EntryPointTest : public testing::TestWithParam<Platform> {};
 
@@ -63,11 +67,10 @@ TEST(WindowsProgram, ImportsExactlyTheSevenFunctionsItCalls) {
     imports.push_back(dll + "!" + function);
   }
   std::sort(imports.begin(), imports.end());
-  const std::vector<std::string> expected = {
-      "kernel32.dll!ExitProcess",  "kernel32.dll!GetCurrentProcess",
-      "kernel32.dll!GetStdHandle", "kernel32.dll!SetPriorityClass",
-      "kernel32.dll!Sleep",        "kernel32.dll!WriteFile",
-      "user32.dll!MessageBoxA"};
+  const std::vector<std::string> expected = {"kernel32.dll!ExitProcess",  "kernel32.dll!GetCurrentProcess",
+                                             "kernel32.dll!GetStdHandle", "kernel32.dll!SetPriorityClass",
+                                             "kernel32.dll!Sleep",        "kernel32.dll!WriteFile",
+                                             "user32.dll!MessageBoxA"};
   EXPECT_EQ(imports, expected);
 }
 

@@ -42,8 +42,8 @@ class Reader {
 
  private:
   bool Fail(const std::string& what) {
-    problem_ = "at byte " + std::to_string(at_) + ": " + what + ", found \"" +
-               Escaped(text_.substr(at_, 40)) + "\"";
+    problem_ =
+        "at byte " + std::to_string(at_) + ": " + what + ", found \"" + Escaped(text_.substr(at_, 40)) + "\"";
     return false;
   }
 

@@ -10,8 +10,7 @@ namespace callbench_test {
 
 constexpr int kSweepCount = 3;
 // The procedures under test, in the order they are measured and laid out.
-const std::array<std::string, 4> kProcedures = {"TestNoFrameA", "TestNoFrameB", "TheOne",
-                                                "TestWithFrame"};
+const std::array<std::string, 4> kProcedures = {"TestNoFrameA", "TestNoFrameB", "TheOne", "TestWithFrame"};
 
 // The text after the figure of procedure i; the sweep's last line ends in a blank line.
 std::string MeasurementLabel(size_t procedure);
@@ -20,8 +19,7 @@ struct SizeLine {
   std::string heading;
   std::string size;
 };
-const std::array<SizeLine, 4>&
-SizeLines();  // in kProcedures order; each prints heading, "\t", size, "\r\n"
+const std::array<SizeLine, 4>& SizeLines();  // in kProcedures order; each prints heading, "\t", size, "\r\n"
 
 struct BenchmarkOutput {
   std::string mismatch;              // empty when the text is exactly a run's output

@@ -30,8 +30,7 @@ std::vector<Instruction> Disassembly(const std::string& object) {
     std::istringstream hex(line.substr(colon + 2, bytes_end - colon - 2));
     std::vector<uint8_t> bytes;
     for (std::string byte; hex >> byte;) bytes.push_back(static_cast<uint8_t>(ParseHex(byte)));
-    result.push_back(
-        {HexBytes(bytes), bytes_end == std::string::npos ? "" : line.substr(bytes_end + 1)});
+    result.push_back({HexBytes(bytes), bytes_end == std::string::npos ? "" : line.substr(bytes_end + 1)});
   }
   return result;
 }
@@ -44,24 +43,17 @@ TEST_P(FillGapTest, IsExactlyThatManyBytesOfNoOpForms) {
   const std::string source = work.str() + "/filler.S";
   const std::string object = work.str() + "/filler.o";
   std::ofstream(source) << "#include \"abi.h\"\n    .intel_syntax noprefix\n"
-                        << "#include \"measure/measure.inc\"\n    .text\n    FillGap " << gap
-                        << "\n";
+                        << "#include \"measure/measure.inc\"\n    .text\n    FillGap " << gap << "\n";
   ProcessOptions gcc;
-  gcc.command = {CALLBENCH_HOST_GCC,
-                 "-m32",
-                 "-c",
-                 std::string("-I") + CALLBENCH_SOURCE_DIR + "/src",
-                 "-Wa,--fatal-warnings",
-                 source,
-                 "-o",
-                 object};
+  gcc.command = {CALLBENCH_HOST_GCC,     "-m32", "-c", std::string("-I") + CALLBENCH_SOURCE_DIR + "/src",
+                 "-Wa,--fatal-warnings", source, "-o", object};
   const ProcessResult run = RunProcess(gcc);
   ASSERT_TRUE(run.ExitedWith(0)) << run.err.substr(0, 2000);
 
   int bytes = 0;
   for (const Instruction& instruction : Disassembly(object)) {
-    const bool known = std::find(kFillerForms.begin(), kFillerForms.end(), instruction.bytes) !=
-                       kFillerForms.end();
+    const bool known =
+        std::find(kFillerForms.begin(), kFillerForms.end(), instruction.bytes) != kFillerForms.end();
     EXPECT_TRUE(known) << instruction.bytes << " (" << instruction.text << ") is not a no-op form";
     bytes += static_cast<int>((instruction.bytes.size() + 1) / 3);
   }

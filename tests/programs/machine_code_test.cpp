@@ -112,8 +112,7 @@ TEST_P(MachineCodeTest, LoopHeadsArePaddedWithTheUsualNoOpForms) {
   ASSERT_NO_FATAL_FAILURE(DecodeCode());
   // Gap -> the forms that fill it, by length: lea esp,[esp+0] (7),
   // lea ebx,[ebx+0] (6), lea ecx,[ecx+0] (3), nop (1).
-  const std::map<int, std::vector<int>> kReferenceForms = {
-      {6, {6}}, {7, {7}}, {14, {7, 7}}, {15, {7, 7, 1}}};
+  const std::map<int, std::vector<int>> kReferenceForms = {{6, {6}}, {7, {7}}, {14, {7, 7}}, {15, {7, 7, 1}}};
   const std::vector<int> kTestForms = {3};
   for (const SweepCode& sweep : code().sweeps) {
     for (const MeasurementCode& m : sweep.measurements) {
@@ -128,8 +127,7 @@ TEST_P(MachineCodeTest, LoopHeadsArePaddedWithTheUsualNoOpForms) {
       EXPECT_EQ(m.test_filler, kTestForms);
     }
   }
-  const std::string found =
-      "reference " + Joined(Gaps(code(), true)) + "; test " + Joined(Gaps(code(), false));
+  const std::string found = "reference " + Joined(Gaps(code(), true)) + "; test " + Joined(Gaps(code(), false));
   RecordProperty("loop_head_gaps", found);
   std::cout << PlatformName(GetParam()) << " loop head gaps: " << found << "\n";
 }

@@ -20,7 +20,9 @@ const Fault kFaults[] = {
     {"stdout_reader_gone_after_one_byte", OutputMode::kReadOneByteThenClose, ""},
 };
 
-void PrintTo(const Fault& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const Fault& value, std::ostream* out) {
+  *out << value.name;
+}
 
 class OutputFaultTest : public testing::TestWithParam<std::tuple<Platform, Fault>> {};
 
@@ -38,8 +40,7 @@ TEST_P(OutputFaultTest, RunEndsWithExitCodeZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, OutputFaultTest,
-                         testing::Combine(testing::ValuesIn(BothPlatforms()),
-                                          testing::ValuesIn(kFaults)),
+                         testing::Combine(testing::ValuesIn(BothPlatforms()), testing::ValuesIn(kFaults)),
                          PlatformAndCaseName());
 
 }  // namespace

@@ -23,7 +23,9 @@ const Invocation kInvocations[] = {
     {"stdin_from_pipe", {}, InputMode::kPipe},
 };
 
-void PrintTo(const Invocation& value, std::ostream* out) { *out << value.name; }
+void PrintTo(const Invocation& value, std::ostream* out) {
+  *out << value.name;
+}
 
 class OutputTest : public testing::TestWithParam<std::tuple<Platform, Invocation>> {};
 
@@ -44,8 +46,7 @@ TEST_P(OutputTest, IsExactlyThreeSweepsThenTheSizeReport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, OutputTest,
-                         testing::Combine(testing::ValuesIn(BothPlatforms()),
-                                          testing::ValuesIn(kInvocations)),
+                         testing::Combine(testing::ValuesIn(BothPlatforms()), testing::ValuesIn(kInvocations)),
                          PlatformAndCaseName());
 
 // The reader above is what makes those runs count: near misses must fail it.
@@ -64,8 +65,7 @@ TEST(ReadBenchmarkOutput, AcceptsEveryFigureFormAndRejectsNearMisses) {
   for (const char* figure : {"0", "7", "-1", "2147483647", "-2147483648", "1000000"}) {
     EXPECT_EQ(ReadBenchmarkOutput(GoodOutput(figure)).mismatch, "") << figure;
   }
-  for (const char* figure :
-       {"", "-", "-0", "007", "+5", "2147483648", "-2147483649", "1 ", "1.5"}) {
+  for (const char* figure : {"", "-", "-0", "007", "+5", "2147483648", "-2147483649", "1 ", "1.5"}) {
     EXPECT_NE(ReadBenchmarkOutput(GoodOutput(figure)).mismatch, "") << figure;
   }
   const std::string good = GoodOutput("5");

@@ -27,10 +27,9 @@ TEST_P(PlatformCallsTest, PauseThenPriorityUpAndDownBeforeEachLineThenSizesThenE
   TemporaryPath log("trace", TemporaryPath::kFile);
   ProcessOptions options = program.Options({}, "+relay");
   if (program.platform == Platform::kLinux) {
-    options.command.insert(
-        options.command.begin(),
-        {"strace", "-f", "-o", log.str(), "-e",
-         "trace=nanosleep,setpriority,write,clock_nanosleep,exit_group,rt_sigaction"});
+    options.command.insert(options.command.begin(),
+                           {"strace", "-f", "-o", log.str(), "-e",
+                            "trace=nanosleep,setpriority,write,clock_nanosleep,exit_group,rt_sigaction"});
   } else {
     options.error = ErrorMode::kFile;
     options.error_path = log.str();
@@ -46,9 +45,8 @@ TEST_P(PlatformCallsTest, PauseThenPriorityUpAndDownBeforeEachLineThenSizesThenE
     // Set up on first use: before anything is written, and only then.
     const auto ignore = std::find(events.begin(), events.end(), "ignore SIGPIPE");
     ASSERT_NE(ignore, events.end());
-    const auto first_write = std::find_if(events.begin(), events.end(), [](const std::string& e) {
-      return e.rfind("write", 0) == 0;
-    });
+    const auto first_write = std::find_if(events.begin(), events.end(),
+                                          [](const std::string& e) { return e.rfind("write", 0) == 0; });
     EXPECT_LT(ignore, first_write);
     events.erase(ignore);
   } else {

@@ -63,8 +63,7 @@ std::vector<char*> Pointers(std::vector<std::string>& words) {
 }
 
 // Only async-signal-safe calls between fork and exec.
-[[noreturn]] void ExecChild(char* const* argv, char* const* envp, int in, int out, int err,
-                            int report) {
+[[noreturn]] void ExecChild(char* const* argv, char* const* envp, int in, int out, int err, int report) {
   signal(SIGPIPE, SIG_DFL);  // an ignored SIGPIPE would be inherited through exec
   if (in >= 0) dup2(in, 0);
   if (out >= 0) {
@@ -178,8 +177,7 @@ ProcessResult RunProcess(const ProcessOptions& options) {
   }
 
   ProcessResult result;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeout_seconds);
   const bool one_byte = options.output == OutputMode::kReadOneByteThenClose;
   int status = 0;
   for (bool child_done = false;;) {
@@ -227,8 +225,7 @@ std::string FileText(const std::string& path) {
 }
 
 TemporaryPath::TemporaryPath(const std::string& stem, Kind kind) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / ("callbench-" + stem + "-XXXXXX")).string();
+  std::string pattern = (std::filesystem::temp_directory_path() / ("callbench-" + stem + "-XXXXXX")).string();
   if (kind == kDirectory) {
     Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
   } else {

@@ -74,8 +74,7 @@ void ProgramImage::ReadSymbols() {
 
 // Lines of "objdump -d -w": "  401000:\t89 e6                \tmov    esi,esp".
 void ProgramImage::ReadCode() {
-  const std::string listing =
-      ToolOutput({"objdump", "-d", "-w", "-z", "-M", "intel", "-j", ".text", path_});
+  const std::string listing = ToolOutput({"objdump", "-d", "-w", "-z", "-M", "intel", "-j", ".text", path_});
   is_pe_ = listing.find("file format pei-i386") != std::string::npos;
   bool first = true;
   for (const std::string& line : Lines(listing)) {
@@ -87,8 +86,7 @@ void ProgramImage::ReadCode() {
     std::istringstream bytes(line.substr(colon + 2, bytes_end - colon - 2));
     if (first) text_start_ = address;
     first = false;
-    if (address != text_end())
-      throw std::runtime_error("gap in the disassembly at " + HexText(address));
+    if (address != text_end()) throw std::runtime_error("gap in the disassembly at " + HexText(address));
     for (std::string byte; bytes >> byte;) text_.push_back(static_cast<uint8_t>(ParseHex(byte)));
     instructions_[address] = bytes_end == std::string::npos ? "" : line.substr(bytes_end + 1);
   }
@@ -131,8 +129,7 @@ std::string ProgramImage::CodeSymbolAt(uint32_t address) const {
 
 std::vector<uint8_t> ProgramImage::Code(uint32_t address, size_t count) const {
   if (address < text_start_ || address + count > text_end()) {
-    throw std::runtime_error(std::to_string(count) + " bytes at " + HexText(address) +
-                             " are not all in .text");
+    throw std::runtime_error(std::to_string(count) + " bytes at " + HexText(address) + " are not all in .text");
   }
   const auto first = text_.begin() + (address - text_start_);
   return std::vector<uint8_t>(first, first + static_cast<ptrdiff_t>(count));

@@ -46,8 +46,8 @@ class Cursor {
     for (size_t i = 0; i < words.size(); ++i) {
       if (found.at(i) != words[i]) {
         at_ = start;
-        Fail(pattern + " with word " + std::to_string(i + 1) + " = " + HexText(words[i]) +
-             ", not " + HexText(found[i]));
+        Fail(pattern + " with word " + std::to_string(i + 1) + " = " + HexText(words[i]) + ", not " +
+             HexText(found[i]));
       }
     }
   }
@@ -186,8 +186,8 @@ MeasurementCode DecodeMeasurement(Cursor& code, const Variables& v) {
   const uint32_t jump = code.at();
   const uint32_t target = jump + 6 + code.Match("0F 85 ~")[0];
   if (target != m.test_head) {
-    code.Fail("the near jnz at " + HexText(jump) + " to go back to the loop head " +
-              HexText(m.test_head) + ", not to " + HexText(target));
+    code.Fail("the near jnz at " + HexText(jump) + " to go back to the loop head " + HexText(m.test_head) +
+              ", not to " + HexText(target));
   }
   code.Expect("33 C0 0F A2 0F 31 59 5B 29 C8 19 DA 59 5B 29 C8 19 DA");
   code.Expect("A3 ~ 89 15 ~", {v.tick_total, v.tick_total + 4});

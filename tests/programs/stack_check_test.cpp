@@ -15,7 +15,9 @@ namespace {
 const char* const kCaption = "Problem with stack";
 
 // ESP below its entry value means more was pushed than popped: a positive figure.
-std::string NoticeText(Variant variant) { return variant == Variant::kStackBelow ? "4" : "-4"; }
+std::string NoticeText(Variant variant) {
+  return variant == Variant::kStackBelow ? "4" : "-4";
+}
 
 class StackCheckTest : public testing::TestWithParam<std::tuple<Platform, Variant>> {};
 
@@ -38,8 +40,7 @@ TEST_P(StackCheckTest, ShowsTheImbalanceAndCarriesOn) {
     return;
   }
   std::vector<RelayCall> boxes;
-  for (const RelayCall& call :
-       ProgramRelayCalls(relay_log.str(), ProgramImage(program.Path()).CallSites())) {
+  for (const RelayCall& call : ProgramRelayCalls(relay_log.str(), ProgramImage(program.Path()).CallSites())) {
     if (call.function == "MessageBoxA") boxes.push_back(call);
   }
   ASSERT_EQ(boxes.size(), 1u);
@@ -58,8 +59,7 @@ std::string TestName(const testing::TestParamInfo<std::tuple<Platform, Variant>>
 
 INSTANTIATE_TEST_SUITE_P(Variants, StackCheckTest,
                          testing::Combine(testing::ValuesIn(BothPlatforms()),
-                                          testing::Values(Variant::kStackBelow,
-                                                          Variant::kStackAbove)),
+                                          testing::Values(Variant::kStackBelow, Variant::kStackAbove)),
                          TestName);
 
 }  // namespace

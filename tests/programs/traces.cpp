@@ -100,8 +100,8 @@ std::vector<RelayCall> ProgramRelayCalls(const std::string& log_path,
 std::vector<std::string> RelayEvents(const std::vector<RelayCall>& calls) {
   // The calls strace is asked for on Linux; GetStdHandle and GetCurrentProcess have no system call
   // there.
-  static const std::set<std::string> kTraced = {"Sleep", "SetPriorityClass", "WriteFile",
-                                                "MessageBoxA", "ExitProcess"};
+  static const std::set<std::string> kTraced = {"Sleep", "SetPriorityClass", "WriteFile", "MessageBoxA",
+                                                "ExitProcess"};
   std::vector<std::string> events;
   for (const RelayCall& call : calls) {
     if (kTraced.count(call.function) == 0) continue;
@@ -129,9 +129,7 @@ std::vector<std::string> RelayEvents(const std::vector<RelayCall>& calls) {
 
 std::vector<std::string> ExpectedEvents(const std::vector<std::string>& figures) {
   std::vector<std::string> events;
-  auto write = [&](const std::string& text) {
-    events.push_back("write " + std::to_string(text.size()));
-  };
+  auto write = [&](const std::string& text) { events.push_back("write " + std::to_string(text.size())); };
   size_t figure = 0;
   for (int sweep = 0; sweep < kSweepCount; ++sweep) {
     events.push_back(Pause(100));

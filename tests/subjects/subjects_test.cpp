@@ -35,8 +35,7 @@ class SubjectTest : public testing::TestWithParam<Subject> {};
 TEST_P(SubjectTest, LeavesArgumentsInRegistersAndKeepsTheConvention) {
   const Subject& subject = GetParam();
   for (uint32_t skew : {0u, 4u, 8u, 12u}) {
-    const CallObservation call =
-        ObserveCall(reinterpret_cast<const void*>(subject.procedure), {1, 2, 3}, skew);
+    const CallObservation call = ObserveCall(reinterpret_cast<const void*>(subject.procedure), {1, 2, 3}, skew);
     EXPECT_EQ(call.eax, 1u) << "skew " << skew;
     EXPECT_EQ(call.edx, 2u) << "skew " << skew;
     EXPECT_EQ(call.ecx, 3u) << "skew " << skew;
@@ -46,8 +45,8 @@ TEST_P(SubjectTest, LeavesArgumentsInRegistersAndKeepsTheConvention) {
 
 TEST_P(SubjectTest, ReadsItsArgumentsNotConstants) {
   const Subject& subject = GetParam();
-  const CallObservation call = ObserveCall(reinterpret_cast<const void*>(subject.procedure),
-                                           {0xA1A1A1A1, 0xB2B2B2B2, 0xC3C3C3C3});
+  const CallObservation call =
+      ObserveCall(reinterpret_cast<const void*>(subject.procedure), {0xA1A1A1A1, 0xB2B2B2B2, 0xC3C3C3C3});
   EXPECT_EQ(call.eax, 0xA1A1A1A1u);
   EXPECT_EQ(call.edx, 0xB2B2B2B2u);
   EXPECT_EQ(call.ecx, 0xC3C3C3C3u);

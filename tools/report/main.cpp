@@ -64,9 +64,10 @@ void split_at_vs(std::vector<std::string>& command, std::vector<std::string>& vs
 }
 
 int run(const std::vector<std::string>& arguments) {
-  CLI::App app{"Runs the callbench benchmark many times and reports its figures with their 95% intervals; "
-               "`compare` puts reports written by --json side by side.",
-               "callbench-report"};
+  CLI::App app{
+      "Runs the callbench benchmark many times and reports its figures with their 95% intervals; "
+      "`compare` puts reports written by --json side by side.",
+      "callbench-report"};
   app.set_version_flag("--version", kToolVersion);
   app.footer(
       "Give the command after --, e.g.: callbench-report --runs 20 -- wine callbench.exe\n"
@@ -92,12 +93,14 @@ int run(const std::vector<std::string>& arguments) {
       ->capture_default_str();
   app.add_option("--cpu", m.cpu, "Pin the runs (and the clock calibration) to this processor")
       ->check(whole_number(0, 1 << 20));
-  app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")->check(not_empty());
-  app.add_option("--label", m.label, "Name this report in later comparisons (stored in the JSON)");
-  app.add_option("--from", m.from, "Report saved outputs of the benchmark instead of running it (- for standard input)")
+  app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")
       ->check(not_empty());
-  auto* machine =
-      app.add_option("--machine", m.machine, "With --from: the machine the outputs came from")->check(not_empty());
+  app.add_option("--label", m.label, "Name this report in later comparisons (stored in the JSON)");
+  app.add_option("--from", m.from,
+                 "Report saved outputs of the benchmark instead of running it (- for standard input)")
+      ->check(not_empty());
+  auto* machine = app.add_option("--machine", m.machine, "With --from: the machine the outputs came from")
+                      ->check(not_empty());
   add_analysis_options(app, m.analysis);
   measure_outputs.add_to(app, true);
   app.add_option("command", m.command,
@@ -115,9 +118,11 @@ int run(const std::vector<std::string>& arguments) {
 
   SystemOptions s;
   auto* system_app = app.add_subcommand(
-      "system", "Check whether this machine is fit to measure (governor, boost, SMT, isolation, hypervisor, "
-                "load, priority; on Windows the power plan); exit 0 when fit, 2 when not. Changes nothing.");
-  system_app->add_option("--cpu", s.cpu, "The processor the runs would be pinned to")->check(whole_number(0, 1 << 20));
+      "system",
+      "Check whether this machine is fit to measure (governor, boost, SMT, isolation, hypervisor, "
+      "load, priority; on Windows the power plan); exit 0 when fit, 2 when not. Changes nothing.");
+  system_app->add_option("--cpu", s.cpu, "The processor the runs would be pinned to")
+      ->check(whole_number(0, 1 << 20));
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {

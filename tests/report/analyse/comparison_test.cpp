@@ -27,7 +27,8 @@ TEST(Comparison, PairedAndAcrossTimeVerdictsOnKnownChanges) {
     const auto b = series_of(noisy_runs(30, kBase, c.factor_b, c.noise, 12), "B");
     for (bool paired : {true, false}) {
       SCOPED_TRACE(std::string(c.what) + (paired ? ", paired" : ", across time"));
-      const auto comparison = paired ? compare_paired(a, b, AnalysisSettings{}) : compare_across_time(a, b, AnalysisSettings{});
+      const auto comparison =
+          paired ? compare_paired(a, b, AnalysisSettings{}) : compare_across_time(a, b, AnalysisSettings{});
       EXPECT_EQ(comparison.pairs, paired ? 30u : 0u);
       for (const auto& change : comparison.procedures) {
         EXPECT_NEAR(change.ratio.estimate, c.factor_a / c.factor_b, 2 * c.noise);
@@ -53,12 +54,14 @@ TEST(Comparison, DriftWithinTheSeriesWidensAChangeAcrossTime) {
   const auto paired = compare_paired(a, b, AnalysisSettings{});
   const auto across = compare_across_time(a, b, AnalysisSettings{});
   for (std::size_t p = 0; p < kProcedures; ++p)
-    EXPECT_GT(across.procedures[p].ratio.relative_half_width(), paired.procedures[p].ratio.relative_half_width());
+    EXPECT_GT(across.procedures[p].ratio.relative_half_width(),
+              paired.procedures[p].ratio.relative_half_width());
 }
 
 TEST(Comparison, TheReportsKindDecidesTheMethod) {
   Report report;
-  report.series = {series_of(noisy_runs(4, kBase, 1, 0.01, 1), "A"), series_of(noisy_runs(3, kBase, 1, 0.01, 2), "B")};
+  report.series = {series_of(noisy_runs(4, kBase, 1, 0.01, 1), "A"),
+                   series_of(noisy_runs(3, kBase, 1, 0.01, 2), "B")};
   report.kind = Report::Kind::Interleaved;
   analyse_report(report);
   EXPECT_EQ(report.comparison->method, Comparison::Method::Paired);

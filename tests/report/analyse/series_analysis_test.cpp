@@ -32,9 +32,9 @@ TEST(SeriesAnalysis, VerdictsFollowTheIntervalTheThresholdAndTheTest) {
       {1.25, 0, 0.26, 5, Verdict::Equivalent},
       {1.25, 0, 0.24, 5, Verdict::Slower},
       {1.004, 0, 0.01, 5, Verdict::Equivalent},
-      {1.10, 0.02, 0.01, 6, Verdict::Slower},         // wobbling runs, still clear
-      {1.01, 0.05, 0.01, 6, Verdict::Inconclusive},   // the interval spans the threshold
-      {2, 0, 0.01, 1, Verdict::Inconclusive},         // one run: no interval at all
+      {1.10, 0.02, 0.01, 6, Verdict::Slower},        // wobbling runs, still clear
+      {1.01, 0.05, 0.01, 6, Verdict::Inconclusive},  // the interval spans the threshold
+      {2, 0, 0.01, 1, Verdict::Inconclusive},        // one run: no interval at all
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.factor) + " wobble " + std::to_string(c.wobble) + " threshold " +

@@ -14,13 +14,13 @@ const struct {
     {"two words", R"("two words")"},
     {"tab\there", "\"tab\there\""},
     {R"(say "hi")", R"("say \"hi\"")"},
-    {R"(back\slash)", R"(back\slash)"},                  // alone, a backslash is literal
+    {R"(back\slash)", R"(back\slash)"},  // alone, a backslash is literal
     {R"(C:\Program Files\x)", R"("C:\Program Files\x")"},
     {R"(ends\)", R"(ends\)"},
     {R"(ends in space\ )", R"("ends in space\ ")"},
-    {R"(dir with space\)", R"("dir with space\\")"},     // doubled before the closing quote
+    {R"(dir with space\)", R"("dir with space\\")"},  // doubled before the closing quote
     {R"(two\\ at end\\)", R"("two\\ at end\\\\")"},
-    {R"(a\"b)", R"("a\\\"b")"},                           // 2n+1 before a literal quote
+    {R"(a\"b)", R"("a\\\"b")"},  // 2n+1 before a literal quote
     {R"(a\\"b)", R"("a\\\\\"b")"},
     {R"(")", R"("\"")"},
     {"caf\xc3\xa9", "caf\xc3\xa9"},

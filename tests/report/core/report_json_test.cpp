@@ -3,8 +3,8 @@
 // refused with the place of the fault.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <sstream>
@@ -30,7 +30,8 @@ Run run(int number, int sequence, std::int32_t base) {
   r.sequence = sequence;
   r.wall_seconds = 0.5;
   for (std::size_t s = 0; s < kSweeps; ++s)
-    for (std::size_t p = 0; p < kProcedures; ++p) r.figures[s][p] = base + static_cast<std::int32_t>(100 * p + s);
+    for (std::size_t p = 0; p < kProcedures; ++p)
+      r.figures[s][p] = base + static_cast<std::int32_t>(100 * p + s);
   return r;
 }
 
@@ -195,14 +196,16 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       {"no series", [](auto& j) { j["series"] = nlohmann::json::array(); }, "series: holds no series"},
       {"newer", [](auto& j) { j["format_version"] = kFormatVersion + 1; },
        "format version " + std::to_string(kFormatVersion + 1) + " is newer than this callbench-report reads"},
-      {"negative run", [](auto& j) { j["series"][0]["runs"][0]["run"] = -1; }, "series[0].runs[0].run: out of range"},
-      {"text for a list", [](auto& j) { j["series"][0]["command"] = "x"; }, "series[0].command: expected a list"},
+      {"negative run", [](auto& j) { j["series"][0]["runs"][0]["run"] = -1; },
+       "series[0].runs[0].run: out of range"},
+      {"text for a list", [](auto& j) { j["series"][0]["command"] = "x"; },
+       "series[0].command: expected a list"},
       {"no conditions", [](auto& j) { j["series"][0].erase("conditions"); }, "series[0]: lacks \"conditions\""},
       {"more records than a series made here holds",
        [](auto& j) {
-         j["series"][0]["failed_runs"] =
-             nlohmann::json::array();
-         for (std::size_t i = 0; i + 1 < kMaxSeriesRecords; ++i) j["series"][0]["failed_runs"].push_back({{"run", 1}, {"reason", ""}});
+         j["series"][0]["failed_runs"] = nlohmann::json::array();
+         for (std::size_t i = 0; i + 1 < kMaxSeriesRecords; ++i)
+           j["series"][0]["failed_runs"].push_back({{"run", 1}, {"reason", ""}});
        },
        "series[0]: holds more than " + std::to_string(kMaxSeriesRecords) + " runs and failed runs"},
   };
@@ -213,7 +216,8 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       parse_report_json(changed.dump(), "f.json");
       ADD_FAILURE() << c.what << ": accepted";
     } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find("f.json: " + c.problem), std::string::npos) << c.what << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find("f.json: " + c.problem), std::string::npos)
+          << c.what << ": " << e.what();
       EXPECT_EQ(e.exit_status, kExitBadInput);
     }
   }

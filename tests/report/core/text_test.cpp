@@ -17,9 +17,9 @@ TEST(Text, Utf8IsValidatedStrictly) {
     std::string text;
     bool valid;
   } cases[] = {
-      {"plain", true},          {"caf\xc3\xa9", true},     {"\xe2\x80\xa8", true},
-      {"\xc3", false},          {"\xc0\xaf", false},       // cut short; overlong
-      {"\xed\xa0\x80", false},  {"\xf4\x90\x80\x80", false},  // surrogate; past U+10FFFF
+      {"plain", true},         {"caf\xc3\xa9", true},       {"\xe2\x80\xa8", true},
+      {"\xc3", false},         {"\xc0\xaf", false},          // cut short; overlong
+      {"\xed\xa0\x80", false}, {"\xf4\x90\x80\x80", false},  // surrogate; past U+10FFFF
   };
   for (const auto& c : cases) EXPECT_EQ(is_valid_utf8(c.text), c.valid) << escape(c.text);
 }
@@ -33,8 +33,8 @@ TEST(Text, PrintableKeepsUtf8AndEscapesWhatWouldWorkTheTerminal) {
       {"\x1b]0;title\x07", "\\x1b]0;title\\x07"},
       {"a\r\nwarning: forged", "a\\r\\nwarning: forged"},
       {"\x7f\xc2\x85\xc2\x9b", "\\x7f\\u0085\\u009b"},  // DEL, then C1 controls (NEL, CSI)
-      {"\xe2\x80\xae\xe2\x80\xa8", "\\u202e\\u2028"},  // right-to-left override, line separator
-      {"bad\xff\xc3", "bad\\xff\\xc3"},                    // not UTF-8, cut short
+      {"\xe2\x80\xae\xe2\x80\xa8", "\\u202e\\u2028"},   // right-to-left override, line separator
+      {"bad\xff\xc3", "bad\\xff\\xc3"},                 // not UTF-8, cut short
       {"back\\slash \"quoted\"", "back\\slash \"quoted\""},
   };
   for (const auto& c : cases) EXPECT_EQ(printable(c.text), c.shown) << escape(c.text);

@@ -26,7 +26,7 @@ TEST(Captures, Utf16IsDecodedWhenPlainAsciiAndRefusedElse) {
   EXPECT_EQ(decode_capture(std::string("\xff\xfe\x7f\x00", 4)), "\x7f");  // the last ASCII character
   EXPECT_THROW(decode_capture(utf16 + "x"), Error);
   EXPECT_THROW(decode_capture(std::string("\xff\xfe\x80\x00", 4)), Error);  // U+0080, the first beyond ASCII
-  EXPECT_THROW(decode_capture("\xff\xfe\x41\x01"), Error);                   // U+0141
+  EXPECT_THROW(decode_capture("\xff\xfe\x41\x01"), Error);                  // U+0141
 
   EXPECT_EQ(split_outputs(kGoodOutput + kGoodOutput + "tail"),
             (std::vector<std::string>{kGoodOutput, kGoodOutput, "tail"}));

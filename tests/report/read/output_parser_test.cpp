@@ -78,8 +78,7 @@ TEST(Parse, MalformedOutputNamesLineExpectedAndGot) {
     const auto* error = std::get_if<ParseError>(&parsed);
     ASSERT_NE(error, nullptr) << c.what;
     EXPECT_EQ(error->line, c.line) << c.what;
-    EXPECT_NE(describe(*error).find(c.message), std::string::npos)
-        << c.what << ": " << describe(*error);
+    EXPECT_NE(describe(*error).find(c.message), std::string::npos) << c.what << ": " << describe(*error);
   }
 }
 

@@ -44,7 +44,8 @@ TEST(ErrorLines, TheLastFewLinesEscapedAndCut) {
       // A cut tail starts inside a line, which is left out.
       {"art of a line\nwhole\n", 10, {"(earlier output left out)", "whole"}},
       {"1\n2\n3\n4\n5\n6\n", 0, {"(earlier output left out)", "2", "3", "4", "5", "6"}},
-      {"\x1b]0;title\x07\n" + long_line + "\n", 0,
+      {"\x1b]0;title\x07\n" + long_line + "\n",
+       0,
        {"\\x1b]0;title\\x07", std::string(kErrorLineLength, 'e') + " ..."}},
   };
   for (const auto& c : cases) EXPECT_EQ(error_lines(c.tail, c.dropped), c.shown) << c.tail;

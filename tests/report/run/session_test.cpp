@@ -18,7 +18,8 @@ namespace {
 const std::string kStandin = CALLBENCH_STANDIN;
 
 struct Scratch {
-  Scratch() : dir(std::filesystem::temp_directory_path() / ("callbench-session-" + std::to_string(::getpid()))) {
+  Scratch()
+      : dir(std::filesystem::temp_directory_path() / ("callbench-session-" + std::to_string(::getpid()))) {
     std::filesystem::create_directories(dir);
   }
   ~Scratch() { std::filesystem::remove_all(dir); }
@@ -46,8 +47,9 @@ TEST(Session, InterleavedPairsComeInASeededRandomOrderAndAreNumberedInTime) {
   std::string first_order;
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::filesystem::remove(scratch.path("log"));
-    const auto plan = plan_for({{kStandin, "log", scratch.path("log"), "A"}, {kStandin, "log", scratch.path("log"), "B"}},
-                               12, 20261209);
+    const auto plan =
+        plan_for({{kStandin, "log", scratch.path("log"), "A"}, {kStandin, "log", scratch.path("log"), "B"}}, 12,
+                 20261209);
     const auto result = run_session(plan, log, false, nullptr);
     ASSERT_EQ(result.series.size(), 2u);
     const std::string order = scratch.text("log");
@@ -113,7 +115,8 @@ TEST(Session, APrecisionTargetIsJudgedOnAScheduleThatKeepsItCheap) {
   ASSERT_EQ(result.series[0].runs.size(), 120u);
   ASSERT_GE(judged.size(), 22u);
   EXPECT_EQ(judged[19], 20u) << "the first twenty rounds are judged each";
-  EXPECT_NE(std::find(judged.begin(), judged.end(), 60u), judged.end()) << "the round that makes the runs asked for";
+  EXPECT_NE(std::find(judged.begin(), judged.end(), 60u), judged.end())
+      << "the round that makes the runs asked for";
   EXPECT_EQ(judged.back(), 120u) << "the last round is judged";
   EXPECT_LT(judged.size(), 100u);
 }

@@ -11,7 +11,9 @@ Rate binomial_rate(std::size_t hits, std::size_t trials, double confidence) {
   Rate r;
   r.rate = x / n;
   r.low = hits == 0 ? 0 : boost::math::quantile(boost::math::beta_distribution<double>(x, n - x + 1), tail);
-  r.high = hits == trials ? 1 : boost::math::quantile(boost::math::beta_distribution<double>(x + 1, n - x), 1 - tail);
+  r.high = hits == trials
+               ? 1
+               : boost::math::quantile(boost::math::beta_distribution<double>(x + 1, n - x), 1 - tail);
   return r;
 }
 

@@ -7,8 +7,12 @@ namespace {
 constexpr std::size_t kEqual = 1;   // TestNoFrameB
 constexpr std::size_t kDearer = 0;  // TestNoFrameA
 
-Target at_most(double rate, std::vector<std::size_t> runs) { return {rate, true, std::move(runs)}; }
-Target at_least(double rate, std::vector<std::size_t> runs) { return {rate, false, std::move(runs)}; }
+Target at_most(double rate, std::vector<std::size_t> runs) {
+  return {rate, true, std::move(runs)};
+}
+Target at_least(double rate, std::vector<std::size_t> runs) {
+  return {rate, false, std::move(runs)};
+}
 
 const std::vector<std::size_t> kEveryK = {2, 3, 5, 10, 20};
 
@@ -23,16 +27,24 @@ std::vector<Case> standard_cases() {
       {"one series, drifting: paired-ratio intervals hold the true ratio", D::Single, 1, 1, M::Coverage, {}},
       {"one series, no drift: a procedure as dear as TheOne called slower/faster", D::Single, 0, 1,
        M::ClaimOnEqual, at_most(0.025, kEveryK)},
-      {"one series, drifting: a procedure as dear as TheOne called slower/faster", D::Single, 1, 1,
-       M::ClaimOnEqual, {}},
-      {"interleaved A/A, drifting: p < 0.05 before adjustment, per procedure", D::Interleaved, 1, 1,
-       M::PBelowLevelEach, {}},
+      {"one series, drifting: a procedure as dear as TheOne called slower/faster",
+       D::Single,
+       1,
+       1,
+       M::ClaimOnEqual,
+       {}},
+      {"interleaved A/A, drifting: p < 0.05 before adjustment, per procedure",
+       D::Interleaved,
+       1,
+       1,
+       M::PBelowLevelEach,
+       {}},
       {"interleaved A/A, drifting: a change claimed, per procedure", D::Interleaved, 1, 1, M::ClaimEach,
        at_most(0.05, kEveryK)},
       {"interleaved A/A, drifting: a change claimed on any of the four", D::Interleaved, 1, 1, M::ClaimAny,
        at_most(0.05, kEveryK)},
-      {"sequential --baseline A/A, drifting: a change claimed, per procedure", D::Sequential, 1, 1, M::ClaimEach,
-       at_most(0.05, {5, 10, 20})},
+      {"sequential --baseline A/A, drifting: a change claimed, per procedure", D::Sequential, 1, 1,
+       M::ClaimEach, at_most(0.05, {5, 10, 20})},
       {"sequential --baseline A/A, drifting: a change claimed on any of the four", D::Sequential, 1, 1,
        M::ClaimAny, at_most(0.05, {5, 10, 20})},
       {"interleaved, drifting: 2 % dearer detected", D::Interleaved, 1, 1.02, M::DetectedDearerB, {}},
@@ -54,7 +66,8 @@ void scale_model(std::vector<Case>& cases, double drift_scale, double noise_scal
 std::size_t setup_of(const std::vector<Case>& cases, std::size_t c) {
   for (std::size_t first = 0; first < c; ++first) {
     const Case &a = cases[first], &b = cases[c];
-    if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b && a.noise_scale == b.noise_scale)
+    if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b &&
+        a.noise_scale == b.noise_scale)
       return first;
   }
   return c;

@@ -39,7 +39,7 @@ struct Target {
 struct Case {
   std::string label;
   Design design = Design::Single;
-  double drift = 0;  // scale of the model's drift; 0 for none
+  double drift = 0;     // scale of the model's drift; 0 for none
   double factor_b = 1;  // TestNoFrameA's cost factor on side B
   Measure measure = Measure::Coverage;
   std::optional<Target> target;

@@ -18,7 +18,8 @@ void tally_in_process(Tally& tally, std::uint64_t seed, unsigned workers) {
       for (unsigned w = 0; w < workers; ++w)
         threads.emplace_back([&, w] {
           for (std::size_t r = w; r < tally.reports; r += workers) {
-            const auto outcome = simulate_report(tally.cases[c], tally.runs[k], report_seed(tally, c, k, r, seed));
+            const auto outcome =
+                simulate_report(tally.cases[c], tally.runs[k], report_seed(tally, c, k, r, seed));
             for (std::size_t row = c; row < cases; ++row)
               if (setup_of(tally.cases, row) == c) parts[w][row] += score(tally.cases[row], outcome);
           }

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   const auto setup = statcheck::parse_standin_arguments(std::vector<std::string>(argv + 1, argv + argc));
   if (!setup) {
     std::fprintf(stderr,
-                 "usage: callbench-report-noise-standin --state FILE --seed N --side 0|1 --drift SCALE --noise SCALE --factors F,F,F,F\n");
+                 "usage: callbench-report-noise-standin --state FILE --seed N --side 0|1 --drift SCALE --noise "
+                 "SCALE --factors F,F,F,F\n");
     return 64;
   }
   print_benchmark_output(statcheck::simulate_run(setup->scenario, next_process(setup->state), setup->side));

@@ -15,7 +15,8 @@ constexpr std::uint64_t kOrderStream = 7;
 std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std::size_t runs, int side) {
   const auto drift = drift_path(s, first_process + runs);
   std::vector<Figures> figures;
-  for (std::size_t i = 0; i < runs; ++i) figures.push_back(simulate_run(s, first_process + i, side, drift[first_process + i]));
+  for (std::size_t i = 0; i < runs; ++i)
+    figures.push_back(simulate_run(s, first_process + i, side, drift[first_process + i]));
   return figures;
 }
 
@@ -33,7 +34,8 @@ ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::Decisi
   return outcome;
 }
 
-ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, const stats::DecisionSettings& settings) {
+ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed,
+                     const stats::DecisionSettings& settings) {
   const auto summaries = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
   // TheOne's own entry has no p-value, so the family is the other three.
   std::vector<stats::Decision> family(kProcedures);
@@ -70,10 +72,10 @@ ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed,
   std::vector<stats::Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto was = present_values(log_medians(old_runs, p)), now = present_values(log_medians(new_runs, p));
-    family.push_back(
-        stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was), settings,
-                                  kWarmup)  // the new report's warm-up run lies between the two
-            .decision);
+    family.push_back(stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was),
+                                               settings,
+                                               kWarmup)  // the new report's warm-up run lies between the two
+                         .decision);
   }
   return claims_of(std::move(family), settings);
 }
@@ -83,9 +85,12 @@ ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed,
 ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
                               const stats::DecisionSettings& settings) {
   switch (c.design) {
-    case Design::Single: return single(c, runs, seed, settings);
-    case Design::Interleaved: return interleaved(c, runs, seed, settings);
-    case Design::Sequential: break;
+    case Design::Single:
+      return single(c, runs, seed, settings);
+    case Design::Interleaved:
+      return interleaved(c, runs, seed, settings);
+    case Design::Sequential:
+      break;
   }
   return sequential(c, runs, seed, settings);
 }

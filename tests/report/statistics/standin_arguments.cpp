@@ -16,8 +16,12 @@ std::vector<std::string> standin_arguments(const StandinSetup& setup) {
   char drift[32], noise[32];
   std::snprintf(drift, sizeof drift, "%.17g", setup.scenario.drift);
   std::snprintf(noise, sizeof noise, "%.17g", setup.noise_scale);
-  return {"--state", setup.state, "--seed", std::to_string(setup.scenario.seed), "--side", std::to_string(setup.side),
-          "--drift", drift, "--noise", noise, "--factors", factors};
+  return {"--state",   setup.state,
+          "--seed",    std::to_string(setup.scenario.seed),
+          "--side",    std::to_string(setup.side),
+          "--drift",   drift,
+          "--noise",   noise,
+          "--factors", factors};
 }
 
 std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::string>& args) {

@@ -30,7 +30,8 @@ struct Options {
   std::cerr << "callbench-report-statcheck: " << problem << "\n"
             << "usage: callbench-report-statcheck [--reports N] [--runs K,K,...] [--seed S] [--workers W]\n"
             << "         [--only TEXT] [--check]\n"
-            << "         [--drift-scale X] [--noise-scale X] [--tool CALLBENCH_REPORT --standin STANDIN --work DIR]\n";
+            << "         [--drift-scale X] [--noise-scale X] [--tool CALLBENCH_REPORT --standin STANDIN --work "
+               "DIR]\n";
   std::exit(2);
 }
 
@@ -50,18 +51,30 @@ Options parse(int argc, char** argv) {
       return argv[++i];
     };
     try {
-      if (arg == "--reports") o.reports = std::stoul(value());
-      else if (arg == "--runs") o.runs = parse_list(value());
-      else if (arg == "--seed") o.seed = std::stoull(value());
-      else if (arg == "--workers") o.workers = static_cast<unsigned>(std::stoul(value()));
-      else if (arg == "--only") o.only = value();
-      else if (arg == "--check") o.check = true;
-      else if (arg == "--drift-scale") o.drift_scale = std::stod(value());
-      else if (arg == "--noise-scale") o.noise_scale = std::stod(value());
-      else if (arg == "--tool") o.tool.report = value();
-      else if (arg == "--standin") o.tool.standin = value();
-      else if (arg == "--work") o.tool.work = value();
-      else usage("unknown argument " + arg);
+      if (arg == "--reports")
+        o.reports = std::stoul(value());
+      else if (arg == "--runs")
+        o.runs = parse_list(value());
+      else if (arg == "--seed")
+        o.seed = std::stoull(value());
+      else if (arg == "--workers")
+        o.workers = static_cast<unsigned>(std::stoul(value()));
+      else if (arg == "--only")
+        o.only = value();
+      else if (arg == "--check")
+        o.check = true;
+      else if (arg == "--drift-scale")
+        o.drift_scale = std::stod(value());
+      else if (arg == "--noise-scale")
+        o.noise_scale = std::stod(value());
+      else if (arg == "--tool")
+        o.tool.report = value();
+      else if (arg == "--standin")
+        o.tool.standin = value();
+      else if (arg == "--work")
+        o.tool.work = value();
+      else
+        usage("unknown argument " + arg);
     } catch (const std::logic_error&) {
       usage("bad value for " + arg);
     }

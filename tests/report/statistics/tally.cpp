@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "random_stream.hpp"
 #include <ostream>
+#include "random_stream.hpp"
 
 #include "binomial.hpp"
 
@@ -33,7 +33,9 @@ std::string target_text(const Case& c) {
 }  // namespace
 
 Tally::Tally(std::vector<Case> cases_, std::vector<std::size_t> runs_, std::size_t reports_)
-    : cases(std::move(cases_)), runs(std::move(runs_)), counts(cases.size(), std::vector<Count>(runs.size())),
+    : cases(std::move(cases_)),
+      runs(std::move(runs_)),
+      counts(cases.size(), std::vector<Count>(runs.size())),
       reports(reports_) {}
 
 std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column, std::size_t report,

@@ -14,9 +14,9 @@ namespace callbench::statcheck {
 
 struct Tally {
   std::vector<Case> cases;
-  std::vector<std::size_t> runs;        // the run counts K, one column each
+  std::vector<std::size_t> runs;           // the run counts K, one column each
   std::vector<std::vector<Count>> counts;  // [case][column]
-  std::size_t reports = 0;              // per cell
+  std::size_t reports = 0;                 // per cell
 
   Tally(std::vector<Case> cases, std::vector<std::size_t> runs, std::size_t reports);
 };

@@ -92,7 +92,9 @@ ReportOutcome comparison_outcome(const Json& report) {
 
 class Worker {
  public:
-  Worker(const ToolSetup& setup, fs::path dir) : setup_(setup), dir_(std::move(dir)) { fs::create_directories(dir_); }
+  Worker(const ToolSetup& setup, fs::path dir) : setup_(setup), dir_(std::move(dir)) {
+    fs::create_directories(dir_);
+  }
 
   ReportOutcome report(const Case& c, std::size_t runs, std::uint64_t seed) {
     fs::remove(state());
@@ -125,11 +127,12 @@ class Worker {
     return command;
   }
 
-  void tool(std::size_t runs, std::uint64_t seed, const std::string& json, const std::vector<std::string>& extra,
-            const std::vector<std::string>& command) {
+  void tool(std::size_t runs, std::uint64_t seed, const std::string& json,
+            const std::vector<std::string>& extra, const std::vector<std::string>& command) {
     // The tool takes seeds up to 9e18.
-    std::vector<std::string> args = {setup_.report, "--runs", std::to_string(runs), "--seed", std::to_string(seed >> 4),
-                                     "--json", (dir_ / json).string()};
+    std::vector<std::string> args = {
+        setup_.report,         "--runs", std::to_string(runs), "--seed", std::to_string(seed >> 4), "--json",
+        (dir_ / json).string()};
     args.insert(args.end(), extra.begin(), extra.end());
     args.push_back("--");
     args.insert(args.end(), command.begin(), command.end());
@@ -152,7 +155,7 @@ std::size_t tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t 
   for (std::size_t c = 0; c < tally.cases.size(); ++c)
     if (setup_of(tally.cases, c) == c)
       for (std::size_t k = 0; k < tally.runs.size(); ++k)
-      for (std::size_t r = 0; r < tally.reports; ++r) items.push_back({c, k, r});
+        for (std::size_t r = 0; r < tally.reports; ++r) items.push_back({c, k, r});
 
   std::atomic<std::size_t> next{0};
   std::size_t failed = 0;
@@ -165,10 +168,12 @@ std::size_t tally_with_tool(Tally& tally, const ToolSetup& setup, std::uint64_t 
         const Item& item = items[i];
         const Case& c = tally.cases[item.c];
         try {
-          const auto outcome = worker.report(c, tally.runs[item.k], report_seed(tally, item.c, item.k, item.r, seed));
+          const auto outcome =
+              worker.report(c, tally.runs[item.k], report_seed(tally, item.c, item.k, item.r, seed));
           const std::lock_guard<std::mutex> lock(merge);
           for (std::size_t row = item.c; row < tally.cases.size(); ++row)
-            if (setup_of(tally.cases, row) == item.c) tally.counts[row][item.k] += score(tally.cases[row], outcome);
+            if (setup_of(tally.cases, row) == item.c)
+              tally.counts[row][item.k] += score(tally.cases[row], outcome);
         } catch (const std::exception& e) {
           const std::lock_guard<std::mutex> lock(merge);
           ++failed;

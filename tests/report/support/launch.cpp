@@ -51,19 +51,17 @@ Launched::Launched(const std::vector<std::string>& args, const std::string& dir,
   } else if (out == Destination::Closed) {
     posix_spawn_file_actions_addclose(&actions, 1);
   } else {
-    // A pipe whose reader is gone before anything is written.
+    // A pipe whose reader is gone before the program starts: closed only
+    // after the spawn, a slow parent could leave it open for the first write.
     EXPECT_EQ(pipe(pipe_ends), 0);
+    close(pipe_ends[0]);
     posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
   }
   posix_spawn_file_actions_addopen(&actions, 2, err_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   started_ = now();
   EXPECT_EQ(posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ), 0);
   posix_spawn_file_actions_destroy(&actions);
-  if (pipe_ends[0] >= 0) {
-    close(pipe_ends[0]);
-    close(pipe_ends[1]);
-  }
+  if (pipe_ends[1] >= 0) close(pipe_ends[1]);
 }
 
 Launched::~Launched() {
@@ -73,7 +71,9 @@ Launched::~Launched() {
   }
 }
 
-void Launched::signal(int number) const { kill(pid_, number); }
+void Launched::signal(int number) const {
+  kill(pid_, number);
+}
 
 Ended Launched::wait(double limit) {
   Ended ended;

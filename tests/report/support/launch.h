@@ -23,9 +23,9 @@ class Launched {
   // Standard output and error go to files in dir (out to out_path when given);
   // standard input comes from in_path, or is empty. The program is started
   // through wrapper when one is given (e.g. to run it as another user).
-  Launched(const std::vector<std::string>& args, const std::string& dir,
-           Destination out = Destination::File, const std::string& out_path = "",
-           const std::string& in_path = "", const std::vector<std::string>& wrapper = {});
+  Launched(const std::vector<std::string>& args, const std::string& dir, Destination out = Destination::File,
+           const std::string& out_path = "", const std::string& in_path = "",
+           const std::vector<std::string>& wrapper = {});
   Launched(const Launched&) = delete;
   Launched& operator=(const Launched&) = delete;
   ~Launched();

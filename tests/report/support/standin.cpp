@@ -19,8 +19,8 @@
 namespace {
 
 const char* const kNames[] = {"TestNoFrameA", "TestNoFrameB", "TheOne", "TestWithFrame"};
-const char* const kHeadings[] = {"Size no frame A: ", "Size no frame B: ", "Size TheOne:     ",
-                                 "Size with frame: "};
+const char* const kHeadings[] = {
+    "Size no frame A: ", "Size no frame B: ", "Size TheOne:     ", "Size with frame: "};
 
 bool put(std::FILE* stream, const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
@@ -40,12 +40,15 @@ std::string sweeps(const int base[4], int step) {
 std::string sizes(int first) {
   const int bytes[] = {first, 15, 13, 16};
   std::string text;
-  for (int proc = 0; proc < 4; ++proc) text += std::string(kHeadings[proc]) + "\t" + std::to_string(bytes[proc]) + "\r\n";
+  for (int proc = 0; proc < 4; ++proc)
+    text += std::string(kHeadings[proc]) + "\t" + std::to_string(bytes[proc]) + "\r\n";
   return text;
 }
 
 const int kSteady[] = {1000, 1100, 900, 1500};
-std::string good_output() { return sweeps(kSteady, 10) + sizes(7); }
+std::string good_output() {
+  return sweeps(kSteady, 10) + sizes(7);
+}
 
 // Counts calls in a file so that runs after the first can differ.
 int next_call(const char* counter) {
@@ -80,7 +83,8 @@ void leave_sleeper(const char* pid_file) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION created = {};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &created)) {
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                     &created)) {
     CloseHandle(created.hThread);
     CloseHandle(created.hProcess);
   }

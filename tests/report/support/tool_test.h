@@ -14,6 +14,14 @@
 
 namespace callbench {
 
+// The stand-in benchmark, and the process id it wrote to a file.
+inline const std::string kStandin = CALLBENCH_STANDIN;
+inline int read_pid(const std::string& file) {
+  int pid = 0;
+  std::ifstream(file) >> pid;
+  return pid;
+}
+
 inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }

@@ -19,7 +19,9 @@ std::string test_folder() {
 
 }  // namespace
 
-std::string beside_tests(const std::string& name) { return test_folder() + "\\" + name; }
+std::string beside_tests(const std::string& name) {
+  return test_folder() + "\\" + name;
+}
 
 std::string in_build_root(const std::string& name) {
   std::string relative = CALLBENCH_BUILD_ROOT_FROM_TESTS;
@@ -29,9 +31,9 @@ std::string in_build_root(const std::string& name) {
 
 ScratchFolder::ScratchFolder() {
   static std::atomic<int> serial{0};
-  const auto path = std::filesystem::temp_directory_path() /
-                    (L"callbench-report-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(serial++));
+  const auto path =
+      std::filesystem::temp_directory_path() /
+      (L"callbench-report-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(serial++));
   std::filesystem::remove_all(path);
   std::filesystem::create_directories(path);
   path_ = narrow(path.wstring());

@@ -1,8 +1,8 @@
 // The bounds on what is read from files and runs hold at exactly their limit
 // and one byte past it; a pipe is read only as far as it held; Windows device
 // names are known in every spelling.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -22,7 +22,8 @@ TEST(Bounds, FilesAndCapturesHoldExactlyTheirLimit) {
   const struct {
     std::size_t bytes, limit;
     bool fits;
-  } cases[] = {{10, 10, true}, {11, 10, false}, {0, 0, true}, {1, 0, false}, {70000, 70000, true}, {70001, 70000, false}};
+  } cases[] = {{10, 10, true}, {11, 10, false},      {0, 0, true},
+               {1, 0, false},  {70000, 70000, true}, {70001, 70000, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.bytes) + " bytes, limit " + std::to_string(c.limit));
     std::ofstream(file, std::ios::binary) << std::string(c.bytes, 'x');
@@ -35,7 +36,8 @@ TEST(Bounds, FilesAndCapturesHoldExactlyTheirLimit) {
     for (const std::size_t chunk : {c.bytes, std::size_t{1}}) {
       BoundedCapture capture(c.limit);
       const std::string bytes(c.bytes, 'x');
-      for (std::size_t at = 0; at < bytes.size(); at += chunk) capture.append(bytes.data() + at, std::min(chunk, bytes.size() - at));
+      for (std::size_t at = 0; at < bytes.size(); at += chunk)
+        capture.append(bytes.data() + at, std::min(chunk, bytes.size() - at));
       EXPECT_EQ(capture.overflowed(), !c.fits) << "in chunks of " << chunk;
       EXPECT_EQ(capture.take().size(), std::min(c.bytes, c.limit));
     }
@@ -73,10 +75,10 @@ TEST(Bounds, WindowsDeviceNamesAreKnownInEverySpelling) {
     const char* name;
     bool device;
   } cases[] = {
-      {"PRN", true},       {"lpt1.json", true},    {"COM9", true},          {"nul .txt", true},
-      {"Aux.tar.gz", true}, {"con", true},         {"LPT\xc2\xb9", true},  {"COM0", true},
-      {"LPT10", false},    {"COM", false},         {"prn1", false},        {"report.json", false},
-      {"xcon", false},     {"com1x.json", false},  {"", false},            {".con", false},
+      {"PRN", true},        {"lpt1.json", true},   {"COM9", true},        {"nul .txt", true},
+      {"Aux.tar.gz", true}, {"con", true},         {"LPT\xc2\xb9", true}, {"COM0", true},
+      {"LPT10", false},     {"COM", false},        {"prn1", false},       {"report.json", false},
+      {"xcon", false},      {"com1x.json", false}, {"", false},           {".con", false},
   };
   for (const auto& c : cases) EXPECT_EQ(is_windows_device_name(c.name), c.device) << c.name;
 }

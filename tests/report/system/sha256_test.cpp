@@ -13,7 +13,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(Sha256, OfAFileIsTheDigestOfItsContent) {
-  const fs::path dir = fs::temp_directory_path() / ("callbench-sha256-" + std::to_string(std::random_device{}()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("callbench-sha256-" + std::to_string(std::random_device{}()));
   fs::create_directories(dir);
   const struct {
     std::string content, digest;

@@ -24,23 +24,40 @@ TEST_F(EndToEnd, RunsAndFailures) {
     std::string out;  // part of standard output; empty: no output at all
     std::string err;  // part of standard error; empty: nothing there
   } cases[] = {
-      {{"--runs", "3", "--", CALLBENCH_STANDIN, "good"}, 0, "3 of 3 runs valid (after 1 warm-up run, not counted)", ""},
+      {{"--runs", "3", "--", CALLBENCH_STANDIN, "good"},
+       0,
+       "3 of 3 runs valid (after 1 warm-up run, not counted)",
+       ""},
       {{"--runs", "2", "--", CALLBENCH_STANDIN, "noisy"}, 0, "the machine was noisy", ""},
       {{"--runs", "2", "--", CALLBENCH_STANDIN, "zero"}, 0, "6 figures of 0 or less", ""},
-      {{"--runs", "2", "--", CALLBENCH_STANDIN, "exit"}, 1, "",
+      {{"--runs", "2", "--", CALLBENCH_STANDIN, "exit"},
+       1,
+       "",
        "warm-up run 1: exited with status 3\n  stderr: stand-in: failing on purpose\nrun 1: exited"},
-      {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "crash"}, 1, "",
+      {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "crash"},
+       1,
+       "",
        "run 1: killed by signal 11 (Segmentation fault)"},
-      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", CALLBENCH_STANDIN, "hang"}, 1, "",
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", CALLBENCH_STANDIN, "hang"},
+       1,
+       "",
        "run 1: still running after the timeout of 1 s; killed"},
-      {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "garbage"}, 1, "",
+      {{"--runs", "1", "--warmup", "0", "--", CALLBENCH_STANDIN, "garbage"},
+       1,
+       "",
        R"(run 1: line 1: expected "<figure>\tmillicycles for TestNoFrameA\r\n", got "hello\x1b world\n")"},
-      {{"--runs", "3", "--warmup", "0", "--", path("missing")}, 1, "",
+      {{"--runs", "3", "--warmup", "0", "--", path("missing")},
+       1,
+       "",
        "run 1: cannot start " + path("missing") +
            ": No such file or directory\nno further runs: the command cannot be started\n"},
-      {{"--runs", "3", "--warmup", "0", "--", CALLBENCH_STANDIN, "sizes", path("sizes")}, 1, "1 of 3 runs valid",
+      {{"--runs", "3", "--warmup", "0", "--", CALLBENCH_STANDIN, "sizes", path("sizes")},
+       1,
+       "1 of 3 runs valid",
        R"(run 2: line 16: expected "Size no frame A: \t7\r\n" as in run 1, got "Size no frame A: \t8\r\n")"},
-      {{"--runs", "4", "--warmup", "0", "--", CALLBENCH_STANDIN, "flaky", path("flaky")}, 1, "2 of 4 runs valid",
+      {{"--runs", "4", "--warmup", "0", "--", CALLBENCH_STANDIN, "flaky", path("flaky")},
+       1,
+       "2 of 4 runs valid",
        "run 2: exited with status 4\n  stderr: stand-in: flaking\nrun 4: exited with status 4"},
   };
   for (const auto& c : cases) {
@@ -63,8 +80,8 @@ TEST_F(EndToEnd, RunsAndFailures) {
 
 TEST_F(EndToEnd, JsonHoldsEveryFigureOfTheValidRuns) {
   const auto file = path("report.json");
-  const auto ran = report({"--runs", "4", "--warmup", "0", "--json", file, "--", CALLBENCH_STANDIN,
-                           "flaky", path("flaky")});
+  const auto ran =
+      report({"--runs", "4", "--warmup", "0", "--json", file, "--", CALLBENCH_STANDIN, "flaky", path("flaky")});
   EXPECT_EQ(ran.status, 1);
   const auto json = nlohmann::json::parse(std::ifstream(file));
   EXPECT_EQ(json["format_version"], 3);
@@ -129,8 +146,9 @@ TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
       {write("newer.json", newer), "format version 99 is newer than this callbench-report reads (3)"},
   };
   for (const auto& b : broken) {
-    for (const auto& args : {std::vector<std::string>{"--baseline", b.file, "--", CALLBENCH_STANDIN, "sizes", path("ran")},
-                             std::vector<std::string>{"compare", base, b.file}}) {
+    for (const auto& args :
+         {std::vector<std::string>{"--baseline", b.file, "--", CALLBENCH_STANDIN, "sizes", path("ran")},
+          std::vector<std::string>{"compare", base, b.file}}) {
       const auto ran = report(args);
       EXPECT_EQ(ran.status, 2) << b.file;
       EXPECT_TRUE(contains(ran.err, b.file + ": " + b.problem)) << ran.err;

@@ -11,7 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Flow = ToolTest;
-const std::string kStandin = CALLBENCH_STANDIN;
 const std::string kPaired = "against TheOne, run by run";
 
 TEST_F(Flow, PairedVerdictsFollowTheKnownFactors) {
@@ -56,7 +55,8 @@ TEST_F(Flow, DisturbedFiguresAreCountedKeptAndLeftOut) {
   EXPECT_EQ(figures[2], "n/a");  // no valid median
   EXPECT_EQ(figures[4], "n/a");  // nor minimum
   EXPECT_EQ(figures[6], "6");
-  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "inconclusive (needs at least 2 runs)") << ran.out;
+  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "inconclusive (needs at least 2 runs)")
+      << ran.out;
   EXPECT_EQ(table_row(ran.out, "each procedure's figures", "TestNoFrameA")[4], "1000") << ran.out;
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
   EXPECT_EQ(json["series"][0]["runs"][0]["sweeps"][0]["TheOne"], 0);
@@ -72,9 +72,13 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
   } cases[] = {
       {{"--warmup", "2", "--runs", "3"}, "even", 5, "3 of 3 runs valid (after 2 warm-up runs, not counted)"},
       {{"--warmup", "0", "--runs", "2"}, "even", 2, "2 of 2 runs valid;"},
-      {{"--precision", "0.01", "--runs", "3", "--max-runs", "30"}, "factor", 4,
+      {{"--precision", "0.01", "--runs", "3", "--max-runs", "30"},
+       "factor",
+       4,
        "precision target +/-1.0% reached after 3 runs"},
-      {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"}, "erratic", 7,
+      {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"},
+       "erratic",
+       7,
        "precision target +/-1.0% NOT reached after 6 runs"},
       // More runs than the default --max-runs, which was not given.
       {{"--precision", "0.5", "--runs", "101"}, "even", 102, "101 of 101 runs valid"},
@@ -110,7 +114,8 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
   for (std::size_t run = 0; run < 3; ++run) {
     const int a = json["series"][0]["runs"][run]["sequence"], b = json["series"][1]["runs"][run]["sequence"];
     EXPECT_EQ(std::abs(a - b), 1) << "the two runs of a pair follow each other";
-    EXPECT_EQ(log.substr(2 * (std::min(a, b) - 1), 1), a < b ? "A" : "B") << "the sequence says which came first";
+    EXPECT_EQ(log.substr(2 * (std::min(a, b) - 1), 1), a < b ? "A" : "B")
+        << "the sequence says which came first";
   }
 
   // Twice the cost on one side, in every run: both significant and beyond the threshold.
@@ -125,19 +130,24 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
 }
 
 TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
-  ASSERT_EQ(report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status, 0);
+  ASSERT_EQ(
+      report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status,
+      0);
   ASSERT_EQ(report({"--runs", "4", "--json", path("two.json"), "--", kStandin, "good"}).status, 0);
   auto other = nlohmann::json::parse(file_text(path("two.json")));
   other["series"][0]["conditions"]["processor"]["brand"] = "Some Other CPU";
-  other["series"][0]["conditions"]["checks"] = nlohmann::json::array(
-      {{{"key", "governor"}, {"title", "frequency governor"}, {"value", "powersave on 0-3"}, {"status", "not fit"},
-        {"advice", "cpupower frequency-set -g performance"}}});
+  other["series"][0]["conditions"]["checks"] =
+      nlohmann::json::array({{{"key", "governor"},
+                              {"title", "frequency governor"},
+                              {"value", "powersave on 0-3"},
+                              {"status", "not fit"},
+                              {"advice", "cpupower frequency-set -g performance"}}});
   std::ofstream(path("other.json")) << other.dump();
 
   const auto baseline = report({"--runs", "3", "--baseline", path("one.json"), "--", kStandin, "good"});
   ASSERT_EQ(baseline.status, 0) << baseline.err;
-  EXPECT_TRUE(contains(baseline.out, "baseline: first: " + path("one.json") + ": 3 runs of " + kStandin +
-                                         " good, reported "))
+  EXPECT_TRUE(contains(baseline.out,
+                       "baseline: first: " + path("one.json") + ": 3 runs of " + kStandin + " good, reported "))
       << baseline.out;
   EXPECT_EQ(table_row(baseline.out, "new against baseline", "TheOne").back(), "equivalent") << baseline.out;
   EXPECT_TRUE(contains(baseline.out, "were measured at different times")) << baseline.out;
@@ -147,7 +157,8 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(two.status, 0) << two.err;
   EXPECT_TRUE(contains(two.out, "[1] first: " + path("one.json") + ": 3 runs of ")) << two.out;
   EXPECT_TRUE(contains(two.out, "warning: the processors differ: ")) << two.out;
-  EXPECT_TRUE(contains(two.out, "warning: [2]: not fit to measure: frequency governor powersave on 0-3; cpupower"))
+  EXPECT_TRUE(
+      contains(two.out, "warning: [2]: not fit to measure: frequency governor powersave on 0-3; cpupower"))
       << two.out;
   const auto row = table_row(two.out, "[1] against [2]", "TheOne");
   ASSERT_EQ(row.size(), 6u) << two.out;
@@ -167,7 +178,8 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
 }
 
 TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
-  const auto ran = report({"--runs", "2", "--markdown", path("t.md"), "--csv", path("t.csv"), "--", kStandin, "good"});
+  const auto ran =
+      report({"--runs", "2", "--markdown", path("t.md"), "--csv", path("t.csv"), "--", kStandin, "good"});
   ASSERT_EQ(ran.status, 0) << ran.err;
   const auto row = table_row(ran.out, "each procedure's figures", "TestNoFrameB");
   std::string csv_row = "each procedure's figures";
@@ -196,8 +208,8 @@ TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
   std::ofstream(path("run2.txt"), std::ios::binary) << utf16;
   std::ofstream(path("run3.txt"), std::ios::binary) << crlf;
 
-  const auto good = report({"--from", path("run1.txt"), path("run2.txt"), "--machine", "lab-pc",
-                            "--json", path("r.json")});
+  const auto good =
+      report({"--from", path("run1.txt"), path("run2.txt"), "--machine", "lab-pc", "--json", path("r.json")});
   ASSERT_EQ(good.status, 0) << good.err;
   EXPECT_TRUE(contains(good.out, "2 of 2 runs valid; 2 captured outputs")) << good.out;
   EXPECT_TRUE(contains(good.out, "\noutputs captured on lab-pc, reported ")) << good.out;
@@ -209,7 +221,8 @@ TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
 
   const auto mangled = report({"--from", path("run1.txt"), path("run3.txt")});
   EXPECT_EQ(mangled.status, 1);
-  EXPECT_TRUE(contains(mangled.err, "run 2: " + path("run3.txt") + R"(: line 5: expected an empty line "\n", got "\r\n")"))
+  EXPECT_TRUE(contains(mangled.err,
+                       "run 2: " + path("run3.txt") + R"(: line 5: expected an empty line "\n", got "\r\n")"))
       << mangled.err;
   EXPECT_TRUE(contains(mangled.err, "cmd /c \"callbench.exe > run1.txt\"")) << mangled.err;
 
@@ -236,7 +249,8 @@ TEST_F(Flow, MisusedOptionsAreRefused) {
       {{"--from", "x.txt", "--runs", "3"}, "--runs has no meaning with --from"},
       {{"--machine", "lab", "--", kStandin}, "use it with --from"},
       {{"--", kStandin, "--vs"}, "--vs needs a command on each side"},
-      {{"--baseline", "b.json", "--", kStandin, "--vs", kStandin}, "--vs and --baseline cannot be used together"},
+      {{"--baseline", "b.json", "--", kStandin, "--vs", kStandin},
+       "--vs and --baseline cannot be used together"},
       {{"--json", "-", "--csv", "-", "--", kStandin}, "cannot both write to standard output"},
       {{"--max-runs", "5", "--", kStandin}, "--max-runs is the limit of --precision"},
       {{"compare"}, "files is required"},

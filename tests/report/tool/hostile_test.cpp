@@ -22,12 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr long kMemoryBoundKib = 200 * 1024;
 
-int read_pid(const std::string& file) {
-  int pid = 0;
-  std::ifstream(file) >> pid;
-  return pid;
-}
-
 class Hostile : public ToolTest {
  protected:
   Ended run(const std::vector<std::string>& args, Destination out = Destination::File,
@@ -52,15 +46,28 @@ TEST_F(Hostile, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
     double max_seconds;
     std::string pid_file;  // a process the run left behind, which must be gone
   } cases[] = {
-      {{"--runs", "2", "--warmup", "0", "--", standin, "endless"}, 1,
-       "run 1: output larger than 65536 bytes; killed\nrun 2: output larger", 5, ""},
-      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", "sh", "-c", "yes >&2"}, 1,
-       "run 1: still running after the timeout of 1 s; killed", 2, ""},
-      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", standin, "deaf", path("deaf")}, 1,
-       "run 1: still running after the timeout of 1 s; killed", 2, path("deaf")},
-      {{"--runs", "1", "--warmup", "0", "--", standin, "loud"}, 1, "run 1: exited with status 5\n  stderr: (earlier output left out)\n"
+      {{"--runs", "2", "--warmup", "0", "--", standin, "endless"},
+       1,
+       "run 1: output larger than 65536 bytes; killed\nrun 2: output larger",
+       5,
+       ""},
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", "sh", "-c", "yes >&2"},
+       1,
+       "run 1: still running after the timeout of 1 s; killed",
+       2,
+       ""},
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", standin, "deaf", path("deaf")},
+       1,
+       "run 1: still running after the timeout of 1 s; killed",
+       2,
+       path("deaf")},
+      {{"--runs", "1", "--warmup", "0", "--", standin, "loud"},
+       1,
+       "run 1: exited with status 5\n  stderr: (earlier output left out)\n"
        "  stderr: line 199997 of noise\n  stderr: line 199998 of noise\n"
-       "  stderr: line 199999 of noise\n  stderr: eeeeeeeeee", 10, ""},
+       "  stderr: line 199999 of noise\n  stderr: eeeeeeeeee",
+       10,
+       ""},
   };
   for (const auto& c : cases) {
     const auto ended = run(c.args);
@@ -171,8 +178,8 @@ TEST_F(Hostile, FailedTableWritesAreReportedAndTheJsonIsKept) {
   };
   for (const auto& c : cases) {
     fs::remove(path("report.json"));
-    const auto ended = run({"--runs", "1", "--json", path("report.json"), "--", CALLBENCH_STANDIN, "good"},
-                           c.out, c.out_path);
+    const auto ended =
+        run({"--runs", "1", "--json", path("report.json"), "--", CALLBENCH_STANDIN, "good"}, c.out, c.out_path);
     EXPECT_EQ(ended.status, 1) << c.err;
     EXPECT_TRUE(contains(ended.err, c.err)) << ended.err;
     EXPECT_TRUE(fs::exists(path("report.json"))) << c.err;

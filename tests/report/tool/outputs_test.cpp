@@ -18,7 +18,6 @@ namespace callbench {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kStandin = CALLBENCH_STANDIN;
 
 class Outputs : public ToolTest {
  protected:
@@ -41,7 +40,9 @@ class Outputs : public ToolTest {
   }
 };
 
-bool runs_as_nobody_possible() { return ::geteuid() == 0 && fs::exists("/usr/bin/setpriv"); }
+bool runs_as_nobody_possible() {
+  return ::geteuid() == 0 && fs::exists("/usr/bin/setpriv");
+}
 
 TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork) {
   const std::string benchmark = path("bench");
@@ -67,11 +68,14 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
       {"a file the command names",
        [&] {
          write("input.txt", "input");
-         return std::vector<std::string>{"--json", path("input.txt"), "--", kStandin, "good", path("input.txt")};
+         return std::vector<std::string>{"--json", path("input.txt"), "--", kStandin,
+                                         "good",   path("input.txt")};
        },
        2, "would overwrite a file the command names", nullptr},
       {"two outputs",
-       [&] { return good_run({"--json", path("r"), "--html", path("r")}); },
+       [&] {
+         return good_run({"--json", path("r"), "--html", path("r")});
+       },
        2, "--json " + path("r") + " and --html " + path("r") + " name the same file", nullptr},
       {"two outputs through a hard link",
        [&] {
@@ -99,16 +103,27 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
          return std::vector<std::string>{"compare", path("a.json"), path("a.json"), "--csv", path("a.json")};
        },
        2, "would overwrite a report being compared " + path("a.json"), nullptr},
-      {"standard error by name", [&] { return good_run({"--json", "/dev/stderr"}); }, 2,
-       "/dev/stderr: is standard error, where the messages go", nullptr},
+      {"standard error by name",
+       [&] {
+         return good_run({"--json", "/dev/stderr"});
+       },
+       2, "/dev/stderr: is standard error, where the messages go", nullptr},
       {"standard output by name",
-       [&] { return good_run({"--json", "/dev/stdout"}); },
+       [&] {
+         return good_run({"--json", "/dev/stdout"});
+       },
        0, "1 of 1 runs valid",  // the table goes to standard error, as with -
        [&](const Ended& ended) { EXPECT_EQ(nlohmann::json::parse(ended.out)["series"][0]["runs_valid"], 1); }},
-      {"standard output by descriptor", [&] { return good_run({"--csv", "/proc/self/fd/1"}); }, 0,
-       "1 of 1 runs valid", [&](const Ended& ended) { EXPECT_EQ(ended.out.rfind("section,", 0), 0u); }},
-      {"a name of 255 bytes", [&] { return good_run({"--json", long_name}); }, 0, "",
-       [&](const Ended&) { EXPECT_TRUE(fs::is_regular_file(long_name)); }},
+      {"standard output by descriptor",
+       [&] {
+         return good_run({"--csv", "/proc/self/fd/1"});
+       },
+       0, "1 of 1 runs valid", [&](const Ended& ended) { EXPECT_EQ(ended.out.rfind("section,", 0), 0u); }},
+      {"a name of 255 bytes",
+       [&] {
+         return good_run({"--json", long_name});
+       },
+       0, "", [&](const Ended&) { EXPECT_TRUE(fs::is_regular_file(long_name)); }},
       {"a dangling link",
        [&] {
          fs::create_symlink("made.json", path("dangling"));
@@ -127,7 +142,9 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
          ::chmod(path("sticky/theirs.json").c_str(), 0666);
          return good_run({"--json", path("sticky/theirs.json")});
        },
-       2, path("sticky/theirs.json") + ": cannot be replaced: the directory is sticky and the file is another user's",
+       2,
+       path("sticky/theirs.json") +
+           ": cannot be replaced: the directory is sticky and the file is another user's",
        [&](const Ended&) { EXPECT_EQ(file_text(path("sticky/theirs.json")), "theirs"); }, true},
       {"one's own file in a sticky directory",
        [&] {
@@ -149,8 +166,11 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
          EXPECT_TRUE(contains(ended.out, "\\x1b]0;owned\\x07")) << ended.out;
          EXPECT_TRUE(contains(ended.out, "Z\xc3\xbcrich \xe2\x9c\x93")) << "printable UTF-8 stays as it is";
        }},
-      {"more runs than a report file can hold", [&] { return good_run({"--runs", "50001"}); }, 2,
-       "--runs: \"50001\" is not in the range 1 to 50000", nullptr},
+      {"more runs than a report file can hold",
+       [&] {
+         return good_run({"--runs", "50001"});
+       },
+       2, "--runs: \"50001\" is not in the range 1 to 50000", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -159,7 +179,8 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
       continue;
     }
     const auto args = c.arrange();
-    const auto ended = report(args, Destination::File, "", "", c.as_nobody ? as_nobody : std::vector<std::string>{});
+    const auto ended =
+        report(args, Destination::File, "", "", c.as_nobody ? as_nobody : std::vector<std::string>{});
     EXPECT_EQ(ended.status, c.status) << ended.err;
     EXPECT_TRUE(contains(ended.err, c.err)) << ended.err;
     if (c.status == 2) {

@@ -23,13 +23,6 @@ namespace callbench {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kStandin = CALLBENCH_STANDIN;
-
-int read_pid(const std::string& file) {
-  int pid = 0;
-  std::ifstream(file) >> pid;
-  return pid;
-}
 
 // Reads a FIFO to its end, once a writer has come and gone.
 std::string drain(int fd) {
@@ -58,11 +51,11 @@ TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanl
     std::string what;
     std::vector<std::string> args;
     int status;
-    std::string out, err;      // parts of standard output and error
-    int signal;                // sent once the second run has started
+    std::string out, err;  // parts of standard output and error
+    int signal;            // sent once the second run has started
     Destination destination;
-    std::string input;         // standard input, a file
-    Leftover left;             // what became of the process in "left": killed, or (outside the run's group) not
+    std::string input;  // standard input, a file
+    Leftover left;      // what became of the process in "left": killed, or (outside the run's group) not
   };
   const std::string stray_writer =
       "setsid sh -c 'echo $$ > \"$1\"; exec cat /dev/zero' x \"$1\" >&2 & "
@@ -70,36 +63,83 @@ TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanl
   std::vector<Case> cases = {
       {"a run that leaves a process behind",
        {"--runs", "2", "--warmup", "0", "--", kStandin, "leave", path("left")},
-       0, "2 of 2 runs valid", "2 runs left processes running when they ended (2 in all); they were killed",
-       0, Destination::File, "", kGone},
+       0,
+       "2 of 2 runs valid",
+       "2 runs left processes running when they ended (2 in all); they were killed",
+       0,
+       Destination::File,
+       "",
+       kGone},
       // Only what the run wrote before it ended is its output.
       {"a run that leaves a writer outside its group",
        {"--runs", "1", "--warmup", "0", "--", "sh", "-c", stray_writer, kStandin, path("left")},
-       0, "1 of 1 runs valid", "", 0, Destination::File, "", kStray},
+       0,
+       "1 of 1 runs valid",
+       "",
+       0,
+       Destination::File,
+       "",
+       kStray},
       // The report is stopped (as by Ctrl+Z) until after the deadline, while the run finishes at once.
       {"a run seen only after its deadline",
        {"--runs", "1", "--warmup", "0", "--timeout", "0.5", "--", "sh", "-c",
         "kill -STOP $PPID; setsid -f sh -c 'sleep 1; kill -CONT $0' $PPID; exec \"$0\" good", kStandin},
-       0, "1 of 1 runs valid", "", 0, Destination::File, "", kNone},
+       0,
+       "1 of 1 runs valid",
+       "",
+       0,
+       Destination::File,
+       "",
+       kNone},
       {"B never valid",
        {"--runs", "2", "--", kStandin, "good", "--vs", kStandin, "exit"},
-       1, "2 of 2 runs valid", "B: no valid run of 2; left out of the report", 0, Destination::File, "", kNone},
+       1,
+       "2 of 2 runs valid",
+       "B: no valid run of 2; left out of the report",
+       0,
+       Destination::File,
+       "",
+       kNone},
       {"outputs from standard input",
-       {"--from", "-"}, 0, "3 of 3 runs valid; 3 captured outputs", "", 0, Destination::File, path("outputs.txt"),
+       {"--from", "-"},
+       0,
+       "3 of 3 runs valid; 3 captured outputs",
+       "",
+       0,
+       Destination::File,
+       path("outputs.txt"),
        kNone},
       {"compare into a closed pipe",
-       {"compare", report_file, report_file}, 1, "", "cannot write the table: standard output: Broken pipe", 0,
-       Destination::ClosedPipe, "", kNone},
+       {"compare", report_file, report_file},
+       1,
+       "",
+       "cannot write the table: standard output: Broken pipe",
+       0,
+       Destination::ClosedPipe,
+       "",
+       kNone},
       {"saved outputs into a closed pipe",
-       {"--from", path("output.txt")}, 1, "", "cannot write the table: standard output: Broken pipe", 0,
-       Destination::ClosedPipe, "", kNone},
+       {"--from", path("output.txt")},
+       1,
+       "",
+       "cannot write the table: standard output: Broken pipe",
+       0,
+       Destination::ClosedPipe,
+       "",
+       kNone},
   };
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPWR, SIGRTMIN + 3}) {
     const std::string name = signal == SIGRTMIN + 3 ? "SIGRTMIN+3" : std::string("SIG") + sigabbrev_np(signal);
     cases.push_back({name,
                      {"--runs", "3", "--warmup", "0", "--json", report_file, "--", kStandin, "good-then-deaf",
                       path("calls"), path("left")},
-                     128 + signal, "interrupted by " + name, "", signal, Destination::File, "", kGone});
+                     128 + signal,
+                     "interrupted by " + name,
+                     "",
+                     signal,
+                     Destination::File,
+                     "",
+                     kGone});
   }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

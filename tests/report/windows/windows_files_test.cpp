@@ -35,9 +35,9 @@ TEST(WindowsFiles, AWriteReplacesTheFileThroughANewOne) {
 
   // A reader from before the write keeps the old file, so the new content
   // never went into it: readers see one or the other, never a mix.
-  HANDLE reader = ::CreateFileW(widen(target).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+  HANDLE reader =
+      ::CreateFileW(widen(target).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   OutputFile::prepare(target).write("the new content");
   EXPECT_EQ(read_handle(reader), "old");
@@ -52,8 +52,8 @@ TEST(WindowsFiles, AFailedWriteLeavesNoTemporaryFile) {
   const auto file = OutputFile::prepare(target);
   file.write("old");
   // A reader that does not share deletion keeps the old file from being replaced.
-  HANDLE reader = ::CreateFileW(widen(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+  HANDLE reader =
+      ::CreateFileW(widen(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   EXPECT_THROW(file.write("new"), Error);
   ::CloseHandle(reader);

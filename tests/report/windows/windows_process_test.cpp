@@ -44,7 +44,11 @@ TEST(WindowsProcess, RunsThatBehaveOrNotEndInBoundedTime) {
       {{"endless"}, 60, Outcome::OutputTooLarge, "output larger than 65536 bytes; killed", 30},
       // The deadline holds within 0.5 s whatever the run writes or leaves behind.
       {{"roar"}, 1, Outcome::TimedOut, "still running after the timeout of 1 s; killed", 1.5},
-      {{"leave-and-hang", child_id_file}, 1, Outcome::TimedOut, "still running after the timeout of 1 s; killed", 1.5},
+      {{"leave-and-hang", child_id_file},
+       1,
+       Outcome::TimedOut,
+       "still running after the timeout of 1 s; killed",
+       1.5},
       // Not waiting for the end of output that a child left running still holds open.
       {{"leave", child_id_file}, 60, Outcome::Exited, "", 10},
   };
@@ -93,8 +97,16 @@ bool is_ascii(const std::string& text) {
 // Arguments quoted for the command line reach the run unchanged, split either
 // of the two usual ways.
 TEST(WindowsProcess, ARunSeesTheArgumentsItWasGiven) {
-  const std::vector<std::string> given = {"plain", "", "two words", "tab\there", R"(say "hi")", R"(C:\Program Files\x)",
-                                          R"(dir with space\)", R"(a\"b)", R"(")", "caf\xc3\xa9"};
+  const std::vector<std::string> given = {"plain",
+                                          "",
+                                          "two words",
+                                          "tab\there",
+                                          R"(say "hi")",
+                                          R"(C:\Program Files\x)",
+                                          R"(dir with space\)",
+                                          R"(a\"b)",
+                                          R"(")",
+                                          "caf\xc3\xa9"};
   std::vector<std::string> command = {beside_tests("callbench-report-standin.exe"), "echo"};
   command.insert(command.end(), given.begin(), given.end());
   const auto result = run_process(command, ProcessLimits{});
@@ -145,11 +157,17 @@ TEST(WindowsProcess, CallbenchReportExeRunsTheBenchmarkBesideItOrReadsSavedOutpu
     std::string table_start, err;
   } cases[] = {
       {{"--runs", "1"}, 0, "1 of 1 runs valid", ""},
-      {{"--runs", "2", "--json", json, "--", beside_tests("callbench-report-standin.exe"), "good"}, 0,
-       "2 of 2 runs valid", ""},
-      {{"--from", scratch.file("exact.txt"), scratch.file("utf16.txt"), "--machine", "lab"}, 0,
-       "2 of 2 runs valid; 2 captured outputs", ""},
-      {{"--from", scratch.file("exact.txt"), scratch.file("mangled.txt")}, 1, "1 of 2 runs valid",
+      {{"--runs", "2", "--json", json, "--", beside_tests("callbench-report-standin.exe"), "good"},
+       0,
+       "2 of 2 runs valid",
+       ""},
+      {{"--from", scratch.file("exact.txt"), scratch.file("utf16.txt"), "--machine", "lab"},
+       0,
+       "2 of 2 runs valid; 2 captured outputs",
+       ""},
+      {{"--from", scratch.file("exact.txt"), scratch.file("mangled.txt")},
+       1,
+       "1 of 2 runs valid",
        "mangled.txt: line 5: expected an empty line"},
   };
   for (const auto& c : cases) {

@@ -17,11 +17,11 @@ TEST(Format, PrecisionFollowsTheInterval) {
     int fallback;
     std::string text;
   } cases[] = {
-      {{1.006, 0.963, 1.051, true}, 3, "1.01 [0.96, 1.05]"},   // +/-4 %: two decimals
+      {{1.006, 0.963, 1.051, true}, 3, "1.01 [0.96, 1.05]"},  // +/-4 %: two decimals
       {{1.4012, 1.3987, 1.4031, true}, 3, "1.401 [1.399, 1.403]"},
-      {{1.5, 1.5, 1.5, true}, 3, "1.500 [1.500, 1.500]"},      // no spread: the fallback
+      {{1.5, 1.5, 1.5, true}, 3, "1.500 [1.500, 1.500]"},  // no spread: the fallback
       {{6358.5, 6201, 6512, true}, 0, "6358 [6201, 6512]"},
-      {{0.9, 0.9, 0.9, false}, 3, "0.900"},                    // one run: no interval
+      {{0.9, 0.9, 0.9, false}, 3, "0.900"},  // one run: no interval
   };
   for (const auto& c : cases) EXPECT_EQ(format_interval(c.interval, c.fallback), c.text);
 }

@@ -20,8 +20,9 @@ Report sample(Report::Kind kind, std::size_t series_count) {
   Report report;
   report.kind = kind;
   for (std::size_t i = 0; i < series_count; ++i) {
-    auto series = series_of(noisy_runs(4, {6000, 4000, 4000, 3000}, 1 + 0.1 * static_cast<double>(i), 0.02, 5 + i),
-                            std::string(1, static_cast<char>('A' + i)));
+    auto series =
+        series_of(noisy_runs(4, {6000, 4000, 4000, 3000}, 1 + 0.1 * static_cast<double>(i), 0.02, 5 + i),
+                  std::string(1, static_cast<char>('A' + i)));
     series.label = "host" + std::to_string(i + 1);
     if (kind == Report::Kind::Files || (kind == Report::Kind::Baseline && i == 1)) series.file = "r.json";
     report.series.push_back(series);
@@ -88,7 +89,8 @@ TEST(ServiceExports, FollowEachFormatsRules) {
                      report.series[0].analysis->procedures[0].median->estimate);
     EXPECT_DOUBLE_EQ(first["ratio-to-TheOne"]["lower_value"].get<double>(),
                      report.series[0].analysis->paired[0].decision.ratio.low);
-    EXPECT_FALSE(bmf[std::string(c.first_benchmark).replace(std::string(c.first_benchmark).find("TestNoFrameA"), 12, "TheOne")]
+    EXPECT_FALSE(bmf[std::string(c.first_benchmark)
+                         .replace(std::string(c.first_benchmark).find("TestNoFrameA"), 12, "TheOne")]
                      .contains("ratio-to-TheOne"));
     check_github(nlohmann::json::parse(make_github_benchmark_exporter()->render(report)), 7 * c.tracked_series);
   }

@@ -16,7 +16,8 @@ std::vector<RunSummary> summaries_in_time_order(const Series& series) {
   return summarise_runs(figures);
 }
 
-void decide_family(Comparison& comparison, std::vector<stats::Decision> family, const AnalysisSettings& settings) {
+void decide_family(Comparison& comparison, std::vector<stats::Decision> family,
+                   const AnalysisSettings& settings) {
   stats::adjust_family(family, decision_settings(settings));
   for (std::size_t p = 0; p < kProcedures; ++p) comparison.procedures[p] = to_report_decision(family[p]);
 }
@@ -54,7 +55,8 @@ Comparison compare_across_time(const Series& a, const Series& b, const AnalysisS
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto logs_a = present_values(log_medians(sa, p)), logs_b = present_values(log_medians(sb, p));
     family.push_back(stats::decide_across_time(logs_a, stats::estimate_drift(logs_a), logs_b,
-                                               stats::estimate_drift(logs_b), decision_settings(settings), runs_between)
+                                               stats::estimate_drift(logs_b), decision_settings(settings),
+                                               runs_between)
                          .decision);
   }
   decide_family(comparison, std::move(family), settings);

@@ -5,10 +5,14 @@ namespace {
 
 Verdict verdict_of(stats::Verdict verdict) {
   switch (verdict) {
-    case stats::Verdict::Slower: return Verdict::Slower;
-    case stats::Verdict::Faster: return Verdict::Faster;
-    case stats::Verdict::Equivalent: return Verdict::Equivalent;
-    case stats::Verdict::Inconclusive: break;
+    case stats::Verdict::Slower:
+      return Verdict::Slower;
+    case stats::Verdict::Faster:
+      return Verdict::Faster;
+    case stats::Verdict::Equivalent:
+      return Verdict::Equivalent;
+    case stats::Verdict::Inconclusive:
+      break;
   }
   return Verdict::Inconclusive;
 }

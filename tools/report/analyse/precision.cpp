@@ -32,7 +32,8 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
       if (p == kReference) continue;
       const auto& decision = analysis.paired[p].decision;
       if (!include(decision, status)) return std::nullopt;
-      if (decision.runs_needed) status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+      if (decision.runs_needed)
+        status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
     }
     series.push_back(std::move(s));
   }
@@ -40,7 +41,8 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
     const auto change = compare_paired(series[0], series[1], toward_target);
     for (const auto& decision : change.procedures) {
       if (!include(decision, status)) return std::nullopt;
-      if (decision.runs_needed) status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+      if (decision.runs_needed)
+        status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
     }
   }
   return status;

@@ -15,7 +15,8 @@ void analyse_report(Report& report) {
     report.comparison = compare_paired(a, b, report.analysis_settings);
   } else {
     // The new runs' warm-up came between a baseline and them; report files say nothing of their gap.
-    const std::size_t between = report.kind == Report::Kind::Baseline ? static_cast<std::size_t>(a.warmup_runs) : 0;
+    const std::size_t between =
+        report.kind == Report::Kind::Baseline ? static_cast<std::size_t>(a.warmup_runs) : 0;
     report.comparison = compare_across_time(a, b, report.analysis_settings, between);
   }
 }

@@ -13,7 +13,9 @@
 namespace callbench {
 namespace {
 
-bool usable(std::int32_t figure) { return figure > 0; }
+bool usable(std::int32_t figure) {
+  return figure > 0;
+}
 
 // A t interval on the given scale; none without two values.
 std::optional<Interval> mean_interval(const std::vector<double>& values, double confidence, bool logs) {

@@ -29,7 +29,8 @@ void read_saved_outputs(const MeasureOptions& options, Report& report) {
   series.conditions.date_utc = report.date_utc;
   series.conditions.tool_version = report.tool_version;
   series.conditions.machine_label = options.machine.value_or("an unnamed machine");
-  for (const auto& failure : series.failures) std::cerr << "run " << failure.number << ": " << failure.reason << '\n';
+  for (const auto& failure : series.failures)
+    std::cerr << "run " << failure.number << ": " << failure.reason << '\n';
   if (!series.failures.empty()) std::cerr << "  " << kCaptureAdvice << '\n';
   report.series.push_back(std::move(series));
 }
@@ -96,7 +97,8 @@ void make_runs(const MeasureOptions& options, Report& report) {
     series.wine_version = wine_version(series.command);
     report.series.push_back(std::move(series));
   }
-  if (session.interrupted_by) report.interrupted = Interruption{session.interrupted_by, signal_name(session.interrupted_by)};
+  if (session.interrupted_by)
+    report.interrupted = Interruption{session.interrupted_by, signal_name(session.interrupted_by)};
   report.precision = session.precision;
 }
 
@@ -125,7 +127,8 @@ bool keep_valid_series(Report& report) {
     if (!series.runs.empty()) {
       valid.push_back(std::move(series));
     } else if (report.series.size() > 1) {
-      complain(series.name + ": no valid run of " + std::to_string(series.runs_requested) + "; left out of the report");
+      complain(series.name + ": no valid run of " + std::to_string(series.runs_requested) +
+               "; left out of the report");
     }
   }
   const bool all = valid.size() == report.series.size();

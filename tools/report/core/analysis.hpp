@@ -46,9 +46,9 @@ struct Decision {
 // One procedure's own figures in one series. Figures of 0 or less are disturbed
 // measurements (the reference loop ran long): counted, left out of the rest.
 struct ProcedureFigures {
-  std::size_t valid = 0;        // figures > 0
-  std::size_t disturbed = 0;    // figures <= 0
-  std::size_t low_outliers = 0; // valid figures far below the median: suspected disturbances
+  std::size_t valid = 0;         // figures > 0
+  std::size_t disturbed = 0;     // figures <= 0
+  std::size_t low_outliers = 0;  // valid figures far below the median: suspected disturbances
   std::optional<std::int32_t> min, max;
   std::optional<Interval> median;  // the centre of the runs' medians, runs as the unit
   std::optional<double> spread;    // median absolute deviation / median of all valid figures
@@ -61,9 +61,9 @@ struct ProcedureFigures {
 // A procedure against TheOne, sweep by sweep: the four measurements of a sweep
 // run back to back, so slow drifts of the machine cancel in their ratio.
 struct PairedWithReference {
-  std::size_t sweeps = 0;  // sweeps where both figures are valid
-  std::size_t higher = 0;  // of those, sweeps where the procedure's figure was the higher
-  Decision decision;       // the ratio to TheOne
+  std::size_t sweeps = 0;              // sweeps where both figures are valid
+  std::size_t higher = 0;              // of those, sweeps where the procedure's figure was the higher
+  Decision decision;                   // the ratio to TheOne
   std::optional<Interval> difference;  // millicycles
 };
 

@@ -25,10 +25,14 @@ struct MachineCheck {
 // "fit", "not fit", "unknown", "note": for tables and JSON alike.
 inline const char* status_name(MachineCheck::Status status) {
   switch (status) {
-    case MachineCheck::Status::Fit: return "fit";
-    case MachineCheck::Status::NotFit: return "not fit";
-    case MachineCheck::Status::Unknown: return "unknown";
-    case MachineCheck::Status::Note: return "note";
+    case MachineCheck::Status::Fit:
+      return "fit";
+    case MachineCheck::Status::NotFit:
+      return "not fit";
+    case MachineCheck::Status::Unknown:
+      return "unknown";
+    case MachineCheck::Status::Note:
+      return "note";
   }
   return "unknown";
 }

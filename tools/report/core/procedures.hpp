@@ -10,8 +10,8 @@ namespace callbench {
 // The benchmark measures these procedures, always in this order.
 inline constexpr std::size_t kProcedures = 4;
 inline constexpr std::size_t kSweeps = 3;
-inline constexpr std::array<std::string_view, kProcedures> kProcedureNames = {
-    "TestNoFrameA", "TestNoFrameB", "TheOne", "TestWithFrame"};
+inline constexpr std::array<std::string_view, kProcedures> kProcedureNames = {"TestNoFrameA", "TestNoFrameB",
+                                                                              "TheOne", "TestWithFrame"};
 // The headings of the size report, padded by the benchmark to 17 characters.
 inline constexpr std::array<std::string_view, kProcedures> kSizeHeadings = {
     "Size no frame A: ", "Size no frame B: ", "Size TheOne:     ", "Size with frame: "};

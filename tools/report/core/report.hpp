@@ -50,7 +50,7 @@ struct Series {
   int warmup_runs = 0;     // made and checked before the counted ones, not counted
   std::vector<Run> runs;
   std::vector<FailedRun> failures;
-  std::optional<Sizes> sizes;  // from the first valid run
+  std::optional<Sizes> sizes;              // from the first valid run
   std::optional<SeriesAnalysis> analysis;  // filled in by the analysis
 };
 

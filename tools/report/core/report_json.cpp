@@ -27,23 +27,32 @@ constexpr const char* kRuns = "runs";
 constexpr const char* kFailedRuns = "failed_runs";
 }  // namespace key
 
-std::string name(std::size_t proc) { return std::string(kProcedureNames[proc]); }
+std::string name(std::size_t proc) {
+  return std::string(kProcedureNames[proc]);
+}
 
 const char* kind_word(Report::Kind kind) {
   switch (kind) {
-    case Report::Kind::Single: return "single";
-    case Report::Kind::Interleaved: return "interleaved";
-    case Report::Kind::Baseline: return "baseline";
-    case Report::Kind::Files: return "files";
+    case Report::Kind::Single:
+      return "single";
+    case Report::Kind::Interleaved:
+      return "interleaved";
+    case Report::Kind::Baseline:
+      return "baseline";
+    case Report::Kind::Files:
+      return "files";
   }
   return "single";
 }
 
 const char* priority_word(Priority::Raise raise) {
   switch (raise) {
-    case Priority::Raise::Effective: return "effective";
-    case Priority::Raise::NotPermitted: return "not permitted";
-    case Priority::Raise::Unknown: break;
+    case Priority::Raise::Effective:
+      return "effective";
+    case Priority::Raise::NotPermitted:
+      return "not permitted";
+    case Priority::Raise::Unknown:
+      break;
   }
   return "unknown";
 }
@@ -171,7 +180,9 @@ Json run_json(const Run& run) {
           {key::kSweeps, sweeps_json(run.figures)}};
 }
 
-Json failure_json(const FailedRun& failure) { return {{"run", failure.number}, {"reason", failure.reason}}; }
+Json failure_json(const FailedRun& failure) {
+  return {{"run", failure.number}, {"reason", failure.reason}};
+}
 
 Json series_json(const Series& series) {
   Json json;
@@ -205,11 +216,17 @@ Json series_json(const Series& series) {
 
 Json settings_json(const Report& report) {
   const auto& a = report.analysis_settings;
-  Json settings = {{"runs", nullptr}, {"warmup", nullptr}, {"precision", nullptr},
-                   {"max_runs", nullptr}, {"timeout_seconds", nullptr}};
+  Json settings = {{"runs", nullptr},
+                   {"warmup", nullptr},
+                   {"precision", nullptr},
+                   {"max_runs", nullptr},
+                   {"timeout_seconds", nullptr}};
   if (const auto& r = report.run_settings) {
-    settings = {{"runs", r->runs}, {"warmup", r->warmup}, {"precision", optional_value(r->precision)},
-                {"max_runs", r->max_runs}, {"timeout_seconds", r->timeout_seconds}};
+    settings = {{"runs", r->runs},
+                {"warmup", r->warmup},
+                {"precision", optional_value(r->precision)},
+                {"max_runs", r->max_runs},
+                {"timeout_seconds", r->timeout_seconds}};
   }
   settings["interleaved"] = report.kind == Report::Kind::Interleaved;
   settings["seed"] = a.seed;
@@ -288,14 +305,17 @@ std::string document_text(const Json& document, const Report& report) {
       return nested(value, at);
     });
   };
-  return laid_out(document, 0, [&](const std::string& key, const Json& value, int depth) {
-    if (key != "series" || report.series.empty()) return nested(value, depth);
-    const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
-    std::string text = "[\n";
-    for (std::size_t i = 0; i < report.series.size(); ++i)
-      text += margin + series_text(report.series[i], depth + 1) + (i + 1 < report.series.size() ? ",\n" : "\n");
-    return text + std::string(static_cast<std::size_t>(depth), ' ') + "]";
-  }) + "\n";
+  return laid_out(document, 0,
+                  [&](const std::string& key, const Json& value, int depth) {
+                    if (key != "series" || report.series.empty()) return nested(value, depth);
+                    const std::string margin(static_cast<std::size_t>(depth + 1), ' ');
+                    std::string text = "[\n";
+                    for (std::size_t i = 0; i < report.series.size(); ++i)
+                      text += margin + series_text(report.series[i], depth + 1) +
+                              (i + 1 < report.series.size() ? ",\n" : "\n");
+                    return text + std::string(static_cast<std::size_t>(depth), ' ') + "]";
+                  }) +
+         "\n";
 }
 
 // ---------------------------------------------------------------- reading
@@ -315,7 +335,9 @@ class Field {
     if (!json_.contains(key)) fail("lacks \"" + key + "\"");
     return Field(json_[key], where_.empty() ? key : where_ + "." + key);
   }
-  Field at(std::size_t index) const { return Field(json_.at(index), where_ + "[" + std::to_string(index) + "]"); }
+  Field at(std::size_t index) const {
+    return Field(json_.at(index), where_ + "[" + std::to_string(index) + "]");
+  }
   std::size_t size() const {
     if (!json_.is_array()) fail("expected a list");
     return json_.size();
@@ -398,7 +420,8 @@ std::vector<Run> read_runs(const Field& runs) {
 std::vector<FailedRun> read_failures(const Field& field) {
   std::vector<FailedRun> failures;
   for (std::size_t i = 0; i < field.size(); ++i)
-    failures.push_back({static_cast<int>(field.at(i)["run"].whole(0, kCountMax)), field.at(i)["reason"].text()});
+    failures.push_back(
+        {static_cast<int>(field.at(i)["run"].whole(0, kCountMax)), field.at(i)["reason"].text()});
   return failures;
 }
 
@@ -581,7 +604,8 @@ Report parse_report_json(const std::string& text, const std::string& file) {
   }
   try {
     const Field root(json, "");
-    if (!json.is_object()) root.fail("expected a JSON object; is it a file written by callbench-report --json?");
+    if (!json.is_object())
+      root.fail("expected a JSON object; is it a file written by callbench-report --json?");
     int version = 1;
     if (root.has(key::kFormatVersion)) {
       version = static_cast<int>(root[key::kFormatVersion].whole(1, 1000));

@@ -9,8 +9,8 @@ namespace callbench {
 
 // How the runs are made. The defaults here are the command line's defaults.
 struct RunSettings {
-  int runs = 10;    // counted runs of each command; with a precision target, the least
-  int warmup = 1;   // runs of each command made and checked first, not counted
+  int runs = 10;                    // counted runs of each command; with a precision target, the least
+  int warmup = 1;                   // runs of each command made and checked first, not counted
   std::optional<double> precision;  // keep running until every interval is this narrow (relative)
   int max_runs = 100;               // with a precision target, the most
   double timeout_seconds = 60;

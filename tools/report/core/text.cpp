@@ -10,11 +10,21 @@ std::string escape(std::string_view text) {
   for (const char byte : text) {
     const auto c = static_cast<unsigned char>(byte);
     switch (c) {
-      case '\r': shown += "\\r"; break;
-      case '\n': shown += "\\n"; break;
-      case '\t': shown += "\\t"; break;
-      case '\\': shown += "\\\\"; break;
-      case '"': shown += "\\\""; break;
+      case '\r':
+        shown += "\\r";
+        break;
+      case '\n':
+        shown += "\\n";
+        break;
+      case '\t':
+        shown += "\\t";
+        break;
+      case '\\':
+        shown += "\\\\";
+        break;
+      case '"':
+        shown += "\\\"";
+        break;
       default:
         if (c < 0x20 || c >= 0x7f) {
           char hex[5];
@@ -30,8 +40,7 @@ std::string escape(std::string_view text) {
 
 std::string quote(std::string_view text, std::size_t shown_bytes) {
   std::string shown = "\"" + escape(text.substr(0, shown_bytes)) + "\"";
-  if (text.size() > shown_bytes)
-    shown += " and " + std::to_string(text.size() - shown_bytes) + " more bytes";
+  if (text.size() > shown_bytes) shown += " and " + std::to_string(text.size() - shown_bytes) + " more bytes";
   return shown;
 }
 

@@ -6,8 +6,8 @@
 
 #include "core/error.hpp"
 #include "core/limits.hpp"
-#include "core/text.hpp"
 #include "core/procedures.hpp"
+#include "core/text.hpp"
 #include "read/output_check.hpp"
 #include "system/files.hpp"
 
@@ -26,8 +26,8 @@ std::string decode_capture(const std::string& raw) {
     if (unit >= 0x80) {
       char code[8];
       std::snprintf(code, sizeof code, "%04X", unit);
-      throw Error("UTF-16 text holds a character outside ASCII (U+" + std::string(code) +
-                         ") at byte " + std::to_string(i));
+      throw Error("UTF-16 text holds a character outside ASCII (U+" + std::string(code) + ") at byte " +
+                  std::to_string(i));
     }
     bytes += static_cast<char>(unit);
   }
@@ -62,7 +62,8 @@ Series read_captures(const std::vector<std::string>& sources) {
       captures.push_back({source, read_regular_file(source, kMaxCaptureFile)});
     }
     if (captures.size() > static_cast<std::size_t>(kMaxRuns))
-      throw Error("more than " + std::to_string(kMaxRuns) + " saved outputs; one report holds at most that many runs");
+      throw Error("more than " + std::to_string(kMaxRuns) +
+                  " saved outputs; one report holds at most that many runs");
   }
 
   Series series;
@@ -82,7 +83,8 @@ Series read_captures(const std::vector<std::string>& sources) {
       series.runs.push_back({number, std::nullopt, std::nullopt, output->figures});
     } else {
       series.failures.push_back(
-          {number, shortened(printable(capture.source + ": " + std::get<std::string>(checked)), kMaxReasonBytes)});
+          {number,
+           shortened(printable(capture.source + ": " + std::get<std::string>(checked)), kMaxReasonBytes)});
     }
   }
   series.runs_requested = number;

@@ -52,8 +52,7 @@ std::optional<std::int32_t> parse_figure(std::string_view text) {
   const auto magnitude = parse_digits(text);
   if (!magnitude || (negative && *magnitude == 0)) return std::nullopt;
   const auto value = negative ? -*magnitude : *magnitude;
-  if (value < std::numeric_limits<std::int32_t>::min() ||
-      value > std::numeric_limits<std::int32_t>::max())
+  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
     return std::nullopt;
   return static_cast<std::int32_t>(value);
 }
@@ -65,8 +64,7 @@ std::optional<std::int32_t> parse_size(std::string_view text) {
 }
 
 std::string describe(const ParseError& error) {
-  return "line " + std::to_string(error.line) + ": expected " + error.expected + ", got " +
-         error.got;
+  return "line " + std::to_string(error.line) + ": expected " + error.expected + ", got " + error.got;
 }
 
 std::variant<RunOutput, ParseError> parse_output(std::string_view output) {
@@ -76,41 +74,34 @@ std::variant<RunOutput, ParseError> parse_output(std::string_view output) {
   for (std::size_t sweep = 0; sweep < kSweeps; ++sweep) {
     for (std::size_t proc = 0; proc < kProcedures; ++proc) {
       const auto line = lines.next();
-      const std::string suffix =
-          "\tmillicycles for " + std::string(kProcedureNames[proc]) + "\r\n";
+      const std::string suffix = "\tmillicycles for " + std::string(kProcedureNames[proc]) + "\r\n";
       const auto tab = line ? line->find('\t') : std::string_view::npos;
       if (tab == std::string_view::npos || line->substr(tab) != suffix)
-        return ParseError{lines.number() + (line ? 0 : 1), quote("<figure>" + suffix),
-                          got_text(line)};
+        return ParseError{lines.number() + (line ? 0 : 1), quote("<figure>" + suffix), got_text(line)};
       const auto figure = parse_figure(line->substr(0, tab));
       if (!figure)
-        return ParseError{lines.number(), "a signed 32-bit decimal figure",
-                          quote(line->substr(0, tab))};
+        return ParseError{lines.number(), "a signed 32-bit decimal figure", quote(line->substr(0, tab))};
       result.figures[sweep][proc] = *figure;
     }
     const auto blank = lines.next();
     if (!blank || *blank != "\n")
-      return ParseError{lines.number() + (blank ? 0 : 1), "an empty line \"\\n\"",
-                        got_text(blank)};
+      return ParseError{lines.number() + (blank ? 0 : 1), "an empty line \"\\n\"", got_text(blank)};
   }
 
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto line = lines.next();
     const std::string heading = std::string(kSizeHeadings[proc]) + "\t";
     const bool framed = line && line->size() >= heading.size() + 2 &&
-                        line->substr(0, heading.size()) == heading &&
-                        line->substr(line->size() - 2) == "\r\n";
+                        line->substr(0, heading.size()) == heading && line->substr(line->size() - 2) == "\r\n";
     if (!framed)
-      return ParseError{lines.number() + (line ? 0 : 1), quote(heading + "<size>\r\n"),
-                        got_text(line)};
+      return ParseError{lines.number() + (line ? 0 : 1), quote(heading + "<size>\r\n"), got_text(line)};
     const auto digits = line->substr(heading.size(), line->size() - heading.size() - 2);
     const auto size = parse_size(digits);
     if (!size) return ParseError{lines.number(), "a size in bytes", quote(digits)};
     result.sizes[proc] = *size;
   }
 
-  if (const auto extra = lines.next())
-    return ParseError{lines.number(), "end of output", quote(*extra)};
+  if (const auto extra = lines.next()) return ParseError{lines.number(), "end of output", quote(*extra)};
   return result;
 }
 

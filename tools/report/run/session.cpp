@@ -90,7 +90,8 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     progress.clear();
     log << (warmup ? "warm-up run " : "run ") << number << which << ": " << reason << '\n';
     for (const auto& line : error_lines(outcome.err, outcome.err_dropped)) log << "  stderr: " << line << '\n';
-    s.failures.push_back({warmup ? 0 : number, shortened(printable((warmup ? "warm-up: " : "") + reason), kMaxReasonBytes)});
+    s.failures.push_back(
+        {warmup ? 0 : number, shortened(printable((warmup ? "warm-up: " : "") + reason), kMaxReasonBytes)});
     log << std::flush;
     if (outcome.outcome == ProcessResult::Outcome::NotStarted) {
       // It will not start the next time either.
@@ -136,7 +137,8 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
     if (!going || !checking) continue;
     finished = number;
     since_check += Clock::now() - start;
-    const bool due = number <= 20 || number == settings.runs || number == last || since_check >= 20 * check_cost;
+    const bool due =
+        number <= 20 || number == settings.runs || number == last || since_check >= 20 * check_cost;
     if (!due) continue;
     if (check(number)) {
       result.precision->reached = true;
@@ -148,7 +150,8 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   progress.clear();
   if (runs_leaving > 0)
     log << runs_leaving << (runs_leaving == 1 ? " run" : " runs") << " left processes running when "
-        << (runs_leaving == 1 ? "it" : "they") << " ended (" << processes_left << " in all); they were killed\n";
+        << (runs_leaving == 1 ? "it" : "they") << " ended (" << processes_left
+        << " in all); they were killed\n";
   log << std::flush;
   // With a precision target the runs asked for are those the target took.
   if (!settings.precision)

@@ -9,14 +9,13 @@ namespace callbench {
 bool runs_under_wine(const std::vector<std::string>& command) {
   if (command.empty()) return false;
   const std::string program = std::filesystem::path(command.front()).filename().string();
-  return program == "wine" || program == "wine64" || program == "wine-stable" ||
-         program == "wine-development";
+  return program == "wine" || program == "wine64" || program == "wine-stable" || program == "wine-development";
 }
 
 const std::vector<std::string>& wine_own_processes() {
   static const std::vector<std::string> names = {
-      "wineserver", "wineserver32", "wineserver64", "wineboot.exe", "services.exe", "winedevice.exe",
-      "plugplay.exe", "svchost.exe", "rpcss.exe", "explorer.exe", "conhost.exe"};
+      "wineserver",   "wineserver32", "wineserver64", "wineboot.exe", "services.exe", "winedevice.exe",
+      "plugplay.exe", "svchost.exe",  "rpcss.exe",    "explorer.exe", "conhost.exe"};
   return names;
 }
 

@@ -90,8 +90,8 @@ int own_descriptor(const std::string& real_dir, const std::string& name) {
   const std::string own = "/proc/" + std::to_string(::getpid());
   if (real_dir.rfind(own + "/", 0) != 0) return -1;
   const std::string_view rest = std::string_view(real_dir).substr(own.size());
-  const bool task = rest.rfind("/task/", 0) == 0 && rest.size() > 9 &&
-                    rest.substr(rest.size() - 3) == "/fd" && all_digits(rest.substr(6, rest.size() - 9));
+  const bool task = rest.rfind("/task/", 0) == 0 && rest.size() > 9 && rest.substr(rest.size() - 3) == "/fd" &&
+                    all_digits(rest.substr(6, rest.size() - 9));
   return rest == "/fd" || task ? std::stoi(name) : -1;
 }
 
@@ -125,7 +125,8 @@ Destination resolve_destination(const std::string& path) {
     char link[PATH_MAX];
     const auto length = ::readlink(candidate.c_str(), link, sizeof link);
     if (length < 0 || static_cast<std::size_t>(length) >= sizeof link)
-      fail(path, std::string("cannot follow the symbolic link: ") + std::strerror(length < 0 ? errno : ENAMETOOLONG));
+      fail(path,
+           std::string("cannot follow the symbolic link: ") + std::strerror(length < 0 ? errno : ENAMETOOLONG));
     const std::string next(link, static_cast<std::size_t>(length));
     current = next.front() == '/' ? next : std::string(real_dir) + "/" + next;
   }
@@ -150,13 +151,15 @@ void check_replaceable(const std::string& path, const std::string& target, const
     fail(path, "cannot be replaced: the directory is sticky and the file is another user's");
   Fd fd(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   int flags = 0;
-  if (fd.get() >= 0 && ::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)))
+  if (fd.get() >= 0 && ::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) == 0 &&
+      (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)))
     fail(path, "cannot be replaced: the file is immutable or append-only");
 }
 
 bool is_standard_output_file(const struct stat& file) {
   struct stat out = {};
-  return ::fstat(1, &out) == 0 && S_ISREG(out.st_mode) && out.st_dev == file.st_dev && out.st_ino == file.st_ino;
+  return ::fstat(1, &out) == 0 && S_ISREG(out.st_mode) && out.st_dev == file.st_dev &&
+         out.st_ino == file.st_ino;
 }
 
 }  // namespace
@@ -219,10 +222,14 @@ OutputFile OutputFile::prepare(const std::string& path) {
 
   const Destination destination = resolve_destination(path);
   switch (destination.descriptor) {
-    case -1: break;
-    case 1: return file;
-    case 2: fail(path, "is standard error, where the messages go");
-    default: fail(path, "names descriptor " + std::to_string(destination.descriptor) + ", not a file");
+    case -1:
+      break;
+    case 1:
+      return file;
+    case 2:
+      fail(path, "is standard error, where the messages go");
+    default:
+      fail(path, "names descriptor " + std::to_string(destination.descriptor) + ", not a file");
   }
   const std::string& target = destination.target;
   struct stat info = {};
@@ -230,7 +237,8 @@ OutputFile OutputFile::prepare(const std::string& path) {
     if (!S_ISREG(info.st_mode)) fail(path, kind_of(info.st_mode));
     if (::access(target.c_str(), W_OK) != 0) fail_errno(path, errno);
     check_replaceable(path, target, info);
-    if (is_standard_output_file(info)) fail(path, "is where standard output goes already; give - to write there");
+    if (is_standard_output_file(info))
+      fail(path, "is where standard output goes already; give - to write there");
     file.identity_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
   } else if (errno == ENOENT) {
     file.identity_.would_be = target;
@@ -298,8 +306,12 @@ void guard_standard_streams() {
   }
 }
 
-void report_broken_pipes_as_errors() { ::signal(SIGPIPE, SIG_IGN); }
+void report_broken_pipes_as_errors() {
+  ::signal(SIGPIPE, SIG_IGN);
+}
 
-bool is_terminal(Stream stream) { return ::isatty(stream == Stream::Output ? 1 : 2) == 1; }
+bool is_terminal(Stream stream) {
+  return ::isatty(stream == Stream::Output ? 1 : 2) == 1;
+}
 
 }  // namespace callbench

@@ -1,6 +1,6 @@
+#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -77,8 +77,7 @@ Handle create_temporary(const std::string& target, std::string& temp, bool probe
     std::snprintf(name, sizeof name, "\\.callbench-report-%06x", static_cast<unsigned>(random() & 0xFFFFFF));
     temp = dir + name;
     Handle file(::CreateFileW(widen(temp).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | (probe ? FILE_FLAG_DELETE_ON_CLOSE : 0),
-                              nullptr));
+                              FILE_ATTRIBUTE_NORMAL | (probe ? FILE_FLAG_DELETE_ON_CLOSE : 0), nullptr));
     if (file) return file;
     const DWORD error = ::GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
@@ -93,9 +92,9 @@ void check_replacing_works(const std::string& path, const std::string& target) {
   std::string first, second;
   create_temporary(target, first, false).reset();
   create_temporary(target, second, false).reset();
-  const bool replaced = ::ReplaceFileW(widen(first).c_str(), widen(second).c_str(), nullptr,
-                                       REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                                       nullptr);
+  const bool replaced =
+      ::ReplaceFileW(widen(first).c_str(), widen(second).c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
   const DWORD error = ::GetLastError();
   ::DeleteFileW(widen(first).c_str());
   ::DeleteFileW(widen(second).c_str());
@@ -106,7 +105,8 @@ std::string full_path(const std::string& path) {
   const std::wstring wide = widen(path);
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    const DWORD length =
+        ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0) fail_last_error(path);
     if (length < full.size()) return narrow(full.data(), length);
     full.resize(length);
@@ -140,11 +140,10 @@ std::string final_path(const std::string& path) {
   if (!link) fail(path, "cannot follow the symbolic link: " + system_message(::GetLastError()));
   std::wstring resolved(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(link.get(), resolved.data(),
-                                                     static_cast<DWORD>(resolved.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0)
-      fail(path, "cannot follow the symbolic link: " + system_message(::GetLastError()));
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(link.get(), resolved.data(), static_cast<DWORD>(resolved.size()),
+                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) fail(path, "cannot follow the symbolic link: " + system_message(::GetLastError()));
     if (length < resolved.size()) return without_long_path_prefix(narrow(resolved.data(), length));
     resolved.resize(length);
   }
@@ -184,8 +183,8 @@ std::string read_regular_file(const std::string& path, std::size_t limit) {
 
 std::optional<FileIdentity> existing_file_identity(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  Handle file(::CreateFileW(widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                            nullptr));
+  Handle file(::CreateFileW(widen(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) return std::nullopt;
   return identity_of(file.get());
 }
@@ -206,12 +205,13 @@ OutputFile OutputFile::prepare(const std::string& path) {
     target = final_path(target);
 
   // Devices such as NUL answer to any name in any folder; only a handle tells them apart.
-  Handle existing(::CreateFileW(widen(target).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  Handle existing(::CreateFileW(widen(target).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (existing) {
     if (const char* reason = not_regular_reason(existing.get())) fail(path, reason);
     // ReplaceFileW refuses a read-only file, even to a user who may write it otherwise.
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) fail(path, "is read-only");
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      fail(path, "is read-only");
     Handle writable(::CreateFileW(widen(target).c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
     if (!writable) fail_last_error(path);
@@ -257,7 +257,8 @@ void OutputFile::write(const std::string& content) const {
 
 std::string read_standard_input(std::size_t limit) {
   const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-  if (input == nullptr || input == INVALID_HANDLE_VALUE) fail("standard input", system_message(ERROR_INVALID_HANDLE));
+  if (input == nullptr || input == INVALID_HANDLE_VALUE)
+    fail("standard input", system_message(ERROR_INVALID_HANDLE));
   std::string content;
   char buffer[kChunk];
   for (;;) {
@@ -269,7 +270,8 @@ std::string read_standard_input(std::size_t limit) {
       fail("standard input", system_message(error));
     }
     if (read == 0) break;
-    if (content.size() + read > limit) fail("standard input", "larger than " + std::to_string(limit) + " bytes");
+    if (content.size() + read > limit)
+      fail("standard input", "larger than " + std::to_string(limit) + " bytes");
     content.append(buffer, read);
   }
   return content;

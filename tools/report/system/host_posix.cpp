@@ -52,8 +52,7 @@ std::optional<bool> has_cap_sys_nice() {
 
 // os-release values may be quoted and backslash-escaped.
 std::string unquote(std::string value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front())
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   std::string plain;
   for (std::size_t i = 0; i < value.size(); ++i) {
@@ -137,16 +136,15 @@ void pin_to_processor(int cpu) {
   cpu_set_t allowed;
   CPU_ZERO(&allowed);
   if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && !CPU_ISSET(cpu, &allowed))
-    throw std::runtime_error("processor " + std::to_string(cpu) +
-                             " is not among those this process may use (" + cpu_list(allowed) + ")");
+    throw std::runtime_error("processor " + std::to_string(cpu) + " is not among those this process may use (" +
+                             cpu_list(allowed) + ")");
   cpu_set_t one;
   CPU_ZERO(&one);
   CPU_SET(cpu, &one);
   // This program is single-threaded here, so its one thread's mask is what
   // every run it starts inherits.
   if (::sched_setaffinity(0, sizeof one, &one) != 0)
-    throw std::runtime_error("cannot pin to processor " + std::to_string(cpu) + ": " +
-                             std::strerror(errno));
+    throw std::runtime_error("cannot pin to processor " + std::to_string(cpu) + ": " + std::strerror(errno));
 }
 
 }  // namespace callbench

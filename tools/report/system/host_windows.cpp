@@ -35,8 +35,8 @@ std::string utc_now() {
   SYSTEMTIME now = {};
   ::GetSystemTime(&now);
   char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay,
-                now.wHour, now.wMinute, now.wSecond);
+  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
   return text;
 }
 
@@ -45,8 +45,7 @@ std::optional<std::string> host_name() {
   ::GetComputerNameExW(ComputerNameDnsHostname, nullptr, &size);
   if (size == 0) return std::nullopt;
   std::wstring name(size, L'\0');
-  if (!::GetComputerNameExW(ComputerNameDnsHostname, name.data(), &size) || size == 0)
-    return std::nullopt;
+  if (!::GetComputerNameExW(ComputerNameDnsHostname, name.data(), &size) || size == 0) return std::nullopt;
   return narrow(name.data(), size);
 }
 
@@ -65,7 +64,9 @@ std::optional<std::string> os_description() {
   return windows;
 }
 
-std::optional<LoadAverage> load_average() { return std::nullopt; }
+std::optional<LoadAverage> load_average() {
+  return std::nullopt;
+}
 
 Priority priority_raise() {
   return {Priority::Raise::Effective, "HIGH_PRIORITY_CLASS needs no privilege on Windows"};
@@ -87,8 +88,8 @@ void pin_to_processor(int cpu) {
     throw std::runtime_error("processor " + std::to_string(cpu) + " does not exist (this machine has " +
                              std::to_string(processor_count()) + ", numbered from 0)");
   if (!(allowed >> cpu & 1))
-    throw std::runtime_error("processor " + std::to_string(cpu) +
-                             " is not among those this process may use (" + mask_list(allowed) + ")");
+    throw std::runtime_error("processor " + std::to_string(cpu) + " is not among those this process may use (" +
+                             mask_list(allowed) + ")");
   // Processes started from now on inherit the mask.
   if (!::SetProcessAffinityMask(::GetCurrentProcess(), DWORD_PTR{1} << cpu))
     throw std::runtime_error("cannot pin to processor " + std::to_string(cpu) + ": " +

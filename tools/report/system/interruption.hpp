@@ -17,6 +17,8 @@ int interruption_signal();
 std::string signal_name(int signal);
 
 // The conventional exit status after the signal: 128 + its number.
-inline int interrupted_exit_status(int signal) { return 128 + signal; }
+inline int interrupted_exit_status(int signal) {
+  return 128 + signal;
+}
 
 }  // namespace callbench

@@ -46,8 +46,16 @@ void record(int signal, siginfo_t* info, void*) {
 // cannot be caught, and SIGPIPE, which is ignored so that a write fails instead.
 bool ends_the_process(int signal) {
   switch (signal) {
-    case SIGKILL: case SIGPIPE: case SIGCHLD: case SIGCONT: case SIGSTOP: case SIGTSTP:
-    case SIGTTIN: case SIGTTOU: case SIGURG: case SIGWINCH:
+    case SIGKILL:
+    case SIGPIPE:
+    case SIGCHLD:
+    case SIGCONT:
+    case SIGSTOP:
+    case SIGTSTP:
+    case SIGTTIN:
+    case SIGTTOU:
+    case SIGURG:
+    case SIGWINCH:
       return false;
     default:
       return true;
@@ -73,11 +81,17 @@ void watch_for_interruption() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-int interruption_signal() { return recorded_signal; }
+int interruption_signal() {
+  return recorded_signal;
+}
 
-int interruption_fd() { return wake_read; }
+int interruption_fd() {
+  return wake_read;
+}
 
-void set_run_group(int group) { run_group = group; }
+void set_run_group(int group) {
+  run_group = group;
+}
 
 std::string signal_name(int signal) {
   if (signal >= SIGRTMIN && signal <= SIGRTMAX)

@@ -18,11 +18,15 @@ HANDLE wake = nullptr;
 int signal_for(DWORD event) {
   switch (event) {
     case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT: return SIGINT;
-    case CTRL_CLOSE_EVENT: return kSigHup;
+    case CTRL_BREAK_EVENT:
+      return SIGINT;
+    case CTRL_CLOSE_EVENT:
+      return kSigHup;
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT: return SIGTERM;
-    default: return 0;
+    case CTRL_SHUTDOWN_EVENT:
+      return SIGTERM;
+    default:
+      return 0;
   }
 }
 
@@ -48,16 +52,24 @@ void watch_for_interruption() {
   ::SetConsoleCtrlHandler(record, TRUE);
 }
 
-int interruption_signal() { return recorded_signal.load(); }
+int interruption_signal() {
+  return recorded_signal.load();
+}
 
-void* interruption_event() { return wake; }
+void* interruption_event() {
+  return wake;
+}
 
 std::string signal_name(int signal) {
   switch (signal) {
-    case SIGINT: return "SIGINT";
-    case SIGTERM: return "SIGTERM";
-    case kSigHup: return "SIGHUP";
-    default: return "a signal";
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case kSigHup:
+      return "SIGHUP";
+    default:
+      return "a signal";
   }
 }
 

@@ -193,8 +193,9 @@ MachineCheck isolated_check(const LinuxTree& tree, const Processors& processors)
   if (quiet.empty()) {
     check.value = "none";
     check.status = Status::Note;
-    check.advice = "to keep other work off a processor, boot with isolcpus=N nohz_full=N on the kernel "
-                   "command line and pin the runs there with --cpu N";
+    check.advice =
+        "to keep other work off a processor, boot with isolcpus=N nohz_full=N on the kernel "
+        "command line and pin the runs there with --cpu N";
     return check;
   }
   const auto pinned = processors.pinned;
@@ -203,8 +204,9 @@ MachineCheck isolated_check(const LinuxTree& tree, const Processors& processors)
     check.status = Status::Fit;
     return check;
   }
-  check.value = (pinned ? "processor " + std::to_string(*pinned) + " is not one" : std::string("runs not pinned")) +
-                " (" + sets + ")";
+  check.value =
+      (pinned ? "processor " + std::to_string(*pinned) + " is not one" : std::string("runs not pinned")) +
+      " (" + sets + ")";
   check.status = Status::NotFit;
   check.advice = "pin the runs to an isolated processor: --cpu " + std::to_string(quiet.front());
   return check;
@@ -235,7 +237,8 @@ MachineCheck load_check(const LinuxTree& tree, const Processors& processors) {
   check.value += " over 1, 5, 15 minutes, on " + std::to_string(count) + " processor" + (count == 1 ? "" : "s");
   if (loads[0] >= static_cast<double>(count)) {
     check.status = Status::NotFit;
-    check.advice = "wait for the machine to be idle (see top), or pin the runs with --cpu N to a quiet processor";
+    check.advice =
+        "wait for the machine to be idle (see top), or pin the runs with --cpu N to a quiet processor";
   } else if (loads[0] >= 0.5) {
     check.status = Status::Note;
     check.advice = "others are at work here: pin the runs with --cpu N to a quiet processor";

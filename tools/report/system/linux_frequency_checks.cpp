@@ -74,8 +74,8 @@ MachineCheck governor_check(const LinuxTree& tree, const Processors& processors)
                                      : "sudo cpupower frequency-set -g performance";
   } else if (governors.empty()) {
     // Typical of virtual machines, where the host sets the clock.
-    check.value = "unknown: no cpufreq for " + name_processors(without) +
-                  " (the host or the firmware sets the clock)";
+    check.value =
+        "unknown: no cpufreq for " + name_processors(without) + " (the host or the firmware sets the clock)";
   } else {
     check.status = without.empty() ? Status::Fit : Status::Unknown;
   }

@@ -5,8 +5,7 @@
 
 namespace callbench {
 
-std::optional<std::string> LinuxTree::read(const std::string& path, std::string* why,
-                                           std::size_t limit) const {
+std::optional<std::string> LinuxTree::read(const std::string& path, std::string* why, std::size_t limit) const {
   try {
     std::string text = read_regular_file(root_ + path, limit);
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
@@ -21,8 +20,7 @@ std::optional<std::string> LinuxTree::cpu_file(const std::string& name, std::str
   return read("/sys/devices/system/cpu/" + name, why);
 }
 
-std::optional<std::string> LinuxTree::processor_file(int cpu, const std::string& name,
-                                                     std::string* why) const {
+std::optional<std::string> LinuxTree::processor_file(int cpu, const std::string& name, std::string* why) const {
   return cpu_file("cpu" + std::to_string(cpu) + "/" + name, why);
 }
 

@@ -43,8 +43,8 @@ std::vector<MachineCheck> check_linux_machine(const LinuxMachine& machine) {
   checks.push_back(guarded("boost", "turbo/boost", [&] { return boost_check(tree, processors); }));
   checks.push_back(guarded("smt_sibling", "SMT sibling",
                            [&] { return smt_sibling_check(tree, processors, machine.between_samples); }));
-  checks.push_back(guarded("isolated_processors", "isolated processors",
-                           [&] { return isolated_check(tree, processors); }));
+  checks.push_back(
+      guarded("isolated_processors", "isolated processors", [&] { return isolated_check(tree, processors); }));
   checks.push_back(guarded("hypervisor", "hypervisor", [&] { return hypervisor_check(machine.hypervisor); }));
   checks.push_back(guarded("load", "load average", [&] { return load_check(tree, processors); }));
   checks.push_back(guarded("priority", "priority raise", [&] {

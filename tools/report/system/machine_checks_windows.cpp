@@ -16,7 +16,8 @@ using Status = MachineCheck::Status;
 using WineGetVersionFunction = const char*(CDECL*)();
 using WineGetHostVersionFunction = void(CDECL*)(const char** system, const char** release);
 using PowerGetActiveSchemeFunction = DWORD(WINAPI*)(HKEY, GUID**);
-using PowerReadFriendlyNameFunction = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*, DWORD*);
+using PowerReadFriendlyNameFunction = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, UCHAR*,
+                                                     DWORD*);
 
 template <typename Function>
 Function function_in(HMODULE module, const char* name) {
@@ -87,7 +88,8 @@ MachineCheck unknown_power_scheme(const std::string& why) {
 // without the function leaves this one check unknown.
 MachineCheck power_scheme(bool under_wine) {
   const SystemLibrary powrprof(L"powrprof.dll");
-  if (!powrprof.get()) return unknown_power_scheme("cannot load powrprof.dll: " + system_message(powrprof.error()));
+  if (!powrprof.get())
+    return unknown_power_scheme("cannot load powrprof.dll: " + system_message(powrprof.error()));
   const auto get_active = function_in<PowerGetActiveSchemeFunction>(powrprof.get(), "PowerGetActiveScheme");
   if (!get_active) return unknown_power_scheme("powrprof.dll has no PowerGetActiveScheme");
   GUID* active = nullptr;
@@ -97,7 +99,8 @@ MachineCheck power_scheme(bool under_wine) {
   ::LocalFree(active);
 
   std::string friendly_name;
-  if (const auto read_name = function_in<PowerReadFriendlyNameFunction>(powrprof.get(), "PowerReadFriendlyName")) {
+  if (const auto read_name =
+          function_in<PowerReadFriendlyNameFunction>(powrprof.get(), "PowerReadFriendlyName")) {
     wchar_t name[256] = {};
     DWORD size = sizeof name - sizeof name[0];  // leaves room for the final NUL
     if (read_name(nullptr, &scheme, nullptr, nullptr, reinterpret_cast<UCHAR*>(name), &size) == ERROR_SUCCESS)
@@ -106,7 +109,8 @@ MachineCheck power_scheme(bool under_wine) {
   auto check = power_scheme_check(guid_text(scheme), friendly_name);
   // Wine answers with a plan of its own while the Linux host's governor sets the clock.
   if (under_wine) {
-    check.value = "unknown: Wine says " + (check.status == Status::Unknown ? check.value.substr(9) : check.value) +
+    check.value = "unknown: Wine says " +
+                  (check.status == Status::Unknown ? check.value.substr(9) : check.value) +
                   ", but the Linux host's governor sets the clock";
     check.status = Status::Unknown;
     check.advice = "check the host with the Linux build of callbench-report";
@@ -116,12 +120,18 @@ MachineCheck power_scheme(bool under_wine) {
 
 int priority_rank(DWORD priority_class) {
   switch (priority_class) {
-    case IDLE_PRIORITY_CLASS: return 0;
-    case BELOW_NORMAL_PRIORITY_CLASS: return 1;
-    case NORMAL_PRIORITY_CLASS: return 2;
-    case ABOVE_NORMAL_PRIORITY_CLASS: return 3;
-    case HIGH_PRIORITY_CLASS: return 4;
-    case REALTIME_PRIORITY_CLASS: return 5;
+    case IDLE_PRIORITY_CLASS:
+      return 0;
+    case BELOW_NORMAL_PRIORITY_CLASS:
+      return 1;
+    case NORMAL_PRIORITY_CLASS:
+      return 2;
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+      return 3;
+    case HIGH_PRIORITY_CLASS:
+      return 4;
+    case REALTIME_PRIORITY_CLASS:
+      return 5;
   }
   return -1;
 }
@@ -143,8 +153,9 @@ Priority windows_priority(bool under_wine) {
   if ((limits.LimitFlags & JOB_OBJECT_LIMIT_PRIORITY_CLASS) &&
       priority_rank(limits.PriorityClass) < priority_rank(HIGH_PRIORITY_CLASS))
     return {Raise::NotPermitted, "a job object holds this program and its runs below HIGH_PRIORITY_CLASS"};
-  return {Raise::Effective, "HIGH_PRIORITY_CLASS needs no privilege; the job object holding this program "
-                            "does not limit it"};
+  return {Raise::Effective,
+          "HIGH_PRIORITY_CLASS needs no privilege; the job object holding this program "
+          "does not limit it"};
 }
 
 template <typename Check>

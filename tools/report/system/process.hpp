@@ -22,9 +22,9 @@ struct ProcessLimits {
 struct ProcessResult {
   enum class Outcome { Exited, Signalled, TimedOut, OutputTooLarge, Interrupted, NotStarted };
   Outcome outcome = Outcome::NotStarted;
-  int code = 0;          // exit status, signal number, or system error when not started
-  std::string out;       // standard output, at most max_output bytes
-  std::string err;       // the last error_tail bytes of standard error
+  int code = 0;                 // exit status, signal number, or system error when not started
+  std::string out;              // standard output, at most max_output bytes
+  std::string err;              // the last error_tail bytes of standard error
   std::size_t err_dropped = 0;  // bytes of standard error before those
   double wall_seconds = 0;
   // The system's words for why it did not start, e.g. "No such file or directory":

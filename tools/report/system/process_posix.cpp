@@ -117,7 +117,8 @@ std::optional<ProcessStat> process_stat(pid_t pid) {
   if (n <= 0) return std::nullopt;
   const std::string_view line(text, static_cast<std::size_t>(n));
   const auto open = line.find('('), close = line.rfind(')');
-  if (open == std::string_view::npos || close == std::string_view::npos || close + 2 >= line.size()) return std::nullopt;
+  if (open == std::string_view::npos || close == std::string_view::npos || close + 2 >= line.size())
+    return std::nullopt;
   ProcessStat stat;
   stat.name = std::string(line.substr(open + 1, close - open - 1));
   stat.state = line[close + 2];
@@ -323,7 +324,8 @@ std::optional<std::string> program_file(const std::string& program) {
     return ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(file.c_str(), X_OK) == 0;
   };
   if (program.empty()) return std::nullopt;
-  if (program.find('/') != std::string::npos) return usable(program) ? std::optional<std::string>(program) : std::nullopt;
+  if (program.find('/') != std::string::npos)
+    return usable(program) ? std::optional<std::string>(program) : std::nullopt;
   // posix_spawnp's own search: PATH, or the system's default path without one.
   const char* path = std::getenv("PATH");
   std::string dirs = path ? path : "/bin:/usr/bin";

@@ -20,7 +20,9 @@ using Clock = std::chrono::steady_clock;
 constexpr DWORD kChunk = 16 * 1024;
 constexpr DWORD kPipeBuffer = 64 * 1024;
 
-SECURITY_ATTRIBUTES inheritable() { return {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE}; }
+SECURITY_ATTRIBUTES inheritable() {
+  return {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+}
 
 ProcessResult not_started(DWORD error, const std::string& doing = "") {
   ProcessResult result;
@@ -43,13 +45,12 @@ class InboundPipe {
   DWORD open() {
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 10; ++attempt) {
-      const std::wstring name = L"\\\\.\\pipe\\callbench-report-" +
-                                std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                std::to_wstring(serial++) + L"-" + std::to_wstring(::GetTickCount());
+      const std::wstring name = L"\\\\.\\pipe\\callbench-report-" + std::to_wstring(::GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(serial++) + L"-" + std::to_wstring(::GetTickCount());
       server_.reset(::CreateNamedPipeW(
           name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-          PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
-          kPipeBuffer, 0, nullptr));
+          PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0, kPipeBuffer, 0,
+          nullptr));
       if (!server_) {
         if (::GetLastError() == ERROR_ACCESS_DENIED) continue;  // the name is taken
         return ::GetLastError();
@@ -194,8 +195,8 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   if (DWORD e = out.open(); e != ERROR_SUCCESS) return not_started(e);
   if (DWORD e = err.open(); e != ERROR_SUCCESS) return not_started(e);
   auto attributes = inheritable();
-  Handle nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes,
-                           OPEN_EXISTING, 0, nullptr));
+  Handle nul(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes, OPEN_EXISTING,
+                           0, nullptr));
   if (!nul) return not_started(::GetLastError());
 
   // The run and whatever it starts share the job, so one call kills them all,
@@ -227,8 +228,8 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
   // process group of its own, the console's Ctrl+C reaches only this program,
   // which then stops the run itself.
   if (!::CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | EXTENDED_STARTUPINFO_PRESENT,
-                        nullptr, nullptr, &startup.StartupInfo, &created))
+                        CREATE_SUSPENDED | CREATE_NEW_PROCESS_GROUP | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                        nullptr, &startup.StartupInfo, &created))
     return not_started(::GetLastError());
   Handle process(created.hProcess), thread(created.hThread);
   if (!::AssignProcessToJobObject(job.get(), process.get())) {
@@ -305,11 +306,12 @@ ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLim
 
 std::optional<std::string> program_file(const std::string& program) {
   if (program.empty()) return std::nullopt;
-  // Close to CreateProcessW's own search: the name as given, then the PATH, .exe added when it has no extension.
+  // Close to CreateProcessW's own search: the name as given, then the PATH, .exe added when it has no
+  // extension.
   std::wstring found(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::SearchPathW(nullptr, widen(program).c_str(), L".exe", static_cast<DWORD>(found.size()),
-                                       found.data(), nullptr);
+    const DWORD length = ::SearchPathW(nullptr, widen(program).c_str(), L".exe",
+                                       static_cast<DWORD>(found.size()), found.data(), nullptr);
     if (length == 0) return std::nullopt;
     if (length < found.size()) return narrow(found.data(), length);
     found.resize(length);

@@ -18,7 +18,6 @@ struct Hypervisor {
 };
 Hypervisor read_hypervisor();
 
-
 // A chain of dependent single-cycle additions timed with the counter, and
 // against the system's steady clock, so the same chains give the counter's rate.
 struct ChainTiming {

@@ -17,7 +17,9 @@ constexpr unsigned kFeatureLeaf = 1;
 constexpr unsigned kHypervisorBit = 1u << 31;
 constexpr unsigned kHypervisorLeaf = 0x40000000;
 
-unsigned highest_extended_leaf() { return __get_cpuid_max(0x80000000, nullptr); }
+unsigned highest_extended_leaf() {
+  return __get_cpuid_max(0x80000000, nullptr);
+}
 
 std::string brand_string() {
   if (highest_extended_leaf() < kBrandLastLeaf) return {};

@@ -14,10 +14,14 @@ void check_path_text(const std::string& path) {
 
 const char* not_regular_reason(HANDLE file) {
   switch (::GetFileType(file)) {
-    case FILE_TYPE_DISK: break;
-    case FILE_TYPE_CHAR: return "is a character device";
-    case FILE_TYPE_PIPE: return "is a pipe";
-    default: return "is not a regular file";
+    case FILE_TYPE_DISK:
+      break;
+    case FILE_TYPE_CHAR:
+      return "is a character device";
+    case FILE_TYPE_PIPE:
+      return "is a pipe";
+    default:
+      return "is not a regular file";
   }
   BY_HANDLE_FILE_INFORMATION info = {};
   if (!::GetFileInformationByHandle(file, &info)) return "is not a regular file";
@@ -30,8 +34,8 @@ Handle open_regular_file(const std::string& path) {
   check_path_text(path);
   // Backup semantics open a directory too, so it can be named as one.
   Handle file(::CreateFileW(widen(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) throw Error(path + ": " + system_message(::GetLastError()));
   if (const char* reason = not_regular_reason(file.get())) throw Error(path + ": " + reason);
   return file;

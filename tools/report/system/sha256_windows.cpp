@@ -30,8 +30,7 @@ class Hash {
  public:
   explicit Hash(BCRYPT_ALG_HANDLE algorithm) {
     // The system allocates the hash object itself (Windows 7 and later).
-    if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm, &handle_, nullptr, 0, nullptr, 0, 0)))
-      handle_ = nullptr;
+    if (!BCRYPT_SUCCESS(::BCryptCreateHash(algorithm, &handle_, nullptr, 0, nullptr, 0, 0))) handle_ = nullptr;
   }
   ~Hash() {
     if (handle_) ::BCryptDestroyHash(handle_);

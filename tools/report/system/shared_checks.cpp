@@ -86,8 +86,7 @@ MachineCheck priority_check(const Priority& priority, const std::string& advice)
     case Priority::Raise::Unknown:
       break;
   }
-  return make(key, title, with_detail("unknown: cannot tell whether it takes effect"), Status::Unknown,
-              advice);
+  return make(key, title, with_detail("unknown: cannot tell whether it takes effect"), Status::Unknown, advice);
 }
 
 // Balanced and Power saver let Windows lower the clock between bursts and

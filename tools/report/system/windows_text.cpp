@@ -24,18 +24,19 @@ std::string narrow(const wchar_t* utf16, std::size_t length) {
   return text;
 }
 
-std::string narrow(const std::wstring& utf16) { return narrow(utf16.data(), utf16.size()); }
+std::string narrow(const std::wstring& utf16) {
+  return narrow(utf16.data(), utf16.size());
+}
 
 std::string system_message(unsigned long error) {
   wchar_t* buffer = nullptr;
   const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer),
-      0, nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::string text = length > 0 ? narrow(buffer, length) : std::string();
   if (buffer) ::LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                           text.back() == '.'))
+  while (!text.empty() &&
+         (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
     text.pop_back();
   if (text.empty()) text = "system error " + std::to_string(error);
   return text;

@@ -21,7 +21,9 @@ std::string load_text(const LoadAverage& load) {
 }
 
 // The series whose runs were made by this report, not read from a file.
-bool measured_here(const Series& series) { return !series.file; }
+bool measured_here(const Series& series) {
+  return !series.file;
+}
 
 }  // namespace
 
@@ -33,7 +35,8 @@ std::vector<std::string> condition_lines(const Conditions& c) {
   if (c.processor) {
     std::string line = "processor: " + (c.processor->brand.empty() ? "unknown" : c.processor->brand);
     if (c.processor->invariant_tsc)
-      line += *c.processor->invariant_tsc ? "; time-stamp counter invariant" : "; time-stamp counter NOT invariant";
+      line +=
+          *c.processor->invariant_tsc ? "; time-stamp counter invariant" : "; time-stamp counter NOT invariant";
     if (c.tsc_hz) line += " at " + format_number(*c.tsc_hz / 1e9, 3) + " GHz";
     lines.push_back(line);
   }
@@ -52,7 +55,8 @@ std::vector<std::string> condition_lines(const Conditions& c) {
       case Priority::Raise::Unknown:
         break;
     }
-    lines.push_back(c.cpu ? "runs pinned to processor " + std::to_string(*c.cpu) : "runs not pinned to a processor");
+    lines.push_back(c.cpu ? "runs pinned to processor " + std::to_string(*c.cpu)
+                          : "runs not pinned to a processor");
   }
   if (c.calibration_before || c.calibration_after)
     lines.push_back("core clocks per counter tick: " +
@@ -73,7 +77,8 @@ std::vector<std::string> footer_lines(const Report& report) {
     if (!measured_here(series)) continue;
     const std::string prefix = series_prefix(report, series);
     if (const auto& clock = series.analysis ? series.analysis->clock : std::nullopt)
-      lines.push_back(prefix + "core clocks per counter tick taken as " + format_number(clock->clocks_per_tick, 3) +
+      lines.push_back(prefix + "core clocks per counter tick taken as " +
+                      format_number(clock->clocks_per_tick, 3) +
                       (clock->stable ? "" : " (unstable: the core-cycle estimate is withheld)"));
     if (series.benchmark)
       lines.push_back(prefix + "benchmark " + series.benchmark->path + ", sha256 " +
@@ -84,7 +89,8 @@ std::vector<std::string> footer_lines(const Report& report) {
                       format_number(*series.analysis->median_wall_seconds, 3) + " s");
   }
   const auto& s = report.analysis_settings;
-  lines.push_back((report.tool_version.empty() ? std::string("callbench-report") : "callbench-report " + report.tool_version) +
+  lines.push_back((report.tool_version.empty() ? std::string("callbench-report")
+                                               : "callbench-report " + report.tool_version) +
                   "; seed " + std::to_string(s.seed) + ", " + percent_text(s.confidence) +
                   " intervals over runs (Student t), Holm-adjusted p, noise threshold " +
                   percent_text(s.noise_threshold));

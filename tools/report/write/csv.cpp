@@ -41,6 +41,8 @@ std::string render_csv(const Document& document) {
   return out.str();
 }
 
-std::unique_ptr<Exporter> make_csv_exporter() { return document_exporter(render_csv); }
+std::unique_ptr<Exporter> make_csv_exporter() {
+  return document_exporter(render_csv);
+}
 
 }  // namespace callbench

@@ -35,8 +35,8 @@ std::string format_interval(const Interval& interval, int fallback_decimals) {
   if (!interval.bounded) return format_number(interval.estimate, fallback_decimals);
   const double half = visible_half_width(interval.estimate, interval.low, interval.high);
   const int decimals = decimals_for(half, fallback_decimals);
-  return format_number(interval.estimate, decimals) + " [" + format_number(interval.low, decimals) +
-         ", " + format_number(interval.high, decimals) + "]";
+  return format_number(interval.estimate, decimals) + " [" + format_number(interval.low, decimals) + ", " +
+         format_number(interval.high, decimals) + "]";
 }
 
 std::string format_interval(const std::optional<Interval>& interval, int fallback_decimals) {
@@ -59,8 +59,8 @@ std::string format_change(const std::optional<Interval>& ratio) {
   if (!ratio->bounded) return format_change(ratio->estimate);
   const double half = visible_half_width(ratio->estimate, ratio->low, ratio->high) * 100;
   const int decimals = decimals_for(half, 1);
-  return format_change(ratio->estimate, decimals) + " [" + format_change(ratio->low, decimals) +
-         ", " + format_change(ratio->high, decimals) + "]";
+  return format_change(ratio->estimate, decimals) + " [" + format_change(ratio->low, decimals) + ", " +
+         format_change(ratio->high, decimals) + "]";
 }
 
 std::string format_p_value(double p) {

@@ -11,6 +11,8 @@ class JsonExporter final : public Exporter {
 
 }  // namespace
 
-std::unique_ptr<Exporter> make_json_exporter() { return std::make_unique<JsonExporter>(); }
+std::unique_ptr<Exporter> make_json_exporter() {
+  return std::make_unique<JsonExporter>();
+}
 
 }  // namespace callbench

@@ -6,8 +6,8 @@ namespace callbench {
 
 std::string source_text(const Series& series) {
   if (!series.command.empty()) return command_text(series.command);
-  const std::size_t outputs = series.runs_requested > 0 ? static_cast<std::size_t>(series.runs_requested)
-                                                         : series.captures.size();
+  const std::size_t outputs =
+      series.runs_requested > 0 ? static_cast<std::size_t>(series.runs_requested) : series.captures.size();
   return std::to_string(outputs) + " captured output" + (outputs == 1 ? "" : "s");
 }
 

@@ -9,18 +9,19 @@ namespace callbench {
 namespace {
 
 std::string runs_line(const Series& series) {
-  std::string line = std::to_string(series.runs.size()) + " of " + std::to_string(series.runs_requested) +
-                     " runs valid";
+  std::string line =
+      std::to_string(series.runs.size()) + " of " + std::to_string(series.runs_requested) + " runs valid";
   if (series.warmup_runs > 0)
-    line += " (after " + std::to_string(series.warmup_runs) + " warm-up run" + (series.warmup_runs == 1 ? "" : "s") +
-            ", not counted)";
+    line += " (after " + std::to_string(series.warmup_runs) + " warm-up run" +
+            (series.warmup_runs == 1 ? "" : "s") + ", not counted)";
   return line;
 }
 
 // A series read from a report file: where from, what and when.
 std::string file_line(const Series& series) {
   const auto& c = series.conditions;
-  std::string line = *series.file + ": " + std::to_string(series.runs.size()) + " runs of " + source_text(series);
+  std::string line =
+      *series.file + ": " + std::to_string(series.runs.size()) + " runs of " + source_text(series);
   if (!series.label.empty()) line = series.label + ": " + line;
   if (!c.date_utc.empty()) line += ", reported " + c.date_utc;
   line += " on " + machine_name(c);
@@ -30,11 +31,13 @@ std::string file_line(const Series& series) {
 
 std::vector<std::string> preamble(const Report& report) {
   std::vector<std::string> lines;
-  if (report.interrupted) lines.push_back("interrupted by " + report.interrupted->name + ": the runs that finished");
+  if (report.interrupted)
+    lines.push_back("interrupted by " + report.interrupted->name + ": the runs that finished");
   if (report.kind == Report::Kind::Files)
     lines.push_back("comparing " + std::to_string(report.series.size()) + " series from report files");
   for (const auto& series : report.series) {
-    const std::string who = report.kind == Report::Kind::Files ? series.name + " " : series_prefix(report, series);
+    const std::string who =
+        report.kind == Report::Kind::Files ? series.name + " " : series_prefix(report, series);
     lines.push_back(who + (series.file ? file_line(series) : runs_line(series) + "; " + source_text(series)));
   }
   if (report.kind == Report::Kind::Interleaved)
@@ -60,7 +63,8 @@ Document layout_report(const Report& report) {
       document.sections.push_back({series.name + ": each procedure's figures", figures_table(series, true)});
   } else {
     document.sections.push_back({"medians [95% CI]", medians_table(report)});
-    document.sections.push_back({"against TheOne, run by run: ratio [95% CI] and verdict", ratios_table(report)});
+    document.sections.push_back(
+        {"against TheOne, run by run: ratio [95% CI] and verdict", ratios_table(report)});
   }
   if (report.comparison) {
     const auto& a = report.series.at(report.comparison->a);

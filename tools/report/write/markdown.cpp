@@ -43,6 +43,8 @@ std::string render_markdown(const Document& document) {
   return out.str();
 }
 
-std::unique_ptr<Exporter> make_markdown_exporter() { return document_exporter(render_markdown); }
+std::unique_ptr<Exporter> make_markdown_exporter() {
+  return document_exporter(render_markdown);
+}
 
 }  // namespace callbench

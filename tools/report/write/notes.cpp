@@ -34,11 +34,14 @@ void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std
     notes.push_back("note: " + prefix + plural(disturbed, "figure", "figures") +
                     " of 0 or less (the reference loop was disturbed) left out of every statistic");
   if (low > 0)
-    notes.push_back("note: " + prefix + plural(low, "figure lies", "figures lie") +
-                    " far below the median (suspected disturbances); medians are not moved by them, minima are");
+    notes.push_back(
+        "note: " + prefix + plural(low, "figure lies", "figures lie") +
+        " far below the median (suspected disturbances); medians are not moved by them, minima are");
   if (analysis.clock && !analysis.clock->stable)
-    notes.push_back("note: " + prefix + "the core clock changed between the calibrations before and after the runs "
-                    "(by more than " + percent_text(kCalibrationAgreement) +
+    notes.push_back("note: " + prefix +
+                    "the core clock changed between the calibrations before and after the runs "
+                    "(by more than " +
+                    percent_text(kCalibrationAgreement) +
                     "): no core-cycle estimate; pin the runs (--cpu) and see `callbench-report system`");
 }
 
@@ -52,8 +55,8 @@ void check_differences(const Series& a, const Series& b, std::vector<std::string
       if (other.key != check.key) continue;
       const bool differ = other.status != check.status || (check.key != "load" && other.value != check.value);
       if (differ)
-        warnings.push_back("warning: the machines differ in " + check.title + ": " + check.value + " (" + a.name +
-                           ") and " + other.value + " (" + b.name + ")");
+        warnings.push_back("warning: the machines differ in " + check.title + ": " + check.value + " (" +
+                           a.name + ") and " + other.value + " (" + b.name + ")");
     }
   }
 }
@@ -65,12 +68,13 @@ std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
     return s.conditions.processor ? s.conditions.processor->brand : std::string();
   };
   if (brand(a) != brand(b) && !brand(a).empty() && !brand(b).empty())
-    warnings.push_back("warning: the processors differ: " + brand(a) + " (" + a.name + ") and " + brand(b) + " (" +
-                       b.name + ")");
+    warnings.push_back("warning: the processors differ: " + brand(a) + " (" + a.name + ") and " + brand(b) +
+                       " (" + b.name + ")");
   const auto hash = [](const Series& s) {
     return s.benchmark && s.benchmark->sha256 ? *s.benchmark->sha256 : std::string();
   };
-  const bool differ = !hash(a).empty() && !hash(b).empty() ? hash(a) != hash(b) : source_text(a) != source_text(b);
+  const bool differ =
+      !hash(a).empty() && !hash(b).empty() ? hash(a) != hash(b) : source_text(a) != source_text(b);
   if (differ)
     warnings.push_back("warning: the benchmarks differ: " + source_text(a) + " (" + a.name + ") and " +
                        source_text(b) + " (" + b.name + ")");
@@ -96,11 +100,13 @@ std::vector<std::string> report_notes(const Report& report) {
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
   }
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
-    notes.push_back(
-        "note: " + report.series[report.comparison->a].name + " and " + report.series[report.comparison->b].name +
-        " were measured at different times: a change is claimed only beyond what the machine's drift, as measured "
-        "within each, could explain; reports further apart may have drifted more. To compare two benchmarks, run "
-        "them interleaved: callbench-report -- A --vs B");
+    notes.push_back("note: " + report.series[report.comparison->a].name + " and " +
+                    report.series[report.comparison->b].name +
+                    " were measured at different times: a change is claimed only beyond what the machine's "
+                    "drift, as measured "
+                    "within each, could explain; reports further apart may have drifted more. To compare two "
+                    "benchmarks, run "
+                    "them interleaved: callbench-report -- A --vs B");
   return notes;
 }
 

@@ -31,7 +31,8 @@ const std::vector<OutputFormat>& output_formats() {
       {"--bmf", "Also write each median and ratio to TheOne in Bencher Metric Format (- for standard output)",
        "Bencher Metric Format file", make_bencher_exporter},
       {"--github-benchmark",
-       "Also write each median and ratio to TheOne as the GitHub benchmark action's customSmallerIsBetter input",
+       "Also write each median and ratio to TheOne as the GitHub benchmark action's customSmallerIsBetter "
+       "input",
        "GitHub benchmark file", make_github_benchmark_exporter},
   };
   return formats;

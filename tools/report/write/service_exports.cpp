@@ -14,8 +14,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-
-std::string dump(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
+std::string dump(const Json& json) {
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
 
 // {"TestNoFrameA": {"millicycles": {"value", "lower_value", "upper_value"}, ...}, ...}
 class BencherExporter final : public Exporter {
@@ -71,15 +72,21 @@ std::vector<TrackedFigure> tracked_figures(const Report& report) {
         !several ? "" : (report.kind == Report::Kind::Files ? series_label(series) : series.name) + "/";
     for (std::size_t p = 0; p < kProcedures; ++p) {
       const std::string benchmark = prefix + std::string(kProcedureNames[p]);
-      if (const auto& median = series.analysis->procedures[p].median) figures.push_back({benchmark, "millicycles", *median});
+      if (const auto& median = series.analysis->procedures[p].median)
+        figures.push_back({benchmark, "millicycles", *median});
       const auto& ratio = series.analysis->paired[p].decision.ratio;
-      if (p != kReference && ratio.estimate > 0) figures.push_back({benchmark, "ratio-to-" + std::string(kReferenceName), ratio});
+      if (p != kReference && ratio.estimate > 0)
+        figures.push_back({benchmark, "ratio-to-" + std::string(kReferenceName), ratio});
     }
   }
   return figures;
 }
 
-std::unique_ptr<Exporter> make_bencher_exporter() { return std::make_unique<BencherExporter>(); }
-std::unique_ptr<Exporter> make_github_benchmark_exporter() { return std::make_unique<GithubBenchmarkExporter>(); }
+std::unique_ptr<Exporter> make_bencher_exporter() {
+  return std::make_unique<BencherExporter>();
+}
+std::unique_ptr<Exporter> make_github_benchmark_exporter() {
+  return std::make_unique<GithubBenchmarkExporter>();
+}
 
 }  // namespace callbench

@@ -10,7 +10,9 @@ namespace {
 const std::string kMedianHeading = "median [95% CI]";
 const std::string kRatioHeading = "/" + std::string(kReferenceName) + " [95% CI]";
 
-std::string name_of(std::size_t proc) { return std::string(kProcedureNames[proc]); }
+std::string name_of(std::size_t proc) {
+  return std::string(kProcedureNames[proc]);
+}
 
 std::string figure_text(const std::optional<std::int32_t>& figure) {
   return figure ? std::to_string(*figure) : "n/a";
@@ -102,12 +104,13 @@ TextTable change_table(const Report& report) {
   const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
   TextTable table;
   table.header = {"procedure", a.name + " median", b.name + " median", a.name + " vs " + b.name + " [95% CI]",
-                  "p (Holm)", "verdict"};
+                  "p (Holm)",  "verdict"};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;
     const auto& mb = analysis_of(b).procedures[proc].median;
-    table.rows.push_back({name_of(proc), ma ? format_interval(*ma, 0) : "n/a", mb ? format_interval(*mb, 0) : "n/a",
+    table.rows.push_back({name_of(proc), ma ? format_interval(*ma, 0) : "n/a",
+                          mb ? format_interval(*mb, 0) : "n/a",
                           d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
                           verdict_text(d, report.analysis_settings.noise_threshold, unit)});
   }

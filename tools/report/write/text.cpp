@@ -60,6 +60,8 @@ std::string render_text(const Document& document) {
   return out.str();
 }
 
-std::unique_ptr<Exporter> make_text_exporter() { return document_exporter(render_text); }
+std::unique_ptr<Exporter> make_text_exporter() {
+  return document_exporter(render_text);
+}
 
 }  // namespace callbench

@@ -33,7 +33,8 @@ TEST(StudentT, QuantilesMatchClosedFormsAndIntegration) {
 }
 
 TEST(StudentT, TwoSidedPOfOneDegree) {
-  for (double t : {0.0, 0.5, -3.0, 40.0}) EXPECT_NEAR(t_two_sided_p(t, 1), 1 - 2 / M_PI * std::atan(std::fabs(t)), 1e-12);
+  for (double t : {0.0, 0.5, -3.0, 40.0})
+    EXPECT_NEAR(t_two_sided_p(t, 1), 1 - 2 / M_PI * std::atan(std::fabs(t)), 1e-12);
   EXPECT_EQ(t_two_sided_p(INFINITY, 4), 0);
   EXPECT_THROW(t_quantile(0.5, 0), std::invalid_argument);
   EXPECT_THROW(t_quantile(1, 3), std::invalid_argument);

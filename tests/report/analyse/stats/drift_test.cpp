@@ -14,7 +14,10 @@ struct DriftCase {
 
 TEST(Drift, SemivariogramFitOfConstructedSeries) {
   const DriftCase cases[] = {
-      {"a straight line: all drift, the fit through the origin", {0, 1, 2, 3, 4, 5, 6, 7}, 3.1857142857142855, 0},
+      {"a straight line: all drift, the fit through the origin",
+       {0, 1, 2, 3, 4, 5, 6, 7},
+       3.1857142857142855,
+       0},
       {"alternating: no drift, r the mean semivariance", {0, 1, 0, 1, 0, 1, 0, 1}, 0, 0.2727272727272727},
       {"a zigzag that climbs: both", {0, 2, 1, 3, 2, 4, 3, 5}, 0.8137931034482758, 0.6206896551724138},
       {"one step", {0, 0, 0, 1, 1, 1}, 0.2916666666666667, 0},
@@ -45,7 +48,8 @@ TEST(Drift, PoolingAveragesTheUnclampedFits) {
   const auto alternating = estimate_drift({0, 1, 0, 1, 0, 1, 0, 1});
   EXPECT_LT(alternating.unclamped_step_variance, 0);
   const auto pooled = pool_drift({line, alternating});
-  EXPECT_NEAR(pooled.step_variance, (line.unclamped_step_variance + alternating.unclamped_step_variance) / 2, 1e-12);
+  EXPECT_NEAR(pooled.step_variance, (line.unclamped_step_variance + alternating.unclamped_step_variance) / 2,
+              1e-12);
 }
 
 TEST(Drift, NoiseOfTheStepVarianceWithoutDrift) {

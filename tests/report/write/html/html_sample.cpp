@@ -46,8 +46,8 @@ std::vector<Figures> made_runs(int count, std::uint32_t seed, std::int32_t offse
 }
 
 // What processors do to the four procedures, relative to TheOne.
-const Sweep kClose = {8560, 8800, 8000, 6800};   // all within 20 % of each other
-const Sweep kDear = {30000, 3400, 3125, 3430};   // a locked exchange 9.6 times TheOne
+const Sweep kClose = {8560, 8800, 8000, 6800};  // all within 20 % of each other
+const Sweep kDear = {30000, 3400, 3125, 3430};  // a locked exchange 9.6 times TheOne
 
 // Runs of one shape, with a warm-up that makes the first run dearer.
 std::vector<Figures> shaped_runs(const Sweep& shape, std::size_t count, double noise, std::uint64_t seed) {
@@ -80,25 +80,37 @@ nlohmann::json expected_page(const Report& report) {
   if (report.comparison)
     for (const Decision& change : report.comparison->procedures) {
       changes += change.ratio.estimate > 0;
-      change_widths += change.ratio.estimate > 0 && change.ratio.bounded && change.ratio.high > change.ratio.low;
+      change_widths +=
+          change.ratio.estimate > 0 && change.ratio.bounded && change.ratio.high > change.ratio.low;
     }
   const int bands = report.comparison ? 1 : 0;
   nlohmann::json series_names = nlohmann::json::array();
   for (const Series& series : report.series) series_names.push_back(chart_series_name(report, series));
   nlohmann::json charts = {"ratios", "figures", "timeline"};
   if (report.comparison) charts.push_back("change");
-  const std::string title = report.kind == Report::Kind::Files
-                                ? "callbench-report: " + std::to_string(report.series.size()) + " series compared"
-                            : report.label.empty() ? "callbench-report"
-                                                   : "callbench-report: " + report.label;
+  const std::string title =
+      report.kind == Report::Kind::Files
+          ? "callbench-report: " + std::to_string(report.series.size()) + " series compared"
+      : report.label.empty() ? "callbench-report"
+                             : "callbench-report: " + report.label;
   return {{"marks",
-           {{"dots+offscale", valid}, {"disturbed", disturbed}, {"disturbed_times", disturbed},
-            {"box", summaries}, {"median", summaries}, {"minimum", summaries},
-            {"median_label", summaries}, {"line", summaries}, {"points+outliers", valid},
-            {"ratio_interval", ratio_widths}, {"ratio_estimate", ratios}, {"ratio_numbers", rows},
+           {{"dots+offscale", valid},
+            {"disturbed", disturbed},
+            {"disturbed_times", disturbed},
+            {"box", summaries},
+            {"median", summaries},
+            {"minimum", summaries},
+            {"median_label", summaries},
+            {"line", summaries},
+            {"points+outliers", valid},
+            {"ratio_interval", ratio_widths},
+            {"ratio_estimate", ratios},
+            {"ratio_numbers", rows},
             {"ratio_band", report.series.size() == 1 ? 1 : static_cast<int>(kProcedures - 1)},
-            {"change_interval", change_widths}, {"change_estimate", changes},
-            {"change_numbers", report.comparison ? static_cast<int>(kProcedures) : 0}, {"change_band", bands}}},
+            {"change_interval", change_widths},
+            {"change_estimate", changes},
+            {"change_numbers", report.comparison ? static_cast<int>(kProcedures) : 0},
+            {"change_band", bands}}},
           {"charts", charts},
           {"tables", layout_report(report).sections.size()},
           {"title", valid_utf8(title)},
@@ -130,7 +142,8 @@ Report fleet() {
     Series series = series_of(shaped_runs(dear ? kDear : kClose, 8 + k % 5, dear ? 0.02 : 0.06, 100 + k),
                               "[" + std::to_string(k) + "]");
     series.file = "/reports/machine-" + std::to_string(k) + ".json";
-    series.conditions.processor = Processor{dear ? "Intel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz" : "AMD EPYC 7B13", true};
+    series.conditions.processor =
+        Processor{dear ? "Intel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz" : "AMD EPYC 7B13", true};
     series.conditions.host = "host-" + std::to_string(k);
     series.conditions.date_utc = k == 4 ? "2026-12-0\xc3\xa9T10:00:00Z" : "2026-12-09T10:00:00Z";
     if (k % 4 != 0) series.label = "machine " + std::to_string(k) + (k == 7 ? " " + kLineBreaking : "");
@@ -174,7 +187,8 @@ int main(int argc, char** argv) {
   Report shapes;
   shapes.kind = Report::Kind::Interleaved;
   shapes.label = "both shapes";
-  shapes.series = {series_of(shaped_runs(kDear, 15, 0.02, 3), "A"), series_of(shaped_runs(kClose, 15, 0.06, 4), "B")};
+  shapes.series = {series_of(shaped_runs(kDear, 15, 0.02, 3), "A"),
+                   series_of(shaped_runs(kClose, 15, 0.06, 4), "B")};
   analyse_report(shapes);
   write_page(out, "shapes.html", shapes, pages);
   write_page(out, "fleet.html", fleet(), pages);
@@ -198,6 +212,7 @@ int main(int argc, char** argv) {
     expected["file"] = "tool.html";
     pages.push_back(expected);
   }
-  std::ofstream(out + "/pages.json") << pages.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  std::ofstream(out + "/pages.json") << pages.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+                                     << '\n';
   return 0;
 }

@@ -15,9 +15,9 @@ TEST(ValidUtf8, ReplacesEachBadByteAndKeepsTheRest) {
       {"plain ASCII", "plain ASCII"},
       {"≤ µs \u2028 \U0001F600", "≤ µs \u2028 \U0001F600"},
       {"bad \xff byte", "bad \uFFFD byte"},
-      {"cut \xe2\x89", "cut \uFFFD\uFFFD"},            // a character cut short, as by a byte count
+      {"cut \xe2\x89", "cut \uFFFD\uFFFD"},  // a character cut short, as by a byte count
       {"2026-12-0\xc3", "2026-12-0\uFFFD"},
-      {"\xc0\xaf overlong", "\uFFFD\uFFFD overlong"},   // "/" in two bytes
+      {"\xc0\xaf overlong", "\uFFFD\uFFFD overlong"},  // "/" in two bytes
       {"\xed\xa0\x80 surrogate", "\uFFFD\uFFFD\uFFFD surrogate"},
       {"\xf4\x90\x80\x80 beyond", "\uFFFD\uFFFD\uFFFD\uFFFD beyond"},  // past U+10FFFF
   };
@@ -34,7 +34,9 @@ TEST(Shortened, CutsWholeCharacters) {
       {"./callbench", 11, "./callbench"},
       {"./callbench", 6, "./cal\u2026"},
       {"µµµµµµ", 4, "µµµ\u2026"},
-      {"ab\xff" "cd", 10, "ab\uFFFDcd"},
+      {"ab\xff"
+       "cd",
+       10, "ab\uFFFDcd"},
   };
   for (const auto& c : cases) EXPECT_EQ(shortened_characters(c.text, c.most), c.shown) << c.text;
 }

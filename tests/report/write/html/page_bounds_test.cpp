@@ -14,7 +14,14 @@
 namespace callbench {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__)  // GCC
+#define CALLBENCH_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)  // clang
+#if __has_feature(address_sanitizer)
+#define CALLBENCH_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(CALLBENCH_ADDRESS_SANITIZER)
 // AddressSanitizer pads every block and holds freed ones back: the bound is the real program's.
 constexpr bool kMemoryBounded = false;
 #else
@@ -53,7 +60,9 @@ struct Bound {
   long most_kib;                // growth of the peak resident memory while writing the page
 };
 
-void PrintTo(const Bound& bound, std::ostream* out) { *out << bound.what; }
+void PrintTo(const Bound& bound, std::ostream* out) {
+  *out << bound.what;
+}
 
 class HtmlPage : public testing::TestWithParam<Bound> {};
 

@@ -20,7 +20,7 @@ constexpr std::size_t kRunsLimit = 100000;
 
 void verdict_from_fields(Decision& d, const DecisionSettings& settings) {
   d.verdict = d.low && d.high && d.adjusted_p ? classify(*d.low, *d.high, *d.adjusted_p, settings)
-                                               : Verdict::Inconclusive;
+                                              : Verdict::Inconclusive;
 }
 
 Decision from_log_mean(const MeanEstimate& e, const DecisionSettings& settings) {
@@ -44,8 +44,8 @@ Decision decide_log_sample(const std::vector<double>& logs, const DecisionSettin
   if (!estimate) return {};
   Decision d = from_log_mean(*estimate, settings);
   if (logs.size() >= 2)
-    d.runs_needed =
-        runs_needed(sample_standard_deviation(logs), std::log1p(settings.noise_threshold), settings.confidence, kRunsLimit);
+    d.runs_needed = runs_needed(sample_standard_deviation(logs), std::log1p(settings.noise_threshold),
+                                settings.confidence, kRunsLimit);
   return d;
 }
 
@@ -88,8 +88,8 @@ struct DriftAllowance {
   double step_variance = 0;  // q as taken: estimate plus its noise
 };
 
-DriftAllowance drift_allowance(const DriftEstimate& a, const DriftEstimate& b, std::size_t runs_a, std::size_t runs_b,
-                               std::size_t runs_between) {
+DriftAllowance drift_allowance(const DriftEstimate& a, const DriftEstimate& b, std::size_t runs_a,
+                               std::size_t runs_b, std::size_t runs_between) {
   DriftAllowance allowance;
   const DriftEstimate pooled = pool_drift({a, b});
   if (!pooled.measured) return allowance;
@@ -127,9 +127,11 @@ AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftE
   if (a.size() >= 2 && b.size() >= 2) {
     const double variance = sa * sa / ka + sb * sb / kb + result.drift_variance;
     difference.standard_error = std::sqrt(variance);
-    difference.df = drift.measured && result.drift_variance > 0
-                        ? satterthwaite_df({{sa * sa / ka, ka - 1}, {sb * sb / kb, kb - 1}, {result.drift_variance, drift.df}})
-                        : std::min(ka, kb) - 1;
+    difference.df =
+        drift.measured && result.drift_variance > 0
+            ? satterthwaite_df(
+                  {{sa * sa / ka, ka - 1}, {sb * sb / kb, kb - 1}, {result.drift_variance, drift.df}})
+            : std::min(ka, kb) - 1;
     if (!(difference.df > 0)) difference.df = std::min(ka, kb) - 1;
   } else {
     difference.standard_error = std::numeric_limits<double>::infinity();
@@ -143,7 +145,8 @@ AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftE
     const double target = std::log1p(settings.noise_threshold);
     const double upper = 1 - (1 - settings.confidence) / 2;
     const auto resolves = [&](std::size_t k) {
-      const double variance = scatter / static_cast<double>(k) + drift_variance_of_difference(q, k, k, runs_between);
+      const double variance =
+          scatter / static_cast<double>(k) + drift_variance_of_difference(q, k, k, runs_between);
       return t_quantile(upper, static_cast<double>(k) - 1) * std::sqrt(variance) <= target;
     };
     const double best = q > 0 ? std::sqrt(1.5 * scatter / q) : static_cast<double>(kRunsLimit);

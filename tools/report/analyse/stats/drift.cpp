@@ -15,7 +15,9 @@ namespace {
 // procedure) and changes nothing below 1,002 runs.
 constexpr std::size_t kMostLags = 500;
 
-std::size_t last_lag_for(std::size_t k) { return std::clamp<std::size_t>(k / 2, 2, kMostLags); }
+std::size_t last_lag_for(std::size_t k) {
+  return std::clamp<std::size_t>(k / 2, 2, kMostLags);
+}
 
 // The weights of gamma(1)..gamma(last) in the fitted slope, fitted by pairs.
 std::vector<double> slope_weights(std::size_t k) {
@@ -71,7 +73,8 @@ DriftEstimate estimate_drift(const std::vector<double>& values) {
   double sw = 0, sh = 0, sg = 0, shh = 0, shg = 0;
   for (std::size_t h = 1; h <= last_lag; ++h) {
     double squares = 0;
-    for (std::size_t i = 0; i + h < k; ++i) squares += (values[i + h] - values[i]) * (values[i + h] - values[i]);
+    for (std::size_t i = 0; i + h < k; ++i)
+      squares += (values[i + h] - values[i]) * (values[i + h] - values[i]);
     const double pairs = static_cast<double>(k - h);
     const double gamma = squares / (2 * pairs);
     const double lag = static_cast<double>(h);
@@ -101,7 +104,8 @@ DriftEstimate estimate_drift(const std::vector<double>& values) {
 
 DriftEstimate pool_drift(const std::vector<DriftEstimate>& estimates) {
   DriftEstimate pooled;
-  const auto measured = std::count_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
+  const auto measured =
+      std::count_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
   if (measured == 1)  // its own fit, kept whole
     return *std::find_if(estimates.begin(), estimates.end(), [](const auto& e) { return e.measured; });
   double weights = 0, q = 0, r = 0, noise = 0;
@@ -123,7 +127,8 @@ DriftEstimate pool_drift(const std::vector<DriftEstimate>& estimates) {
   return pooled;
 }
 
-double drift_variance_of_difference(double q, std::size_t runs_earlier, std::size_t runs_later, std::size_t gap) {
+double drift_variance_of_difference(double q, std::size_t runs_earlier, std::size_t runs_later,
+                                    std::size_t gap) {
   if (runs_earlier == 0 || runs_later == 0) throw std::invalid_argument("both blocks need runs");
   // A step inside the earlier block moves the fraction of its runs that follow it;
   // each step between the blocks moves all of the later block; a step inside the

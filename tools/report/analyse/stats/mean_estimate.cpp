@@ -10,7 +10,9 @@ namespace callbench::stats {
 
 namespace {
 
-bool usable(const MeanEstimate& e) { return e.df > 0 && std::isfinite(e.standard_error); }
+bool usable(const MeanEstimate& e) {
+  return e.df > 0 && std::isfinite(e.standard_error);
+}
 
 }  // namespace
 

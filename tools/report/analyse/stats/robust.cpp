@@ -28,7 +28,8 @@ std::size_t count_low_outliers(const std::vector<double>& values, double k) {
   const auto centre = median(values);
   if (!centre) return 0;
   const double limit = *centre - k * 1.4826 * *median_absolute_deviation(values);
-  return static_cast<std::size_t>(std::count_if(values.begin(), values.end(), [&](double v) { return v < limit; }));
+  return static_cast<std::size_t>(
+      std::count_if(values.begin(), values.end(), [&](double v) { return v < limit; }));
 }
 
 }  // namespace callbench::stats

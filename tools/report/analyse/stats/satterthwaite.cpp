@@ -9,7 +9,8 @@ namespace callbench::stats {
 double satterthwaite_df(const std::vector<VarianceComponent>& components) {
   double sum = 0, spread = 0;
   for (const auto& c : components) {
-    if (!(c.variance >= 0) || !(c.df > 0)) throw std::invalid_argument("variance components need v >= 0 and df > 0");
+    if (!(c.variance >= 0) || !(c.df > 0))
+      throw std::invalid_argument("variance components need v >= 0 and df > 0");
     sum += c.variance;
     if (std::isfinite(c.df)) spread += c.variance * c.variance / c.df;
   }

@@ -28,9 +28,10 @@ double t_two_sided_p(double t, double df) {
   if (std::isinf(t)) return 0;
   // The upper tail through the complement keeps small p-values exact.
   const double tail =
-      std::isinf(df) ? boost::math::cdf(boost::math::complement(boost::math::normal_distribution<double>(), std::fabs(t)))
-                     : boost::math::cdf(boost::math::complement(boost::math::students_t_distribution<double>(df),
-                                                                std::fabs(t)));
+      std::isinf(df)
+          ? boost::math::cdf(boost::math::complement(boost::math::normal_distribution<double>(), std::fabs(t)))
+          : boost::math::cdf(
+                boost::math::complement(boost::math::students_t_distribution<double>(df), std::fabs(t)));
   return std::fmin(1.0, 2 * tail);
 }
 

@@ -58,7 +58,8 @@ std::pair<double, double> domain_of(const std::vector<Hull>& hulls, const Group&
 double narrowest_pixels(const std::vector<Hull>& hulls, const Group& group, double width, double context) {
   double narrowest = 0;
   for (std::size_t h = group.first; h < group.last; ++h)
-    if (hulls[h].narrowest > 0) narrowest = narrowest > 0 ? std::min(narrowest, hulls[h].narrowest) : hulls[h].narrowest;
+    if (hulls[h].narrowest > 0)
+      narrowest = narrowest > 0 ? std::min(narrowest, hulls[h].narrowest) : hulls[h].narrowest;
   if (narrowest == 0) return width;
   const auto [low, high] = domain_of(hulls, group, context);
   return width * narrowest / (high - low);
@@ -81,7 +82,8 @@ void place_ticks(AxisPart& part) {
   // Wide parts read best at 1, 2, 5 times powers of ten.
   if (part.high / part.low > 4) {
     std::vector<double> ticks;
-    for (int power = static_cast<int>(std::floor(std::log10(part.low))); std::pow(10.0, power) <= part.high; ++power)
+    for (int power = static_cast<int>(std::floor(std::log10(part.low))); std::pow(10.0, power) <= part.high;
+         ++power)
       for (double mantissa : {1.0, 2.0, 5.0}) {
         const double tick = mantissa * std::pow(10.0, power);
         if (tick >= part.low && tick <= part.high) ticks.push_back(tick);
@@ -101,7 +103,8 @@ void place_ticks(AxisPart& part) {
 
 }  // namespace
 
-std::vector<AxisPart> broken_axis(const std::vector<Span>& spans, int width, double min_pixels, double context) {
+std::vector<AxisPart> broken_axis(const std::vector<Span>& spans, int width, double min_pixels,
+                                  double context) {
   std::vector<Hull> hulls = hulls_of(spans);
   if (hulls.empty()) hulls = hulls_of({{1, 1}});
   std::vector<Group> groups = {{0, hulls.size()}};

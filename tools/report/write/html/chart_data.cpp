@@ -96,7 +96,8 @@ std::vector<std::size_t> row_order(const ChartData& data, const std::vector<doub
   std::iota(order.begin(), order.end(), 0);
   if (data.kind != Report::Kind::Files || data.series.size() <= 2) return order;
   const auto key = [&keys](std::size_t s) { return std::isfinite(keys[s]) ? keys[s] : HUGE_VAL; };
-  std::stable_sort(order.begin(), order.end(), [&key](std::size_t a, std::size_t b) { return key(a) < key(b); });
+  std::stable_sort(order.begin(), order.end(),
+                   [&key](std::size_t a, std::size_t b) { return key(a) < key(b); });
   return order;
 }
 

@@ -49,13 +49,19 @@ json summary_rows(const ChartData& data) {
     for (std::size_t p = 0; p < kProcedures; ++p) {
       const FigureSummary& summary = data.series[s].summaries[p];
       if (summary.valid == 0) continue;
-      rows.push_back({{"s", s}, {"p", p}, {"q1", summary.q1}, {"q3", summary.q3},
-                      {"median", summary.median}, {"minimum", summary.min}});
+      rows.push_back({{"s", s},
+                      {"p", p},
+                      {"q1", summary.q1},
+                      {"q3", summary.q3},
+                      {"median", summary.median},
+                      {"minimum", summary.min}});
     }
   return rows;
 }
 
-std::string in_procedure(std::size_t p) { return "datum.p === " + std::to_string(p); }
+std::string in_procedure(std::size_t p) {
+  return "datum.p === " + std::to_string(p);
+}
 
 json jitter() {
   return {{"calculate", "((datum.r * 3 + datum.w) * 0.6180339887) % 1 - 0.5"}, {"as", "jitter"}};
@@ -66,8 +72,10 @@ json jitter_offset() {
 }
 
 json tooltip() {
-  return json::array({{{"field", "name"}, {"title", "series"}}, {{"field", "r"}, {"title", "run"}},
-                      {{"field", "w"}, {"title", "sweep"}}, {{"field", "v"}, {"title", "millicycles"}}});
+  return json::array({{{"field", "name"}, {"title", "series"}},
+                      {{"field", "r"}, {"title", "run"}},
+                      {{"field", "w"}, {"title", "sweep"}},
+                      {{"field", "v"}, {"title", "millicycles"}}});
 }
 
 // The series as rows of a procedure's panel, labelled on the axis when there are several.
@@ -76,10 +84,13 @@ json series_rows(const ChartData& data, const std::vector<std::size_t>& order) {
   for (std::size_t s : order) labels.push_back(data.series[s].label);
   json axis = nullptr;
   if (data.series.size() > 1)
-    axis = {{"title", nullptr}, {"ticks", false}, {"domain", false}, {"labelLimit", 240},
-            {"labelFontSize", 11.5}, {"labelColor", kInk}};
-  return {{"field", "label"}, {"type", "nominal"}, {"sort", nullptr},
-          {"scale", {{"type", "band"}, {"domain", labels}, {"paddingInner", 0.25}}}, {"axis", axis}};
+    axis = {{"title", nullptr},  {"ticks", false},        {"domain", false},
+            {"labelLimit", 240}, {"labelFontSize", 11.5}, {"labelColor", kInk}};
+  return {{"field", "label"},
+          {"type", "nominal"},
+          {"sort", nullptr},
+          {"scale", {{"type", "band"}, {"domain", labels}, {"paddingInner", 0.25}}},
+          {"axis", axis}};
 }
 
 json series_colour(const ChartData& data) {
@@ -88,7 +99,10 @@ json series_colour(const ChartData& data) {
     domain.push_back(s);
     range.push_back(series_palette()[s % series_palette().size()]);
   }
-  return {{"field", "s"}, {"type", "nominal"}, {"scale", {{"domain", domain}, {"range", range}}}, {"legend", nullptr}};
+  return {{"field", "s"},
+          {"type", "nominal"},
+          {"scale", {{"domain", domain}, {"range", range}}},
+          {"legend", nullptr}};
 }
 
 // The valid figures of one procedure in one part of its axis: dots over the
@@ -104,8 +118,8 @@ json part_view(const ChartData& data, std::size_t p, const std::vector<std::size
     json x = quantity(field, kAxisTitle);
     if (k > 0) x["title"] = nullptr;
     x["scale"] = {{"type", "log"}, {"domain", {left, part.high}}, {"nice", false}, {"clamp", true}};
-    x["axis"] = {{"values", part.ticks}, {"format", ",." + std::to_string(part.decimals) + "f"},
-                 {"labelOverlap", true}};
+    x["axis"] = {
+        {"values", part.ticks}, {"format", ",." + std::to_string(part.decimals) + "f"}, {"labelOverlap", true}};
     return x;
   };
   json y = series_rows(data, order);
@@ -115,30 +129,48 @@ json part_view(const ChartData& data, std::size_t p, const std::vector<std::size
   const std::string in_series = "indexof(" + members.dump() + ", datum.s) >= 0";
   const std::string low = std::to_string(left), high = std::to_string(part.high);
   const std::string in_range = "datum.v >= " + low + " && datum.v <= " + high;
-  json dots = {{"data", {{"name", "dots"}}},
-               {"transform", json::array({{{"filter", in_procedure(p) + " && datum.v > 0 && " + in_series}},
-                                          series_name_lookup(), jitter()})},
-               {"layer", json::array({
-                   {{"name", "dots_" + tag},
-                    {"transform", json::array({{{"filter", in_range}}})},
-                    {"mark", {{"type", "circle"}, {"size", 18}, {"opacity", 0.5}}},
-                    {"encoding", {{"x", x_of("v")}, {"y", y}, {"yOffset", jitter_offset()},
-                                  {"color", series_colour(data)}, {"tooltip", tooltip()}}}},
-                   // Beyond the scale: at its edge, as a triangle pointing the way it lies.
-                   {{"name", "offscale_" + tag},
-                    {"transform", json::array({{{"filter", "!(" + in_range + ")"}}})},
-                    {"mark", {{"type", "point"}, {"filled", true}, {"size", 36}, {"color", kMutedInk}}},
-                    {"encoding", {{"x", x_of("v")}, {"y", y}, {"yOffset", jitter_offset()},
-                                  {"shape", {{"condition", {{"test", "datum.v > " + high}, {"value", "triangle-right"}}},
-                                             {"value", "triangle-left"}}},
-                                  {"tooltip", tooltip()}}}},
-               })}};
+  json dots = {
+      {"data", {{"name", "dots"}}},
+      {"transform", json::array({{{"filter", in_procedure(p) + " && datum.v > 0 && " + in_series}},
+                                 series_name_lookup(),
+                                 jitter()})},
+      {"layer", json::array({
+                    {{"name", "dots_" + tag},
+                     {"transform", json::array({{{"filter", in_range}}})},
+                     {"mark", {{"type", "circle"}, {"size", 18}, {"opacity", 0.5}}},
+                     {"encoding",
+                      {{"x", x_of("v")},
+                       {"y", y},
+                       {"yOffset", jitter_offset()},
+                       {"color", series_colour(data)},
+                       {"tooltip", tooltip()}}}},
+                    // Beyond the scale: at its edge, as a triangle pointing the way it lies.
+                    {{"name", "offscale_" + tag},
+                     {"transform", json::array({{{"filter", "!(" + in_range + ")"}}})},
+                     {"mark", {{"type", "point"}, {"filled", true}, {"size", 36}, {"color", kMutedInk}}},
+                     {"encoding",
+                      {{"x", x_of("v")},
+                       {"y", y},
+                       {"yOffset", jitter_offset()},
+                       {"shape",
+                        {{"condition", {{"test", "datum.v > " + high}, {"value", "triangle-right"}}},
+                         {"value", "triangle-left"}}},
+                       {"tooltip", tooltip()}}}},
+                })}};
   json summary_marks = json::array({
       {{"name", "box_" + tag},
-       {"mark", {{"type", "bar"}, {"fillOpacity", 0.14}, {"strokeOpacity", 0.9}, {"strokeWidth", 1},
-                 {"cornerRadius", 2}}},
-       {"encoding", {{"x", x_of("q1")}, {"x2", {{"field", "q3"}}}, {"y", y},
-                     {"fill", series_colour(data)}, {"stroke", series_colour(data)}}}},
+       {"mark",
+        {{"type", "bar"},
+         {"fillOpacity", 0.14},
+         {"strokeOpacity", 0.9},
+         {"strokeWidth", 1},
+         {"cornerRadius", 2}}},
+       {"encoding",
+        {{"x", x_of("q1")},
+         {"x2", {{"field", "q3"}}},
+         {"y", y},
+         {"fill", series_colour(data)},
+         {"stroke", series_colour(data)}}}},
       {{"name", "median_" + tag},
        {"mark", {{"type", "tick"}, {"thickness", 2.5}}},
        {"encoding", {{"x", x_of("median")}, {"y", y}, {"color", series_colour(data)}}}},
@@ -148,12 +180,15 @@ json part_view(const ChartData& data, std::size_t p, const std::vector<std::size
       // The median's number at the panel's left edge: the figure to quote.
       {{"name", "median_label_" + tag},
        {"mark", {{"type", "text"}, {"align", "left"}, {"fontSize", 11}, {"fontWeight", 600}, {"color", kInk}}},
-       {"encoding", {{"x", {{"value", 2}}}, {"y", y},
-                     {"text", {{"field", "median"}, {"type", "quantitative"}, {"format", "d"}}}}}},
+       {"encoding",
+        {{"x", {{"value", 2}}},
+         {"y", y},
+         {"text", {{"field", "median"}, {"type", "quantitative"}, {"format", "d"}}}}}},
   });
-  json summary = {{"data", {{"name", "summary"}}},
-                  {"transform", json::array({{{"filter", in_procedure(p) + " && " + in_series}}, series_name_lookup()})},
-                  {"layer", summary_marks}};
+  json summary = {
+      {"data", {{"name", "summary"}}},
+      {"transform", json::array({{{"filter", in_procedure(p) + " && " + in_series}}, series_name_lookup()})},
+      {"layer", summary_marks}};
   // The dots first, so the box, median and minimum stay readable above them.
   json view = {{"width", part.width}, {"height", height}, {"layer", json::array({dots, summary})}};
   if (several_parts) view["view"] = {{"stroke", "#cbd2d9"}, {"fill", "#fbfcfd"}};
@@ -202,9 +237,15 @@ json disturbed_view(const ChartData& data, std::size_t p, const std::vector<std:
           {"width", kDisturbedWidth},
           {"height", height},
           {"data", {{"name", "dots"}}},
-          {"transform", json::array({{{"filter", in_procedure(p) + " && datum.v <= 0"}}, series_name_lookup(), jitter()})},
-          {"mark", {{"type", "point"}, {"shape", "cross"}, {"filled", true}, {"size", 45}, {"color", kDisturbed},
-                    {"opacity", 0.8}}},
+          {"transform",
+           json::array({{{"filter", in_procedure(p) + " && datum.v <= 0"}}, series_name_lookup(), jitter()})},
+          {"mark",
+           {{"type", "point"},
+            {"shape", "cross"},
+            {"filled", true},
+            {"size", 45},
+            {"color", kDisturbed},
+            {"opacity", 0.8}}},
           {"encoding", {{"x", x}, {"y", y}, {"yOffset", jitter_offset()}, {"tooltip", tooltip()}}}};
 }
 
@@ -251,17 +292,20 @@ Chart figures_chart(const ChartData& data) {
     row["resolve"] = {{"scale", {{"x", "independent"}}}};
     rows.push_back(row);
   }
-  json declaration = {{"datasets", {{"series", series_dataset(data)}, {"dots", dots}, {"summary", summary_rows(data)}}},
-                      {"vconcat", rows},
-                      {"spacing", 22},
-                      {"resolve", {{"scale", {{"x", "independent"}}}}},
-                      {"config", chart_config()}};
+  json declaration = {
+      {"datasets", {{"series", series_dataset(data)}, {"dots", dots}, {"summary", summary_rows(data)}}},
+      {"vconcat", rows},
+      {"spacing", 22},
+      {"resolve", {{"scale", {{"x", "independent"}}}}},
+      {"config", chart_config()}};
   if (data.series.size() == 1) declaration["title"] = {{"text", data.series[0].name}, {"offset", 12}};
   std::string caption =
       "One dot per figure. The box spans the middle half of the valid figures, the coloured bar marks their "
-      "median (its number at the left), the grey bar their minimum. Each procedure has its own scale, filled by the bulk of "
+      "median (its number at the left), the grey bar their minimum. Each procedure has its own scale, filled "
+      "by the bulk of "
       "its figures, logarithmic, and broken into framed parts where series differ so much that one scale "
-      "would squeeze them; figures beyond it are grey triangles at its edge. Figures of 0 or less (the reference loop ran long) are drawn apart, on the right, and "
+      "would squeeze them; figures beyond it are grey triangles at its edge. Figures of 0 or less (the "
+      "reference loop ran long) are drawn apart, on the right, and "
       "left out of the box.";
   if (drawn < total)
     caption += " Of " + count_text(total) + " figures, " + count_text(drawn) +

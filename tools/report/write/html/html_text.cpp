@@ -44,12 +44,23 @@ std::string escape_html(std::string_view text) {
   out.reserve(valid.size());
   for (char c : valid) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -62,10 +73,17 @@ std::string script_safe_json(const nlohmann::json& value) {
   // Outside strings JSON has no "<", ">" or "&", so escaping them everywhere keeps the value.
   for (char c : json) {
     switch (c) {
-      case '<': out += "\\u003c"; break;
-      case '>': out += "\\u003e"; break;
-      case '&': out += "\\u0026"; break;
-      default: out += c;
+      case '<':
+        out += "\\u003c";
+        break;
+      case '>':
+        out += "\\u003e";
+        break;
+      case '&':
+        out += "\\u0026";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

@@ -48,9 +48,11 @@ void append_lines(std::string& page, const std::vector<std::string>& lines, cons
 void append_table(std::string& page, const Section& section) {
   // The verdict column holds words that may run long ("inconclusive (resolves ...)"): it wraps.
   const auto& header = section.table.header;
-  const auto verdict = static_cast<std::size_t>(std::find(header.begin(), header.end(), "verdict") - header.begin());
+  const auto verdict =
+      static_cast<std::size_t>(std::find(header.begin(), header.end(), "verdict") - header.begin());
   const auto cell = [verdict](const char* tag, std::size_t column, const std::string& text) {
-    const std::string open = column == verdict ? std::string("<") + tag + " class=\"verdict\">" : std::string("<") + tag + ">";
+    const std::string open =
+        column == verdict ? std::string("<") + tag + " class=\"verdict\">" : std::string("<") + tag + ">";
     return open + escape_html(text) + "</" + tag + ">";
   };
   page += "<section class=\"table\">\n";
@@ -94,7 +96,8 @@ std::string render_page(const Report& report) {
   const std::string title = page_title(report);
   const std::vector<Chart> charts = build_charts(report);
   nlohmann::json declarations = nlohmann::json::array();
-  for (const Chart& chart : charts) declarations.push_back({{"id", chart.id}, {"declaration", chart.declaration}});
+  for (const Chart& chart : charts)
+    declarations.push_back({{"id", chart.id}, {"declaration", chart.declaration}});
 
   std::string page;
   page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -130,6 +133,8 @@ class HtmlExporter final : public Exporter {
 
 }  // namespace
 
-std::unique_ptr<Exporter> make_html_exporter() { return std::make_unique<HtmlExporter>(); }
+std::unique_ptr<Exporter> make_html_exporter() {
+  return std::make_unique<HtmlExporter>();
+}
 
 }  // namespace callbench

@@ -41,9 +41,10 @@ Chart ratio_chart(const ChartData& data) {
     // One series: the procedures are the rows, on one axis.
     IntervalPanel panel;
     for (std::size_t p = 0; p < kProcedures; ++p)
-      if (p != kReference) panel.rows.push_back(ratio_row(*data.series[0].source, p, std::string(kProcedureNames[p])));
-    panels.push_back(interval_panel(panel, "ratio", 0, data.noise_threshold,
-                                    kChartWidth - kNumbersWidth - 120, axis_title));
+      if (p != kReference)
+        panel.rows.push_back(ratio_row(*data.series[0].source, p, std::string(kProcedureNames[p])));
+    panels.push_back(
+        interval_panel(panel, "ratio", 0, data.noise_threshold, kChartWidth - kNumbersWidth - 120, axis_title));
   } else {
     // Several: a panel per procedure, a row per series.
     std::size_t index = 0;
@@ -64,7 +65,8 @@ Chart ratio_chart(const ChartData& data) {
       "The tick is the median ratio of a procedure's figure to TheOne's in the same sweep, the bar its "
       "95 % interval, coloured by the verdict (red slower, green faster, grey neither), with the numbers "
       "beside it. The axis is logarithmic, so 2 and 0.5 lie equally far from 1. The grey band is the noise "
-      "threshold (±" + percent_text(data.noise_threshold) +
+      "threshold (±" +
+      percent_text(data.noise_threshold) +
       ") around 1: within it no difference is claimed. Where ratios lie too far apart for one scale to "
       "show every interval, the axis is broken into framed parts, each with its own scale.";
   if (data.kind == Report::Kind::Files && data.series.size() > 2)

@@ -11,7 +11,7 @@ namespace callbench {
 // A browser draws a few thousand marks in a blink and a few hundred thousand
 // not at all, and each costs the page bytes: past these, charts draw some
 // figures and summarise the rest, and say so.
-inline constexpr std::size_t kMostDots = 4000;           // per chart of every figure
+inline constexpr std::size_t kMostDots = 4000;            // per chart of every figure
 inline constexpr std::size_t kMostTimelinePoints = 6000;  // per chart of figures over time
 
 // Every how many-th of `count` items to draw so that at most `most` are drawn (1: all).

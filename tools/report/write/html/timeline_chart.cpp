@@ -35,19 +35,22 @@ json value_y(const ValueRange& domain, const char* field, const PanelPlace& plac
   json y = quantity(field, "");
   y["title"] = nullptr;
   y["scale"] = {{"domain", {domain.low, domain.high}}, {"nice", false}, {"zero", false}, {"clamp", true}};
-  y["axis"] = place.any_valid ? json{{"tickCount", place.height < 80 ? 3 : 4}, {"format", ",d"}, {"labelOverlap", true}}
-                             : json(nullptr);
+  y["axis"] = place.any_valid
+                  ? json{{"tickCount", place.height < 80 ? 3 : 4}, {"format", ",d"}, {"labelOverlap", true}}
+                  : json(nullptr);
   return y;
 }
 
 json tooltip() {
-  return json::array({{{"field", "r"}, {"title", "run"}}, {{"field", "w"}, {"title", "sweep"}},
+  return json::array({{{"field", "r"}, {"title", "run"}},
+                      {{"field", "w"}, {"title", "sweep"}},
                       {{"field", "v"}, {"title", "millicycles"}}});
 }
 
 // Every other run shaded, so that the runs, and the sweeps within each, can be told apart.
 json run_shading(const ChartData& data, const PanelPlace& place) {
-  return {{"data", {{"sequence", {{"start", data.first_run}, {"stop", data.last_run + 1}, {"step", 2}, {"as", "r"}}}}},
+  return {{"data",
+           {{"sequence", {{"start", data.first_run}, {"stop", data.last_run + 1}, {"step", 2}, {"as", "r"}}}}},
           {"transform", json::array({{{"calculate", "datum.r + 1"}, {"as", "r1"}}})},
           {"mark", {{"type", "rect"}, {"color", "#eef1f5"}}},
           {"encoding", {{"x", time_x(data, place, "r")}, {"x2", {{"field", "r1"}}}}}};
@@ -72,22 +75,28 @@ json figure_layers(const ChartData& data, const PanelPlace& place, const ValueRa
                     {"transform", json::array({{{"filter", "datum.v > 0"}}})},
                     {"mark", {{"type", "line"}, {"strokeWidth", 1.2}, {"color", colour}, {"opacity", 0.7}}},
                     {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "v", place)}}}});
-  layers.push_back({{"name", "points_" + tag},
-                    {"transform", json::array({{{"filter", "datum.v > 0 && " + in_range}}})},
-                    {"mark", {{"type", "circle"}, {"size", 14}, {"color", colour}, {"opacity", 0.9}}},
-                    {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "v", place)}, {"tooltip", tooltip()}}}});
+  layers.push_back(
+      {{"name", "points_" + tag},
+       {"transform", json::array({{{"filter", "datum.v > 0 && " + in_range}}})},
+       {"mark", {{"type", "circle"}, {"size", 14}, {"color", colour}, {"opacity", 0.9}}},
+       {"encoding",
+        {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "v", place)}, {"tooltip", tooltip()}}}});
   layers.push_back({{"name", "outliers_" + tag},
                     {"transform", json::array({{{"filter", "datum.v > 0 && !(" + in_range + ")"}}})},
                     {"mark", {{"type", "point"}, {"filled", true}, {"size", 40}, {"color", kMutedInk}}},
-                    {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "v", place)},
-                                  {"shape", {{"condition", {{"test", "datum.v > " + high}, {"value", "triangle-up"}}},
-                                             {"value", "triangle-down"}}},
-                                  {"tooltip", tooltip()}}}});
-  layers.push_back({{"name", "disturbed_times_" + tag},
-                    {"transform", json::array({{{"filter", "datum.v <= 0"}}})},
-                    {"mark", {{"type", "point"}, {"shape", "cross"}, {"filled", true}, {"size", 50},
-                              {"color", kDisturbed}}},
-                    {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "v", place)}, {"tooltip", tooltip()}}}});
+                    {"encoding",
+                     {{"x", time_x(data, place, "t")},
+                      {"y", value_y(domain, "v", place)},
+                      {"shape",
+                       {{"condition", {{"test", "datum.v > " + high}, {"value", "triangle-up"}}},
+                        {"value", "triangle-down"}}},
+                      {"tooltip", tooltip()}}}});
+  layers.push_back(
+      {{"name", "disturbed_times_" + tag},
+       {"transform", json::array({{{"filter", "datum.v <= 0"}}})},
+       {"mark", {{"type", "point"}, {"shape", "cross"}, {"filled", true}, {"size", 50}, {"color", kDisturbed}}},
+       {"encoding",
+        {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "v", place)}, {"tooltip", tooltip()}}}});
   return {{"data", {{"values", values}}},
           {"transform", json::array({{{"calculate", "datum.r + (datum.w - 1) / 3"}, {"as", "t"}}})},
           {"layer", layers}};
@@ -96,7 +105,8 @@ json figure_layers(const ChartData& data, const PanelPlace& place, const ValueRa
 // Too many runs to draw each: bins of consecutive runs, their median as the
 // line, the tenth to ninetieth percentile as the band, and a red cross at the
 // foot of each bin that holds disturbed figures.
-json binned_layers(const ChartData& data, const PanelPlace& place, const ValueRange& domain, std::size_t runs_per_bin) {
+json binned_layers(const ChartData& data, const PanelPlace& place, const ValueRange& domain,
+                   std::size_t runs_per_bin) {
   const Series& series = *data.series[place.series].source;
   const std::string tag = std::to_string(place.series) + "_" + std::to_string(place.procedure);
   json values = json::array();
@@ -110,21 +120,26 @@ json binned_layers(const ChartData& data, const PanelPlace& place, const ValueRa
     values.push_back(std::move(row));
   }
   const json colour = procedure_palette()[place.procedure];
-  const json bin_tooltip = json::array({{{"field", "r"}, {"title", "from run"}}, {{"field", "r2"}, {"title", "to run"}},
-                                        {{"field", "m"}, {"title", "median"}}, {{"field", "d"}, {"title", "disturbed"}}});
+  const json bin_tooltip = json::array({{{"field", "r"}, {"title", "from run"}},
+                                        {{"field", "r2"}, {"title", "to run"}},
+                                        {{"field", "m"}, {"title", "median"}},
+                                        {{"field", "d"}, {"title", "disturbed"}}});
   json layers = json::array({
       {{"name", "spread_" + tag},
        {"transform", json::array({{{"filter", "datum.n > 0"}}})},
        {"mark", {{"type", "area"}, {"color", colour}, {"opacity", 0.25}}},
-       {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "lo", place)}, {"y2", {{"field", "hi"}}}}}},
+       {"encoding",
+        {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "lo", place)}, {"y2", {{"field", "hi"}}}}}},
       {{"name", "line_" + tag},
        {"transform", json::array({{{"filter", "datum.n > 0"}}})},
        {"mark", {{"type", "line"}, {"strokeWidth", 1.4}, {"color", colour}}},
-       {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "m", place)}, {"tooltip", bin_tooltip}}}},
+       {"encoding",
+        {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "m", place)}, {"tooltip", bin_tooltip}}}},
       {{"name", "disturbed_bins_" + tag},
        {"transform", json::array({{{"filter", "datum.d > 0"}}, {{"calculate", "0"}, {"as", "foot"}}})},
        {"mark", {{"type", "point"}, {"shape", "cross"}, {"filled", true}, {"size", 50}, {"color", kDisturbed}}},
-       {"encoding", {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "foot", place)}, {"tooltip", bin_tooltip}}}},
+       {"encoding",
+        {{"x", time_x(data, place, "t")}, {"y", value_y(domain, "foot", place)}, {"tooltip", bin_tooltip}}}},
   });
   return {{"data", {{"values", values}}},
           {"transform", json::array({{{"calculate", "(datum.r + datum.r2 + 1) / 2"}, {"as", "t"}}})},
@@ -147,9 +162,10 @@ json panel(const ChartData& data, PanelPlace place, std::size_t& most_runs_per_b
     view = binned_layers(data, place, domain, runs_per_bin);
   }
   if (!place.any_valid)
-    view["layer"].push_back({{"data", {{"values", json::array({{{"text", "no valid figures: all disturbed"}}})}}},
-                             {"mark", {{"type", "text"}, {"color", kMutedInk}, {"fontSize", 11}}},
-                             {"encoding", {{"text", {{"field", "text"}}}}}});
+    view["layer"].push_back(
+        {{"data", {{"values", json::array({{{"text", "no valid figures: all disturbed"}}})}}},
+         {"mark", {{"type", "text"}, {"color", kMutedInk}, {"fontSize", 11}}},
+         {"encoding", {{"text", {{"field", "text"}}}}}});
   view["width"] = place.width;
   view["height"] = place.height;
   view["title"] = {{"text", place.title}, {"anchor", "start"}, {"fontSize", 12}, {"fontWeight", 600}};
@@ -196,8 +212,11 @@ Chart timeline_chart(const ChartData& data) {
       place.most_points = std::max<std::size_t>(kMostTimelinePoints / panels, 120);
       views.push_back(panel(data, place, most_runs_per_bin));
     }
-    json row = {{"hconcat", views}, {"spacing", 24}, {"resolve", {{"scale", {{"x", "independent"}, {"y", "independent"}}}}}};
-    if (!row_titles[r].empty()) row["title"] = {{"text", row_titles[r]}, {"anchor", "start"}, {"fontSize", 12.5}};
+    json row = {{"hconcat", views},
+                {"spacing", 24},
+                {"resolve", {{"scale", {{"x", "independent"}, {"y", "independent"}}}}}};
+    if (!row_titles[r].empty())
+      row["title"] = {{"text", row_titles[r]}, {"anchor", "start"}, {"fontSize", 12.5}};
     rows.push_back(row);
   }
   json declaration = {{"vconcat", rows},

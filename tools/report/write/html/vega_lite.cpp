@@ -8,10 +8,14 @@ using nlohmann::json;
 
 const char* verdict_colour(Verdict verdict) {
   switch (verdict) {
-    case Verdict::Slower: return "#c92a2a";
-    case Verdict::Faster: return "#2b8a3e";
-    case Verdict::Equivalent: return "#495057";
-    case Verdict::Inconclusive: break;
+    case Verdict::Slower:
+      return "#c92a2a";
+    case Verdict::Faster:
+      return "#2b8a3e";
+    case Verdict::Equivalent:
+      return "#495057";
+    case Verdict::Inconclusive:
+      break;
   }
   return "#868e96";
 }
