@@ -21,7 +21,9 @@ TEST(Format, PrecisionFollowsTheInterval) {
       {{1.4012, 1.3987, 1.4031, true}, 3, "1.401 [1.399, 1.403]"},
       {{1.5, 1.5, 1.5, true}, 3, "1.500 [1.500, 1.500]"},  // no spread: the fallback
       {{6358.5, 6201, 6512, true}, 0, "6358 [6201, 6512]"},
-      {{0.9, 0.9, 0.9, false}, 3, "0.900"},  // one run: no interval
+      {{0.9, 0.9, 0.9, false}, 3, "0.900"},               // one run: no interval
+      {{1.06, 0.16, 7.1, true}, 3, "1.06 [0.16, 7.10]"},  // wide, yet its low end is not "0"
+      {{-196, -343, -50, true}, 0, "-196 [-343, -50]"},   // a difference keeps the interval's precision
   };
   for (const auto& c : cases) EXPECT_EQ(format_interval(c.interval, c.fallback), c.text);
 }

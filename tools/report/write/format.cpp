@@ -34,7 +34,11 @@ double visible_half_width(double estimate, double low, double high) {
 std::string format_interval(const Interval& interval, int fallback_decimals) {
   if (!interval.bounded) return format_number(interval.estimate, fallback_decimals);
   const double half = visible_half_width(interval.estimate, interval.low, interval.high);
-  const int decimals = decimals_for(half, fallback_decimals);
+  // A wide interval of small positive values (a ratio) still shows two
+  // significant digits of its low end: 0.16 is not "0". Up to three decimals.
+  const int readable =
+      interval.low > 0 ? std::clamp(1 - static_cast<int>(std::floor(std::log10(interval.low))), 0, 3) : 0;
+  const int decimals = std::max(decimals_for(half, fallback_decimals), readable);
   return format_number(interval.estimate, decimals) + " [" + format_number(interval.low, decimals) + ", " +
          format_number(interval.high, decimals) + "]";
 }
