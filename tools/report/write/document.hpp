@@ -13,6 +13,14 @@ struct TextTable {
   std::size_t left_aligned = 1;  // leading columns of words rather than figures, aligned left in text
 };
 
+// The heading of the verdict column: words that may run long ("inconclusive
+// (resolves ...)"), so every rendering treats the column as words.
+inline constexpr const char* kVerdictHeading = "verdict";
+
+inline bool is_verdict_column(const TextTable& table, std::size_t column) {
+  return column < table.header.size() && table.header[column] == kVerdictHeading;
+}
+
 struct Section {
   std::string title;  // may be empty
   TextTable table;

@@ -59,7 +59,7 @@ TextTable figures_table(const Series& series, bool compact) {
   table.header = {"procedure", "bytes", kMedianHeading, "spread", "min", "max", "disturbed", "low outliers"};
   const bool core = !compact && has_core_cycles(analysis);
   if (compact) {
-    table.header = {"procedure", "bytes", kMedianHeading, "spread", "min", kRatioHeading, "verdict"};
+    table.header = {"procedure", "bytes", kMedianHeading, "spread", "min", kRatioHeading, kVerdictHeading};
   } else if (core) {
     table.header.push_back("~core cycles/call (est.)");
   }
@@ -84,7 +84,8 @@ TextTable figures_table(const Series& series, bool compact) {
 
 TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
   TextTable table;
-  table.header = {"procedure", "ratio [95% CI]", "difference [95% CI]", "higher in", "p (Holm)", "verdict"};
+  table.header = {"procedure", "ratio [95% CI]", "difference [95% CI]",
+                  "higher in", "p (Holm)",       kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
     const auto& paired = analysis.paired[proc];
@@ -104,7 +105,7 @@ TextTable change_table(const Report& report) {
   const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
   TextTable table;
   table.header = {"procedure", a.name + " median", b.name + " median", a.name + " vs " + b.name + " [95% CI]",
-                  "p (Holm)",  "verdict"};
+                  "p (Holm)",  kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;

@@ -34,7 +34,7 @@ void aligned(std::ostringstream& out, const TextTable& table) {
     for (std::size_t i = 0; i < row.size() && i < widths.size(); ++i) {
       const std::string pad(widths[i] - display_width(row[i]), ' ');
       const std::string gap = i == 0 ? "" : "  ";
-      const bool words = i < table.left_aligned || (i < header.size() && header[i] == "verdict");
+      const bool words = i < table.left_aligned || is_verdict_column(table, i);
       text += words ? gap + row[i] + pad : gap + pad + row[i];
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include <nlohmann/json.hpp>
 
 #include "write/exporter.hpp"
@@ -46,13 +44,12 @@ void append_lines(std::string& page, const std::vector<std::string>& lines, cons
 }
 
 void append_table(std::string& page, const Section& section) {
-  // The verdict column holds words that may run long ("inconclusive (resolves ...)"): it wraps.
+  // The verdict column wraps.
   const auto& header = section.table.header;
-  const auto verdict =
-      static_cast<std::size_t>(std::find(header.begin(), header.end(), "verdict") - header.begin());
-  const auto cell = [verdict](const char* tag, std::size_t column, const std::string& text) {
-    const std::string open =
-        column == verdict ? std::string("<") + tag + " class=\"verdict\">" : std::string("<") + tag + ">";
+  const auto cell = [&section](const char* tag, std::size_t column, const std::string& text) {
+    const std::string open = is_verdict_column(section.table, column)
+                                 ? std::string("<") + tag + " class=\"verdict\">"
+                                 : std::string("<") + tag + ">";
     return open + escape_html(text) + "</" + tag + ">";
   };
   page += "<section class=\"table\">\n";
