@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/error.hpp"
-#include "read/captures.hpp"
+#include "read/saved_captures.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace callbench;

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "analyse/stats/decisions.hpp"
 #include "cases.hpp"
 #include "outcome.hpp"
+#include "stats/decisions.hpp"
 
 namespace callbench::statcheck {
 

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "core/error.hpp"
-#include "system/capture.hpp"
+#include "system/bounded_capture.hpp"
 #include "system/files.hpp"
 #include "system/posix_fd.hpp"
 #include "system/windows_names.hpp"

@@ -9,8 +9,8 @@
 #include <map>
 
 #include "system/files.hpp"
-#include "system/machine_checks.hpp"
-#include "system/machine_checks_linux.hpp"
+#include "system/machine_check_reading.hpp"
+#include "system/machine_check_reading_linux.hpp"
 
 namespace callbench {
 namespace {

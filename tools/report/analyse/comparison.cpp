@@ -5,7 +5,7 @@
 #include "analyse/decision_conversion.hpp"
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
-#include "analyse/stats/drift.hpp"
+#include "stats/drift.hpp"
 
 namespace callbench {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "analyse/stats/decisions.hpp"
 #include "core/analysis.hpp"
 #include "core/settings.hpp"
+#include "stats/decisions.hpp"
 
 namespace callbench {
 

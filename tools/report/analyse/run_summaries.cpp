@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "analyse/stats/robust.hpp"
+#include "stats/robust.hpp"
 
 namespace callbench {
 

@@ -5,10 +5,10 @@
 
 #include "analyse/decision_conversion.hpp"
 #include "analyse/run_summaries.hpp"
-#include "analyse/stats/calibration_summary.hpp"
-#include "analyse/stats/drift.hpp"
-#include "analyse/stats/mean_estimate.hpp"
-#include "analyse/stats/robust.hpp"
+#include "stats/calibration_summary.hpp"
+#include "stats/drift.hpp"
+#include "stats/mean_estimate.hpp"
+#include "stats/robust.hpp"
 
 namespace callbench {
 namespace {

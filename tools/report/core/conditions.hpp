@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/machine_checks.hpp"
+#include "core/machine_check.hpp"
 
 namespace callbench {
 

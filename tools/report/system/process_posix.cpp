@@ -19,7 +19,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "system/capture.hpp"
+#include "system/bounded_capture.hpp"
 #include "system/interruption.hpp"
 #include "system/interruption_posix.hpp"
 #include "system/posix_fd.hpp"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/command_line.hpp"
-#include "system/capture.hpp"
+#include "system/bounded_capture.hpp"
 #include "system/interruption.hpp"
 #include "system/interruption_windows.hpp"
 #include "system/process.hpp"

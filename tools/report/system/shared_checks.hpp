@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/conditions.hpp"
-#include "core/machine_checks.hpp"
+#include "core/machine_check.hpp"
 #include "system/processor.hpp"
 
 namespace callbench {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/text.hpp"
-#include "write/format.hpp"
-#include "write/labels.hpp"
+#include "write/number_format.hpp"
+#include "write/series_labels.hpp"
 
 namespace callbench {
 namespace {

@@ -1,8 +1,8 @@
 #include "write/layout.hpp"
 
 #include "write/condition_lines.hpp"
-#include "write/labels.hpp"
-#include "write/notes.hpp"
+#include "write/report_notes.hpp"
+#include "write/series_labels.hpp"
 #include "write/tables.hpp"
 
 namespace callbench {

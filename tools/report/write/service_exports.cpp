@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "write/exporter.hpp"
-#include "write/labels.hpp"
+#include "write/series_labels.hpp"
 
 namespace callbench {
 namespace {

@@ -1,8 +1,8 @@
 #include "write/tables.hpp"
 
 #include "core/text.hpp"
-#include "write/format.hpp"
-#include "write/labels.hpp"
+#include "write/number_format.hpp"
+#include "write/series_labels.hpp"
 
 namespace callbench {
 namespace {

@@ -1,10 +1,10 @@
 #include "write/html/charts.hpp"
 
 #include "core/text.hpp"
-#include "write/format.hpp"
 #include "write/html/chart_data.hpp"
 #include "write/html/interval_chart.hpp"
 #include "write/html/vega_lite.hpp"
+#include "write/number_format.hpp"
 
 namespace callbench {
 

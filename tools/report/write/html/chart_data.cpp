@@ -6,7 +6,7 @@
 #include <set>
 
 #include "write/html/html_text.hpp"
-#include "write/labels.hpp"
+#include "write/series_labels.hpp"
 
 namespace callbench {
 

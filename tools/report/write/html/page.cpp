@@ -5,8 +5,8 @@
 #include "write/html/charts.hpp"
 #include "write/html/html_style.hpp"
 #include "write/html/html_text.hpp"
-#include "write/labels.hpp"
 #include "write/layout.hpp"
+#include "write/series_labels.hpp"
 
 namespace callbench {
 namespace {

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "core/text.hpp"
-#include "write/format.hpp"
 #include "write/html/chart_data.hpp"
 #include "write/html/interval_chart.hpp"
 #include "write/html/vega_lite.hpp"
+#include "write/number_format.hpp"
 
 namespace callbench {
 

@@ -1,0 +1,113 @@
+#include "write/report_notes.hpp"
+
+#include <utility>
+
+#include "core/text.hpp"
+#include "write/series_labels.hpp"
+
+namespace callbench {
+namespace {
+
+std::string names_of(const std::vector<std::size_t>& procs) {
+  std::string text;
+  for (const auto proc : procs) text += (text.empty() ? "" : ", ") + std::string(kProcedureNames[proc]);
+  return text;
+}
+
+std::string plural(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// Notes every series earns on its own.
+void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std::vector<std::string>& notes) {
+  std::vector<std::size_t> noisy;
+  std::size_t disturbed = 0, low = 0;
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (analysis.procedures[proc].noisy) noisy.push_back(proc);
+    disturbed += analysis.procedures[proc].disturbed;
+    low += analysis.procedures[proc].low_outliers;
+  }
+  if (!noisy.empty())
+    notes.push_back("note: " + prefix + "the machine was noisy (spread over " + percent_text(kNoisySpread) +
+                    " for " + names_of(noisy) + "); quote medians with their intervals, and run more");
+  if (disturbed > 0)
+    notes.push_back("note: " + prefix + plural(disturbed, "figure", "figures") +
+                    " of 0 or less (the reference loop was disturbed) left out of every statistic");
+  if (low > 0)
+    notes.push_back(
+        "note: " + prefix + plural(low, "figure lies", "figures lie") +
+        " far below the median (suspected disturbances); medians are not moved by them, minima are");
+  if (analysis.clock && !analysis.clock->stable)
+    notes.push_back("note: " + prefix +
+                    "the core clock changed between the calibrations before and after the runs "
+                    "(by more than " +
+                    percent_text(kCalibrationAgreement) +
+                    "): no core-cycle estimate; pin the runs (--cpu) and see `callbench-report system`");
+}
+
+}  // namespace
+
+// What the machine checks of two series say differently. The load always
+// differs a little, so only a change of its verdict counts.
+void check_differences(const Series& a, const Series& b, std::vector<std::string>& warnings) {
+  for (const auto& check : a.conditions.checks) {
+    for (const auto& other : b.conditions.checks) {
+      if (other.key != check.key) continue;
+      const bool differ = other.status != check.status || (check.key != "load" && other.value != check.value);
+      if (differ)
+        warnings.push_back("warning: the machines differ in " + check.title + ": " + check.value + " (" +
+                           a.name + ") and " + other.value + " (" + b.name + ")");
+    }
+  }
+}
+
+std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
+  std::vector<std::string> warnings;
+  check_differences(a, b, warnings);
+  const auto brand = [](const Series& s) {
+    return s.conditions.processor ? s.conditions.processor->brand : std::string();
+  };
+  if (brand(a) != brand(b) && !brand(a).empty() && !brand(b).empty())
+    warnings.push_back("warning: the processors differ: " + brand(a) + " (" + a.name + ") and " + brand(b) +
+                       " (" + b.name + ")");
+  const auto hash = [](const Series& s) {
+    return s.benchmark && s.benchmark->sha256 ? *s.benchmark->sha256 : std::string();
+  };
+  const bool differ =
+      !hash(a).empty() && !hash(b).empty() ? hash(a) != hash(b) : source_text(a) != source_text(b);
+  if (differ)
+    warnings.push_back("warning: the benchmarks differ: " + source_text(a) + " (" + a.name + ") and " +
+                       source_text(b) + " (" + b.name + ")");
+  return warnings;
+}
+
+std::vector<std::string> report_notes(const Report& report) {
+  std::vector<std::string> notes;
+  for (const auto& series : report.series)
+    if (series.analysis) series_notes(series_prefix(report, series), *series.analysis, notes);
+  // Series measured by this report share one machine: its checks are told once.
+  bool measured_told = false;
+  for (const auto& series : report.series) {
+    if (!series.file && std::exchange(measured_told, true)) continue;
+    const std::string prefix = series.file ? series.name + ": " : "";
+    for (const auto& check : series.conditions.checks)
+      if (check.status == MachineCheck::Status::NotFit)
+        notes.push_back("warning: " + prefix + "not fit to measure: " + check.title + " " + check.value +
+                        (check.advice.empty() ? "" : "; " + check.advice));
+  }
+  if (report.kind == Report::Kind::Baseline || report.kind == Report::Kind::Files) {
+    for (std::size_t i = 1; i < report.series.size(); ++i)
+      for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
+  }
+  if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
+    notes.push_back("note: " + report.series[report.comparison->a].name + " and " +
+                    report.series[report.comparison->b].name +
+                    " were measured at different times: a change is claimed only beyond what the machine's "
+                    "drift, as measured "
+                    "within each, could explain; reports further apart may have drifted more. To compare two "
+                    "benchmarks, run "
+                    "them interleaved: callbench-report -- A --vs B");
+  return notes;
+}
+
+}  // namespace callbench
