@@ -23,7 +23,7 @@ stats::DecisionSettings decision_settings(const AnalysisSettings& settings) {
   stats::DecisionSettings s;
   s.noise_threshold = settings.noise_threshold;
   s.confidence = settings.confidence;
-  s.significance = kSignificance;
+  s.significance = stats::kSignificance;
   return s;
 }
 

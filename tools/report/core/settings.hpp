@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/limits.hpp"
+#include "stats/levels.hpp"
 
 namespace callbench {
 
@@ -21,12 +22,10 @@ struct AnalysisSettings {
   // A fixed default seed, so the same runs give the same report (the order of
   // interleaved pairs is drawn from it).
   std::uint64_t seed = 20261209;
-  double confidence = 0.95;       // of every interval
-  double noise_threshold = 0.01;  // relative changes within it are not claimed
+  double confidence = stats::kConfidence;  // of every interval
+  double noise_threshold = 0.01;           // relative changes within it are not claimed
 };
 
-// A difference counts as significant below this (Holm-adjusted) p-value.
-inline constexpr double kSignificance = 0.05;
 // Past this relative spread (median absolute deviation / median) a note says the machine was noisy.
 inline constexpr double kNoisySpread = 0.05;
 // A figure this many scaled median absolute deviations below its procedure's

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "stats/drift.hpp"
+#include "stats/levels.hpp"
 
 namespace callbench::stats {
 
@@ -13,11 +14,9 @@ namespace callbench::stats {
 // equivalent: the whole interval within it; inconclusive: anything else.
 enum class Verdict { Slower, Faster, Equivalent, Inconclusive };
 
-inline constexpr double kSignificance = 0.05;
-
 struct DecisionSettings {
-  double noise_threshold = 0.01;  // T: ratios within [1 - T, 1 + T] are no change worth claiming
-  double confidence = 0.95;       // of every interval
+  double noise_threshold = 0.01;    // T: ratios within [1 - T, 1 + T] are no change worth claiming
+  double confidence = kConfidence;  // of every interval
   double significance = kSignificance;
 };
 
