@@ -10,7 +10,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The bundles' programs, as scripts/test leaves them; scripts/package brings
 # them up to date.
-programs=(linux-i386/callbench win32/callbench.exe win32/callbench-report.exe release/callbench-report)
+programs=(linux-i386/callbench win32/callbench.exe win32/callbench-report.exe host/callbench-report)
 cd "$source_dir"
 work=$(mktemp -d "${TMPDIR:-/tmp}/callbench-rebuild.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +28,7 @@ modules=-DCALLBENCH_CHART_MODULES=$source_dir/tools/report/write/html/node_modul
 cd "$copy"
 cmake --preset linux-i386 -DCALLBENCH_TESTS=OFF >/dev/null
 cmake --preset win32 -DCALLBENCH_TESTS=OFF "$modules" >/dev/null
-cmake --preset release -DCALLBENCH_RELEASE_TESTS=OFF "$modules" >/dev/null
+cmake --preset host -DCALLBENCH_PROGRAM_TESTS=OFF "$modules" >/dev/null
 scripts/package --out "$copy/dist" >/dev/null
 
 differ=0
