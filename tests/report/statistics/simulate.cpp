@@ -4,6 +4,7 @@
 
 #include "analyse/run_summaries.hpp"
 #include "random_stream.hpp"
+#include "stats/decisions.hpp"
 
 namespace callbench::statcheck {
 
@@ -20,33 +21,32 @@ std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std:
   return figures;
 }
 
-ReportOutcome claims_of(std::vector<stats::Decision> family, const stats::DecisionSettings& settings) {
-  stats::adjust_family(family, settings);
+ReportOutcome claims_of(std::vector<stats::Decision> family, double noise_threshold) {
+  stats::adjust_family(family, noise_threshold);
   ReportOutcome outcome;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto& d = family[p];
     outcome.claims[p] = d.verdict == stats::Verdict::Slower   ? Claim::Slower
                         : d.verdict == stats::Verdict::Faster ? Claim::Faster
                                                               : Claim::None;
-    if (d.low && d.high) outcome.intervals[p] = RatioInterval{*d.low, *d.high};
-    outcome.p_values[p] = d.p;
+    if (d.ratio.bounded) outcome.intervals[p] = RatioInterval{d.ratio.low, d.ratio.high};
+    outcome.p_values[p] = d.p_value;
   }
   return outcome;
 }
 
-ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed,
-                     const stats::DecisionSettings& settings) {
+ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
   const auto summaries = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
   // TheOne's own entry has no p-value, so the family is the other three.
   std::vector<stats::Decision> family(kProcedures);
   for (std::size_t p = 0; p < kProcedures; ++p)
     if (p != kReference)
-      family[p] = stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), settings);
-  return claims_of(std::move(family), settings);
+      family[p] =
+          stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), noise_threshold);
+  return claims_of(std::move(family), noise_threshold);
 }
 
-ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed,
-                          const stats::DecisionSettings& settings) {
+ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
   const Scenario a = scenario_for(c, seed, 0), b = scenario_for(c, seed, 1);
   RandomStream order(key({seed, kOrderStream}));
   std::vector<Figures> side_a, side_b;
@@ -61,38 +61,38 @@ ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed,
   const auto sa = summarise_runs(side_a), sb = summarise_runs(side_b);
   std::vector<stats::Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings));
-  return claims_of(std::move(family), settings);
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), noise_threshold));
+  return claims_of(std::move(family), noise_threshold);
 }
 
-ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed,
-                         const stats::DecisionSettings& settings) {
+ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
   const auto old_runs = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
   const auto new_runs = summarise_runs(series(scenario_for(c, seed, 1), 2 * kWarmup + runs, runs, 1));
   std::vector<stats::Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto was = present_values(log_medians(old_runs, p)), now = present_values(log_medians(new_runs, p));
     family.push_back(stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was),
-                                               settings,
+                                               noise_threshold,
                                                kWarmup)  // the new report's warm-up run lies between the two
                          .decision);
   }
-  return claims_of(std::move(family), settings);
+  return claims_of(std::move(family), noise_threshold);
 }
 
 }  // namespace
 
 ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
-                              const stats::DecisionSettings& settings) {
+                              const AnalysisSettings& settings) {
+  const double noise_threshold = settings.noise_threshold;
   switch (c.design) {
     case Design::Single:
-      return single(c, runs, seed, settings);
+      return single(c, runs, seed, noise_threshold);
     case Design::Interleaved:
-      return interleaved(c, runs, seed, settings);
+      return interleaved(c, runs, seed, noise_threshold);
     case Design::Sequential:
       break;
   }
-  return sequential(c, runs, seed, settings);
+  return sequential(c, runs, seed, noise_threshold);
 }
 
 }  // namespace callbench::statcheck

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "cases.hpp"
+#include "core/settings.hpp"
 #include "outcome.hpp"
-#include "stats/decisions.hpp"
 
 namespace callbench::statcheck {
 
@@ -16,6 +16,6 @@ namespace callbench::statcheck {
 // each pair, for interleaved ones); a sequential pair's second report follows
 // its first.
 ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
-                              const stats::DecisionSettings& settings = {});
+                              const AnalysisSettings& settings = {});
 
 }  // namespace callbench::statcheck

@@ -30,63 +30,64 @@ TEST(Verdicts, RuleAtItsBoundaries) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(classify(c.low, c.high, c.p, DecisionSettings{}), c.expected);
+    EXPECT_EQ(classify(c.low, c.high, c.p, T), c.expected);
   }
 }
 
 TEST(Verdicts, OneSampleOnLogRatios) {
   // The fixed sample of the distribution test, as log ratios: exp of its t interval.
-  const auto d = decide_one_sample({0.01, 0.03, 0.02, 0.06});
+  const auto d = decide_one_sample({0.01, 0.03, 0.02, 0.06}, T);
   EXPECT_EQ(d.values, 4u);
-  EXPECT_NEAR(*d.estimate, std::exp(0.03), 1e-12);
-  EXPECT_NEAR(*d.low, std::exp(-0.00437434881858309), 1e-12);
-  EXPECT_NEAR(*d.high, std::exp(0.06437434881858309), 1e-12);
-  EXPECT_NEAR(*d.half_width, std::expm1(0.03437434881858309), 1e-12);
-  EXPECT_NEAR(*d.p, 0.0691368692644291, 1e-9);
-  EXPECT_EQ(d.df, 3);
+  EXPECT_NEAR(d.ratio.estimate, std::exp(0.03), 1e-12);
+  EXPECT_NEAR(d.ratio.low, std::exp(-0.00437434881858309), 1e-12);
+  EXPECT_NEAR(d.ratio.high, std::exp(0.06437434881858309), 1e-12);
+  EXPECT_NEAR(*d.resolvable, std::expm1(0.03437434881858309), 1e-12);
+  EXPECT_NEAR(*d.p_value, 0.0691368692644291, 1e-9);
+  EXPECT_EQ(d.degrees_of_freedom, 3);
   EXPECT_EQ(d.verdict, Verdict::Inconclusive);
   ASSERT_TRUE(d.runs_needed);
   EXPECT_GT(*d.runs_needed, 4u);
 
-  const auto clear = decide_one_sample({0.10, 0.11, 0.09, 0.10, 0.12});
+  const auto clear = decide_one_sample({0.10, 0.11, 0.09, 0.10, 0.12}, T);
   EXPECT_EQ(clear.verdict, Verdict::Slower);
 }
 
 TEST(Verdicts, OneRunOrNoneDecidesNothing) {
-  const auto one = decide_one_sample({0.2});
+  const auto one = decide_one_sample({0.2}, T);
   EXPECT_EQ(one.values, 1u);
-  EXPECT_NEAR(*one.estimate, std::exp(0.2), 1e-12);
-  EXPECT_FALSE(one.low || one.high || one.p || one.half_width || one.runs_needed);
+  EXPECT_NEAR(one.ratio.estimate, std::exp(0.2), 1e-12);
+  EXPECT_FALSE(one.ratio.bounded || one.p_value || one.resolvable || one.runs_needed);
   EXPECT_EQ(one.verdict, Verdict::Inconclusive);
-  const auto none = decide_one_sample({});
+  const auto none = decide_one_sample({}, T);
   EXPECT_EQ(none.values, 0u);
-  EXPECT_FALSE(none.estimate);
-  const auto across = decide_across_time({0.1}, estimate_drift({0.1}), {0.0, 0.1}, estimate_drift({0.0, 0.1}));
-  EXPECT_FALSE(across.decision.low);
+  EXPECT_EQ(none.ratio.estimate, 0);
+  const auto across =
+      decide_across_time({0.1}, estimate_drift({0.1}), {0.0, 0.1}, estimate_drift({0.0, 0.1}), T);
+  EXPECT_FALSE(across.decision.ratio.bounded);
   EXPECT_FALSE(across.drift_measured);
 }
 
 TEST(Verdicts, PairedLeavesOutIncompletePairs) {
   const std::vector<std::optional<double>> a = {0.10, 0.20, std::nullopt, 0.30, 0.12};
   const std::vector<std::optional<double>> b = {0.00, 0.11, 0.50, std::nullopt, 0.00};
-  const auto d = decide_paired(a, b);
+  const auto d = decide_paired(a, b, T);
   EXPECT_EQ(d.values, 3u);  // differences 0.10, 0.09, 0.12
-  EXPECT_NEAR(*d.estimate, std::exp((0.10 + 0.09 + 0.12) / 3), 1e-12);
-  EXPECT_THROW(decide_paired(a, {0.1}), std::invalid_argument);
+  EXPECT_NEAR(d.ratio.estimate, std::exp((0.10 + 0.09 + 0.12) / 3), 1e-12);
+  EXPECT_THROW(decide_paired(a, {0.1}, T), std::invalid_argument);
 }
 
 TEST(Verdicts, AcrossTimeWidensByTheDriftAllowance) {
   const std::vector<double> earlier = {0.00, 0.02, -0.01, 0.01, 0.00, -0.02, 0.01, 0.00};
   const std::vector<double> later = {0.05, 0.07, 0.04, 0.06, 0.05, 0.03, 0.06, 0.05};
-  const auto paired = decide_paired({later.begin(), later.end()}, {earlier.begin(), earlier.end()});
-  const auto across = decide_across_time(later, estimate_drift(later), earlier, estimate_drift(earlier));
+  const auto paired = decide_paired({later.begin(), later.end()}, {earlier.begin(), earlier.end()}, T);
+  const auto across = decide_across_time(later, estimate_drift(later), earlier, estimate_drift(earlier), T);
   EXPECT_TRUE(across.drift_measured);
   EXPECT_GT(across.drift_variance, 0);
-  EXPECT_NEAR(*across.decision.estimate, *paired.estimate, 1e-12);
-  EXPECT_GT(*across.decision.half_width, *paired.half_width);
+  EXPECT_NEAR(across.decision.ratio.estimate, paired.ratio.estimate, 1e-12);
+  EXPECT_GT(*across.decision.resolvable, *paired.resolvable);
   // With too few runs to see drift, a run's whole scatter is allowed for.
   const auto short_runs = decide_across_time({0.05, 0.07, 0.04}, estimate_drift({0.05, 0.07, 0.04}),
-                                             {0.00, 0.02, -0.01}, estimate_drift({0.00, 0.02, -0.01}));
+                                             {0.00, 0.02, -0.01}, estimate_drift({0.00, 0.02, -0.01}), T);
   EXPECT_FALSE(short_runs.drift_measured);
   EXPECT_NEAR(short_runs.drift_variance, 7.0 / 30000, 1e-15);  // variance of 0.05, 0.07, 0.04
   EXPECT_FALSE(short_runs.decision.runs_needed);
@@ -96,23 +97,22 @@ TEST(Verdicts, HolmOverAFamilyDecidesAgain) {
   std::vector<Decision> family(3);
   const double p[] = {0.02, 0.03, 0.001};
   for (std::size_t i = 0; i < family.size(); ++i) {
-    family[i].low = 1.05;
-    family[i].high = 1.2;
-    family[i].p = family[i].adjusted_p = p[i];
+    family[i].ratio = {1.1, 1.05, 1.2, true};
+    family[i].p_value = family[i].p_adjusted = p[i];
     family[i].verdict = Verdict::Slower;
   }
   family.push_back(Decision{});  // no data: stays out of the family
-  adjust_family(family);
-  EXPECT_DOUBLE_EQ(*family[0].adjusted_p, 0.04);
-  EXPECT_DOUBLE_EQ(*family[1].adjusted_p, 0.04);
-  EXPECT_DOUBLE_EQ(*family[2].adjusted_p, 0.003);
+  adjust_family(family, T);
+  EXPECT_DOUBLE_EQ(*family[0].p_adjusted, 0.04);
+  EXPECT_DOUBLE_EQ(*family[1].p_adjusted, 0.04);
+  EXPECT_DOUBLE_EQ(*family[2].p_adjusted, 0.003);
   EXPECT_EQ(family[0].verdict, Verdict::Slower);
-  EXPECT_FALSE(family[3].adjusted_p);
+  EXPECT_FALSE(family[3].p_adjusted);
   EXPECT_EQ(family[3].verdict, Verdict::Inconclusive);
 
-  family[0].p = 0.03;  // 0.03 x 2 = 0.06 for both: no longer claims
-  adjust_family(family);
-  EXPECT_DOUBLE_EQ(*family[1].adjusted_p, 0.06);
+  family[0].p_value = 0.03;  // 0.03 x 2 = 0.06 for both: no longer claims
+  adjust_family(family, T);
+  EXPECT_DOUBLE_EQ(*family[1].p_adjusted, 0.06);
   EXPECT_EQ(family[0].verdict, Verdict::Inconclusive);
   EXPECT_EQ(family[1].verdict, Verdict::Inconclusive);
   EXPECT_EQ(family[2].verdict, Verdict::Slower);

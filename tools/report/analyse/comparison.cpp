@@ -1,8 +1,8 @@
 #include "analyse/comparison.hpp"
 
+#include <algorithm>
 #include <map>
 
-#include "analyse/decision_conversion.hpp"
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
 #include "stats/drift.hpp"
@@ -16,10 +16,9 @@ std::vector<RunSummary> summaries_in_time_order(const Series& series) {
   return summarise_runs(figures);
 }
 
-void decide_family(Comparison& comparison, std::vector<stats::Decision> family,
-                   const AnalysisSettings& settings) {
-  stats::adjust_family(family, decision_settings(settings));
-  for (std::size_t p = 0; p < kProcedures; ++p) comparison.procedures[p] = to_report_decision(family[p]);
+void decide_family(Comparison& comparison, std::vector<Decision> family, const AnalysisSettings& settings) {
+  stats::adjust_family(family, settings.noise_threshold);
+  std::move(family.begin(), family.end(), comparison.procedures.begin());
 }
 
 }  // namespace
@@ -39,9 +38,9 @@ Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettin
   }
   comparison.pairs = paired_a.size();
   const auto sa = summarise_runs(paired_a), sb = summarise_runs(paired_b);
-  std::vector<stats::Decision> family;
+  std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), decision_settings(settings)));
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings.noise_threshold));
   decide_family(comparison, std::move(family), settings);
   return comparison;
 }
@@ -51,11 +50,11 @@ Comparison compare_across_time(const Series& a, const Series& b, const AnalysisS
   Comparison comparison;
   comparison.method = Comparison::Method::AcrossTime;
   const auto sa = summaries_in_time_order(a), sb = summaries_in_time_order(b);
-  std::vector<stats::Decision> family;
+  std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto logs_a = present_values(log_medians(sa, p)), logs_b = present_values(log_medians(sb, p));
     family.push_back(stats::decide_across_time(logs_a, stats::estimate_drift(logs_a), logs_b,
-                                               stats::estimate_drift(logs_b), decision_settings(settings),
+                                               stats::estimate_drift(logs_b), settings.noise_threshold,
                                                runs_between)
                          .decision);
   }

@@ -33,7 +33,7 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
       const auto& decision = analysis.paired[p].decision;
       if (!include(decision, status)) return std::nullopt;
       if (decision.runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision.runs_needed));
     }
     series.push_back(std::move(s));
   }
@@ -42,7 +42,7 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
     for (const auto& decision : change.procedures) {
       if (!include(decision, status)) return std::nullopt;
       if (decision.runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision.runs_needed));
     }
   }
   return status;

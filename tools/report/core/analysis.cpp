@@ -1,8 +1,6 @@
 #include "core/analysis.hpp"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
+#include "core/text.hpp"
 
 namespace callbench {
 
@@ -20,12 +18,8 @@ const char* verdict_word(Verdict verdict) {
   return "inconclusive";
 }
 
-double Interval::relative_half_width() const {
-  if (!bounded) return std::numeric_limits<double>::infinity();
-  const double half_width = std::max(std::fabs(estimate - low), std::fabs(high - estimate));
-  if (half_width == 0) return 0;
-  if (estimate == 0) return std::numeric_limits<double>::infinity();
-  return half_width / std::fabs(estimate);
+std::string interval_name() {
+  return percent_text(stats::kConfidence) + " CI";
 }
 
 }  // namespace callbench

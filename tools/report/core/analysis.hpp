@@ -4,44 +4,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "core/procedures.hpp"
+#include "stats/decisions.hpp"
 
 namespace callbench {
 
-// What a comparison allows to say: the whole interval beyond the noise
-// threshold and significant (slower, faster), the whole interval within it
-// (equivalent), or neither (inconclusive).
-enum class Verdict { Slower, Faster, Equivalent, Inconclusive };
+// The statistics' own vocabulary: an interval, a decision and its verdict.
+using stats::Decision;
+using stats::Interval;
+using stats::kConfidence;
+using stats::Verdict;
 
 // "slower", "faster", "equivalent", "inconclusive": the same words in every output.
 const char* verdict_word(Verdict verdict);
 
-// An estimate with its confidence interval; with fewer than two runs there is
-// none (bounded is false, low and high equal the estimate).
-struct Interval {
-  double estimate = 0;
-  double low = 0, high = 0;
-  bool bounded = false;
-  // The larger distance from the estimate to an end, relative to the estimate
-  // (infinite for an estimate of 0 with an interval around it).
-  double relative_half_width() const;
-};
-
-// A ratio (a procedure to TheOne, or A to B) with the test behind it and what
-// it allows to say.
-struct Decision {
-  Interval ratio;
-  std::optional<double> p_value;     // two-sided, against a ratio of 1
-  std::optional<double> p_adjusted;  // Holm-adjusted over the family it belongs to
-  double degrees_of_freedom = 0;
-  Verdict verdict = Verdict::Inconclusive;
-  // What the data resolve (told with an inconclusive verdict): the relative
-  // half-width of the interval, and the runs or pairs that would bring it
-  // within the noise threshold at the spread seen.
-  std::optional<double> resolvable;
-  std::optional<int> runs_needed;
-};
+// "95% CI": how every heading names an interval, from the one confidence level.
+std::string interval_name();
 
 // One procedure's own figures in one series. Figures of 0 or less are disturbed
 // measurements (the reference loop ran long): counted, left out of the rest.

@@ -230,7 +230,7 @@ Json settings_json(const Report& report) {
   }
   settings["interleaved"] = report.kind == Report::Kind::Interleaved;
   settings["seed"] = a.seed;
-  settings["confidence"] = a.confidence;
+  settings["confidence"] = stats::kConfidence;
   settings["noise_threshold"] = a.noise_threshold;
   return settings;
 }

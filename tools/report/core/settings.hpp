@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "core/limits.hpp"
-#include "stats/levels.hpp"
 
 namespace callbench {
 
@@ -22,8 +21,7 @@ struct AnalysisSettings {
   // A fixed default seed, so the same runs give the same report (the order of
   // interleaved pairs is drawn from it).
   std::uint64_t seed = 20261209;
-  double confidence = stats::kConfidence;  // of every interval
-  double noise_threshold = 0.01;           // relative changes within it are not claimed
+  double noise_threshold = 0.01;  // relative changes within it are not claimed
 };
 
 // Past this relative spread (median absolute deviation / median) a note says the machine was noisy.

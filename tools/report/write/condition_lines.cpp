@@ -91,7 +91,7 @@ std::vector<std::string> footer_lines(const Report& report) {
   const auto& s = report.analysis_settings;
   lines.push_back((report.tool_version.empty() ? std::string("callbench-report")
                                                : "callbench-report " + report.tool_version) +
-                  "; seed " + std::to_string(s.seed) + ", " + percent_text(s.confidence) +
+                  "; seed " + std::to_string(s.seed) + ", " + percent_text(kConfidence) +
                   " intervals over runs (Student t), Holm-adjusted p, noise threshold " +
                   percent_text(s.noise_threshold));
   if (report.precision) {

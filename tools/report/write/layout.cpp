@@ -62,9 +62,9 @@ Document layout_report(const Report& report) {
     for (const auto& series : report.series)
       document.sections.push_back({series.name + ": each procedure's figures", figures_table(series, true)});
   } else {
-    document.sections.push_back({"medians [95% CI]", medians_table(report)});
+    document.sections.push_back({"medians [" + interval_name() + "]", medians_table(report)});
     document.sections.push_back(
-        {"against TheOne, run by run: ratio [95% CI] and verdict", ratios_table(report)});
+        {"against TheOne, run by run: ratio [" + interval_name() + "] and verdict", ratios_table(report)});
   }
   if (report.comparison) {
     const auto& a = report.series.at(report.comparison->a);

@@ -52,7 +52,8 @@ class GithubBenchmarkExporter final : public Exporter {
                     {"value", figure.value.estimate}};
       if (figure.value.bounded) {
         entry["range"] = "± " + number((figure.value.high - figure.value.low) / 2);
-        entry["extra"] = "95% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
+        entry["extra"] =
+            interval_name() + " [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
       }
       entries.push_back(entry);
     }
