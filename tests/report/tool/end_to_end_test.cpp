@@ -84,7 +84,7 @@ TEST_F(EndToEnd, JsonHoldsEveryFigureOfTheValidRuns) {
       report({"--runs", "4", "--warmup", "0", "--json", file, "--", CALLBENCH_STANDIN, "flaky", path("flaky")});
   EXPECT_EQ(ran.status, 1);
   const auto json = nlohmann::json::parse(std::ifstream(file));
-  EXPECT_EQ(json["format_version"], 3);
+  EXPECT_EQ(json["format_version"], 4);
   const auto& series = json["series"][0];
   ASSERT_EQ(series["runs"].size(), 2u);
   EXPECT_EQ(series["runs"][1]["run"], 3);
@@ -99,6 +99,8 @@ TEST_F(EndToEnd, JsonHoldsEveryFigureOfTheValidRuns) {
   EXPECT_EQ(series["command"].back(), path("flaky"));
   EXPECT_TRUE(series["analysis"]["median_wall_seconds"].is_number());
   EXPECT_FALSE(series["conditions"]["processor"]["brand"].get<std::string>().empty());
+  const auto& identity = series["conditions"]["processor"]["identity"];
+  EXPECT_TRUE(identity["family"].is_number_integer() && identity["microarchitecture"].is_string()) << identity;
 
   // Only the counter and the report: no temporary file left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
@@ -143,7 +145,7 @@ TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
       {write("list.json", nlohmann::json::array({1, 2})), "expected a JSON object"},
       {write("lacking.json", lacking), "series[0].runs[1].sweeps[2]: lacks \"TheOne\""},
       {write("wordy.json", wordy), "series[0].runs[0].sweeps[0].TheOne: expected a whole number"},
-      {write("newer.json", newer), "format version 99 is newer than this callbench-report reads (3)"},
+      {write("newer.json", newer), "format version 99 is newer than this callbench-report reads (4)"},
   };
   for (const auto& b : broken) {
     for (const auto& args :
@@ -174,6 +176,7 @@ TEST_F(EndToEnd, TheRealProgramsTableAndJsonHaveTheirShape) {
   }
   EXPECT_TRUE(contains(ran.out, "\nagainst TheOne, run by run\n")) << ran.out;
   EXPECT_TRUE(contains(ran.out, "\ncore clocks per counter tick: ")) << ran.out;
+  EXPECT_TRUE(contains(ran.out, "\nprocessor identity: ")) << ran.out;
 
   const auto json = nlohmann::json::parse(std::ifstream(file));
   const auto& series = json["series"][0];

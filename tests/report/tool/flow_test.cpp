@@ -171,6 +171,43 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   EXPECT_TRUE(contains(again.out, "[1] first: " + path("both.json") + ": 3 runs of ")) << again.out;
   EXPECT_EQ(table_row(again.out, "[1] against [2]", "TheOne"), row) << again.out;
 
+  // One label from two processors that only their identities tell apart:
+  // every such pair is warned of, the first series' and the others'.
+  const auto with_identity = [&](const std::string& name, const char* signature, int model, const char* uarch) {
+    auto json = nlohmann::json::parse(file_text(path("one.json")));
+    json["series"][0]["conditions"]["processor"]["identity"] = {{"vendor", "AuthenticAMD"},
+                                                                {"signature", signature},
+                                                                {"family", 25},
+                                                                {"model", model},
+                                                                {"stepping", 1},
+                                                                {"microcode", nullptr},
+                                                                {"microarchitecture", uarch}};
+    std::ofstream(path(name)) << json.dump();
+  };
+  with_identity("zen4.json", "0xa10f11", 17, "Zen 4");
+  with_identity("zen3.json", "0xa00f11", 1, "Zen 3");
+  const auto alike = report({"compare", path("zen4.json"), path("zen3.json"), path("zen4.json")});
+  ASSERT_EQ(alike.status, 0) << alike.err;
+  const auto line_start = alike.out.find("[2] first: " + path("zen3.json") + ": 3 runs of ");
+  ASSERT_NE(line_start, std::string::npos) << alike.out;
+  const std::string line = alike.out.substr(line_start, alike.out.find('\n', line_start) - line_start);
+  EXPECT_EQ(line.substr(line.size() - 8), " (Zen 3)") << "the microarchitecture names the series: " << line;
+  const std::string apart = ", which does not tell them apart";
+  EXPECT_TRUE(contains(alike.out,
+                       "warning: the processors differ: Zen 4, AMD family 25 (0x19) model 17 (0x11) "
+                       "stepping 1, microcode unknown ([1]) and Zen 3, AMD family 25 (0x19) model 1 "
+                       "(0x01) stepping 1, microcode unknown ([2]); both go by \"first\"" +
+                           apart))
+      << alike.out;
+  EXPECT_TRUE(contains(alike.out,
+                       "microcode unknown ([2]) and Zen 4, AMD family 25 (0x19) model 17 (0x11) "
+                       "stepping 1, microcode unknown ([3]); both go by \"first\"" +
+                           apart))
+      << alike.out;
+  std::size_t warned = 0;
+  for (auto at = alike.out.find(apart); at != std::string::npos; at = alike.out.find(apart, at + 1)) ++warned;
+  EXPECT_EQ(warned, 2u) << "[1] and [3] are one processor: " << alike.out;
+
   const auto three = report({"compare", path("one.json"), path("two.json"), path("one.json")});
   ASSERT_EQ(three.status, 0) << three.err;
   EXPECT_FALSE(contains(three.out, "[1] against")) << three.out;

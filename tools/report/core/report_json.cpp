@@ -1,7 +1,8 @@
 // The JSON file format, written and read side by side so that every key is
 // spelled once. Versions: 1 had one series at the top level; 2 had the
-// conditions at the top level and a baseline only named; 3 (this one) gives
-// every series its own conditions and keeps a baseline's runs.
+// conditions at the top level and a baseline only named; 3 gives every series
+// its own conditions and keeps a baseline's runs; 4 (this one) adds the
+// processor's identity, unknown in the files before it.
 #include "core/report_json.hpp"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "core/error.hpp"
 #include "core/limits.hpp"
+#include "core/processor_identity.hpp"
 
 namespace callbench {
 namespace {
@@ -107,10 +109,23 @@ Json checks_json(const std::vector<MachineCheck>& checks) {
   return list;
 }
 
+Json identity_json(const std::optional<ProcessorIdentity>& identity) {
+  if (!identity) return nullptr;
+  return {{"vendor", identity->vendor},
+          {"signature", hex_text(identity->signature)},
+          {"family", identity->family},
+          {"model", identity->model},
+          {"stepping", identity->stepping},
+          {"microcode", identity->microcode ? Json(hex_text(*identity->microcode)) : Json(nullptr)},
+          {"microarchitecture", identity->microarchitecture}};
+}
+
 Json conditions_json(const Conditions& c) {
   Json processor = nullptr;
   if (c.processor)
-    processor = {{"brand", c.processor->brand}, {"invariant_tsc", optional_value(c.processor->invariant_tsc)}};
+    processor = {{"brand", c.processor->brand},
+                 {"invariant_tsc", optional_value(c.processor->invariant_tsc)},
+                 {"identity", identity_json(c.processor->identity)}};
   return {{"date_utc", c.date_utc},
           {"tool_version", c.tool_version},
           {"machine_label", optional_value(c.machine_label)},
@@ -448,6 +463,27 @@ std::optional<Calibration> read_calibration(const Field& parent, const char* key
   return calibration;
 }
 
+std::uint32_t read_hex(const Field& field) {
+  const auto value = parse_hex32(field.text());
+  if (!value) field.fail("expected 0x and up to 8 hexadecimal digits");
+  return *value;
+}
+
+// Files before version 4 have none: the identity stays unknown.
+std::optional<ProcessorIdentity> read_identity(const Field& processor) {
+  if (!processor.has("identity")) return std::nullopt;
+  const auto i = processor["identity"];
+  ProcessorIdentity identity;
+  identity.vendor = i["vendor"].text();
+  identity.signature = read_hex(i["signature"]);
+  identity.family = static_cast<unsigned>(i["family"].whole(0, 0xF + 0xFF));
+  identity.model = static_cast<unsigned>(i["model"].whole(0, 0xFF));
+  identity.stepping = static_cast<unsigned>(i["stepping"].whole(0, 0xF));
+  if (i.has("microcode")) identity.microcode = read_hex(i["microcode"]);
+  identity.microarchitecture = i["microarchitecture"].text();
+  return identity;
+}
+
 Conditions read_conditions(const Field& c, int version) {
   Conditions conditions;
   conditions.date_utc = c.optional_text("date_utc").value_or("");
@@ -460,6 +496,7 @@ Conditions read_conditions(const Field& c, int version) {
     Processor processor;
     processor.brand = p["brand"].text();
     if (p.has("invariant_tsc")) processor.invariant_tsc = p["invariant_tsc"].flag();
+    processor.identity = read_identity(p);
     conditions.processor = processor;
   }
   conditions.tsc_hz = c.optional_number("tsc_hz");
@@ -545,7 +582,7 @@ Report read_version_1(const Field& root) {
   return report;
 }
 
-Report read_versions_2_and_3(const Field& root, int version) {
+Report read_versions_2_to_4(const Field& root, int version) {
   Report report;
   report.unit = root["unit"].text();
   report.label = root.optional_text("label").value_or("");
@@ -615,7 +652,7 @@ Report parse_report_json(const std::string& text, const std::string& file) {
     }
     if (version == 1 && !json.contains(key::kRuns))
       root.fail("no \"runs\"; is it a file written by callbench-report --json?");
-    Report report = version == 1 ? read_version_1(root) : read_versions_2_and_3(root, version);
+    Report report = version == 1 ? read_version_1(root) : read_versions_2_to_4(root, version);
     for (auto& series : report.series) series.file = file;
     return report;
   } catch (const Error& e) {

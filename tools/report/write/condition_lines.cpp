@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/processor_identity.hpp"
 #include "core/text.hpp"
 #include "write/number_format.hpp"
 #include "write/series_labels.hpp"
@@ -18,6 +19,11 @@ std::string calibration_text(const Calibration& c) {
 
 std::string load_text(const LoadAverage& load) {
   return format_number(load.one, 2) + " " + format_number(load.five, 2) + " " + format_number(load.fifteen, 2);
+}
+
+// Which processor, beyond its brand; unknown in reports made before it was recorded.
+std::string identity_line(const Processor& processor) {
+  return "processor identity: " + (processor.identity ? identity_text(*processor.identity) : "unknown");
 }
 
 // The series whose runs were made by this report, not read from a file.
@@ -39,6 +45,7 @@ std::vector<std::string> condition_lines(const Conditions& c) {
           *c.processor->invariant_tsc ? "; time-stamp counter invariant" : "; time-stamp counter NOT invariant";
     if (c.tsc_hz) line += " at " + format_number(*c.tsc_hz / 1e9, 3) + " GHz";
     lines.push_back(line);
+    lines.push_back(identity_line(*c.processor));
   }
   if (c.load_before || c.load_after)
     lines.push_back("load average: " + (c.load_before ? load_text(*c.load_before) : "n/a") + " before, " +

@@ -26,6 +26,7 @@ std::string file_line(const Series& series) {
   if (!c.date_utc.empty()) line += ", reported " + c.date_utc;
   line += " on " + machine_name(c);
   if (c.processor && !c.processor->brand.empty()) line += ", " + c.processor->brand;
+  if (const auto tag = processor_tag(c); !tag.empty()) line += " (" + tag + ")";
   return line;
 }
 

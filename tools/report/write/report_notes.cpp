@@ -1,7 +1,9 @@
 #include "write/report_notes.hpp"
 
+#include <optional>
 #include <utility>
 
+#include "core/processor_identity.hpp"
 #include "core/text.hpp"
 #include "write/series_labels.hpp"
 
@@ -45,6 +47,40 @@ void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std
                     "): no core-cycle estimate; pin the runs (--cpu) and see `callbench-report system`");
 }
 
+// When two series ran on different processors: their brands differ, else
+// their identities, where both series record them. A label they share hides
+// that, so it is said too.
+std::optional<std::string> processor_warning(const Series& a, const Series& b) {
+  const auto& pa = a.conditions.processor;
+  const auto& pb = b.conditions.processor;
+  if (!pa || !pb) return std::nullopt;
+  std::string first, second;
+  if (pa->brand != pb->brand && !pa->brand.empty() && !pb->brand.empty()) {
+    first = pa->brand;
+    second = pb->brand;
+  } else if (pa->identity && pb->identity && different_processors(*pa->identity, *pb->identity)) {
+    first = identity_text(*pa->identity);
+    second = identity_text(*pb->identity);
+  } else {
+    return std::nullopt;
+  }
+  std::string warning =
+      "warning: the processors differ: " + first + " (" + a.name + ") and " + second + " (" + b.name + ")";
+  if (plain_series_label(a) == plain_series_label(b))
+    warning += "; both go by \"" + plain_series_label(a) + "\", which does not tell them apart";
+  return warning;
+}
+
+// Series of one label from different processors, beyond the pairs with the
+// first series, which mismatch_warnings tells.
+void same_label_warnings(const Report& report, std::vector<std::string>& warnings) {
+  for (std::size_t i = 1; i < report.series.size(); ++i)
+    for (std::size_t j = i + 1; j < report.series.size(); ++j)
+      if (plain_series_label(report.series[i]) == plain_series_label(report.series[j]))
+        if (auto warning = processor_warning(report.series[i], report.series[j]))
+          warnings.push_back(std::move(*warning));
+}
+
 }  // namespace
 
 // What the machine checks of two series say differently. The load always
@@ -64,12 +100,7 @@ void check_differences(const Series& a, const Series& b, std::vector<std::string
 std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
   std::vector<std::string> warnings;
   check_differences(a, b, warnings);
-  const auto brand = [](const Series& s) {
-    return s.conditions.processor ? s.conditions.processor->brand : std::string();
-  };
-  if (brand(a) != brand(b) && !brand(a).empty() && !brand(b).empty())
-    warnings.push_back("warning: the processors differ: " + brand(a) + " (" + a.name + ") and " + brand(b) +
-                       " (" + b.name + ")");
+  if (auto warning = processor_warning(a, b)) warnings.push_back(std::move(*warning));
   const auto hash = [](const Series& s) {
     return s.benchmark && s.benchmark->sha256 ? *s.benchmark->sha256 : std::string();
   };
@@ -98,6 +129,7 @@ std::vector<std::string> report_notes(const Report& report) {
   if (report.kind == Report::Kind::Baseline || report.kind == Report::Kind::Files) {
     for (std::size_t i = 1; i < report.series.size(); ++i)
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
+    same_label_warnings(report, notes);
   }
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
     notes.push_back("note: " + report.series[report.comparison->a].name + " and " +

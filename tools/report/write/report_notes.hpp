@@ -13,7 +13,7 @@ namespace callbench {
 std::vector<std::string> report_notes(const Report& report);
 
 // Warnings when two series cannot be compared like for like: other processor
-// or benchmark.
+// (by brand, else by identity) or benchmark.
 std::vector<std::string> mismatch_warnings(const Series& a, const Series& b);
 
 }  // namespace callbench
