@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # scripts/fleet through a real OpenSSH server on 127.0.0.1, started here with
-# host keys, port, configuration and client key of its own: hosts host1 and
-# host2 reach it, host "refusing" points at a closed port. Both reachable hosts
-# must get their column in the combined table, measured where ssh took them
-# (the bundle's folder there, since removed), and the refusing one must be
-# named and cost only its own column.
+# host keys, port, configuration and client key of its own. Every login runs a
+# stand-in (ForceCommand) that gives each host alias a home of its own under
+# the test's folder and, for the misbehaving ones, the fault it stands for;
+# host "refusing" points at a closed port. Good hosts must get their column in
+# the combined table, measured where ssh took them (the bundle's folder there,
+# since removed); a bad host must be named with its reason and cost only its
+# own column.
 # Usage: fleet_test.sh FLEET_SCRIPT LINUX_BUNDLE; exits 77 (skipped) where no sshd can be started.
 set -euo pipefail
 fleet=$1
@@ -30,6 +32,21 @@ ssh-keygen -q -t ed25519 -N '' -f "$work/host_key"
 ssh-keygen -q -t ed25519 -N '' -f "$work/user_key"
 cp "$work/user_key.pub" "$work/authorized_keys"
 
+# The login stand-in. ssh sends the alias as FLEET_HOST; every process of a
+# login carries FLEET_TEST_RUN, so that what a fleet left running can be found.
+cat >"$work/login" <<EOF
+#!/bin/sh
+name=\${FLEET_HOST:-plain}
+HOME=$work/home/\$name
+FLEET_TEST_RUN=$work
+export HOME FLEET_TEST_RUN
+mkdir -p "\$HOME"
+case \$name in
+  *) exec sh -c "\$SSH_ORIGINAL_COMMAND" ;;
+esac
+EOF
+chmod +x "$work/login"
+
 port_is_open() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 port=$((20000 + RANDOM % 20000))
 closed=$((port + 1))
@@ -45,6 +62,8 @@ KbdInteractiveAuthentication no
 UsePAM no
 StrictModes no
 PermitRootLogin prohibit-password
+AcceptEnv FLEET_HOST
+ForceCommand $work/login
 LogLevel ERROR
 EOF
 "$sshd" -D -e -f "$work/sshd_config" 2>"$work/sshd.log" &
@@ -55,10 +74,12 @@ for _ in $(seq 50); do
 done
 port_is_open "$port" || skip "sshd did not start: $(cat "$work/sshd.log")"
 
-cat >"$work/ssh_config" <<EOF
-Host host1 host2
-  HostName 127.0.0.1
-  Port $port
+hosts="host1 host2"
+{
+  for host in $hosts; do
+    printf 'Host %s\n  HostName 127.0.0.1\n  Port %s\n  SetEnv FLEET_HOST=%s\n' "$host" "$port" "$host"
+  done
+  cat <<EOF
 Host refusing
   HostName 127.0.0.1
   Port $closed
@@ -70,34 +91,42 @@ Host *
   StrictHostKeyChecking yes
   LogLevel ERROR
 EOF
+} >"$work/ssh_config"
 echo "[127.0.0.1]:$port $(cat "$work/host_key.pub")" >"$work/known_hosts"
 ssh -F "$work/ssh_config" -o BatchMode=yes -o ConnectTimeout=10 host1 true ||
   skip "ssh to the test server failed: $(cat "$work/sshd.log")"
 
-status=0
-SSH_CONFIG=$work/ssh_config timeout 500 "$fleet" --runs 2 --bundle "$bundle" --out "$work/out" \
-  host1 refusing host2 >"$work/table.txt" 2>"$work/errors.txt" || status=$?
-echo "--- scripts/fleet, exit status $status; standard error:"
-cat "$work/errors.txt"
-echo "--- the combined table:"
-cat "$work/table.txt"
+# run_fleet NAME ARGS...: scripts/fleet with ARGS, its exit status in $status,
+# its standard output in NAME.out and standard error in NAME.err.
+run_fleet() {
+  local name=$1
+  shift
+  status=0
+  FLEET_TEST_RUN=$work SSH_CONFIG=$work/ssh_config timeout 300 "$fleet" "$@" \
+    >"$work/$name.out" 2>"$work/$name.err" || status=$?
+  echo "--- $name: scripts/fleet $*: exit status $status; standard error:"
+  cat "$work/$name.err"
+}
+# Fails unless NAME's standard error has a line matching the extended regex.
+said() { grep -Eq -- "$2" "$work/$1.err" || fail "$1: no line '$2' on standard error"; }
 
+run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host2
+echo "--- the combined table:"
+cat "$work/main.out"
 [ "$status" -eq 1 ] || fail "exit status $status, not 1, with one host refusing"
-grep -q '^fleet: refusing failed, ssh failed: .*Connection refused' "$work/errors.txt" ||
-  fail "the refusing host is not named with its reason"
-grep -qx 'fleet: 2 of 3 hosts reported; failed: refusing; results in .*' "$work/errors.txt" ||
-  fail "no summary line naming the failed host"
+said main '^fleet: refusing failed, ssh failed: .*Connection refused'
+said main '^fleet: 2 of 3 hosts reported; failed: refusing; results in .*'
 for host in host1 host2; do
   report=$work/out/$host.json
   [ "$(jq -r .label "$report")" = "$host" ] || fail "$host.json is not labelled $host"
   # Run by the bundle in a folder of the remote side's own, removed afterwards.
   benchmark=$(jq -r '.series[0].benchmark.path' "$report")
-  [[ $benchmark == */.callbench-fleet.*/callbench-*-linux-x86/callbench ]] ||
+  [[ $benchmark == "$work/home/$host/.callbench-fleet."*/callbench-*-linux-x86/callbench ]] ||
     fail "$host ran $benchmark, not the bundle's benchmark"
   [ ! -e "$(dirname "$(dirname "$benchmark")")" ] || fail "$host kept $benchmark"
 done
-grep -q '^\[1\] host1: ' "$work/table.txt" && grep -q '^\[2\] host2: ' "$work/table.txt" ||
+grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] host2: ' "$work/main.out" ||
   fail "the table has no column of host1 and host2"
-! grep -q refusing "$work/table.txt" || fail "the refusing host has a column"
+! grep -q refusing "$work/main.out" || fail "the refusing host has a column"
 [ -s "$work/out/fleet.html" ] || fail "no fleet.html"
 [ ! -e "$work/out/refusing.json" ] || fail "a report of the refusing host"
