@@ -41,6 +41,7 @@ HOME=$work/home/\$name
 FLEET_TEST_RUN=$work
 export HOME FLEET_TEST_RUN
 mkdir -p "\$HOME"
+cd "\$HOME"
 case \$name in
   *) exec sh -c "\$SSH_ORIGINAL_COMMAND" ;;
 esac
@@ -130,3 +131,14 @@ grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] host2: ' "$work/mai
 ! grep -q refusing "$work/main.out" || fail "the refusing host has a column"
 [ -s "$work/out/fleet.html" ] || fail "no fleet.html"
 [ ! -e "$work/out/refusing.json" ] || fail "a report of the refusing host"
+
+# A bundle is checked before anything reaches a remote shell: its folder's name
+# is not a command there.
+mkdir "$work/evil"
+tar -xzf "$bundle" -C "$work/evil"
+mv "$work/evil/$(basename "$bundle" .tar.gz)" "$work/evil/x;touch pwned;y"
+tar -czf "$work/evil.tar.gz" -C "$work/evil" "x;touch pwned;y"
+run_fleet evil --runs 2 --bundle "$work/evil.tar.gz" --out "$work/evil-out" host1
+[ ! -e "$work/home/host1/pwned" ] || fail "the bundle's folder name ran as a command on host1"
+[ "$status" -eq 2 ] || fail "exit status $status, not 2, for a bundle with a strange folder"
+said evil '^fleet: .*x;touch pwned;y'
