@@ -42,7 +42,9 @@ FLEET_TEST_RUN=$work
 export HOME FLEET_TEST_RUN
 mkdir -p "\$HOME"
 cd "\$HOME"
+echo "\$name" >>$work/logins
 case \$name in
+  exit255) echo "This account is currently not available." >&2; exit 255 ;;
   *) exec sh -c "\$SSH_ORIGINAL_COMMAND" ;;
 esac
 EOF
@@ -75,7 +77,7 @@ for _ in $(seq 50); do
 done
 port_is_open "$port" || skip "sshd did not start: $(cat "$work/sshd.log")"
 
-hosts="host1 host2"
+hosts="host1 host2 exit255"
 {
   for host in $hosts; do
     printf 'Host %s\n  HostName 127.0.0.1\n  Port %s\n  SetEnv FLEET_HOST=%s\n' "$host" "$port" "$host"
@@ -111,12 +113,15 @@ run_fleet() {
 # Fails unless NAME's standard error has a line matching the extended regex.
 said() { grep -Eq -- "$2" "$work/$1.err" || fail "$1: no line '$2' on standard error"; }
 
-run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host2
+run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host2 exit255
 echo "--- the combined table:"
 cat "$work/main.out"
-[ "$status" -eq 1 ] || fail "exit status $status, not 1, with one host refusing"
+[ "$status" -eq 1 ] || fail "exit status $status, not 1, with bad hosts"
 said main '^fleet: refusing failed, ssh failed: .*Connection refused'
-said main '^fleet: 2 of 3 hosts reported; failed: refusing; results in .*'
+# ssh exits with 255 for its own faults, and passes on a remote 255.
+said main '^fleet: exit255 failed, .*255.*This account is currently not available'
+! grep -q 'exit255 failed, ssh failed' "$work/main.err" || fail "exit255's own status is blamed on ssh"
+said main '^fleet: 2 of 4 hosts reported; failed: refusing exit255; results in .*'
 for host in host1 host2; do
   report=$work/out/$host.json
   [ "$(jq -r .label "$report")" = "$host" ] || fail "$host.json is not labelled $host"
@@ -142,3 +147,21 @@ run_fleet evil --runs 2 --bundle "$work/evil.tar.gz" --out "$work/evil-out" host
 [ ! -e "$work/home/host1/pwned" ] || fail "the bundle's folder name ran as a command on host1"
 [ "$status" -eq 2 ] || fail "exit status $status, not 2, for a bundle with a strange folder"
 said evil '^fleet: .*x;touch pwned;y'
+
+# Bad arguments are named as such, before anything is sent: no login follows.
+touch "$work/logins"
+while IFS='|' read -r name pattern args; do
+  logins=$(wc -l <"$work/logins")
+  # shellcheck disable=SC2086 # the row's arguments are words
+  run_fleet "$name" --bundle "$bundle" $args
+  [ "$status" -eq 2 ] || fail "$name: exit status $status, not 2"
+  said "$name" "$pattern"
+  ! grep -Eq 'subscript|host-timeout|callbench-report exited' "$work/$name.err" || fail "$name: a wrong cause named"
+  [ "$(wc -l <"$work/logins")" -eq "$logins" ] || fail "$name: a host was reached"
+done <<EOF
+no-host|^fleet: .*a@|--out $work/no-host a@
+no-user|^fleet: .*@host1|--out $work/no-user @host1
+runs-over|^fleet: .*--runs.*50000|--runs 50001 --out $work/runs-over host1
+runs-huge|^fleet: .*--runs|--runs 1000000000000000000 --out $work/runs-huge host1
+unwritable-out|^fleet: .*/sys|--runs 2 --out /sys host1
+EOF
