@@ -45,6 +45,10 @@ cd "\$HOME"
 echo "\$name" >>$work/logins
 case \$name in
   exit255) echo "This account is currently not available." >&2; exit 255 ;;
+  chatty) echo "Welcome to \$name"; exec sh -c "\$SSH_ORIGINAL_COMMAND" ;;
+  truncated) sh -c "\$SSH_ORIGINAL_COMMAND" | head -c 300 ;;
+  # Beyond the largest report the tool reads (69 MB).
+  huge) sh -c "\$SSH_ORIGINAL_COMMAND"; head -c 70000000 /dev/zero ;;
   *) exec sh -c "\$SSH_ORIGINAL_COMMAND" ;;
 esac
 EOF
@@ -77,7 +81,7 @@ for _ in $(seq 50); do
 done
 port_is_open "$port" || skip "sshd did not start: $(cat "$work/sshd.log")"
 
-hosts="host1 host2 exit255"
+hosts="host1 host2 exit255 fleet chatty truncated huge"
 {
   for host in $hosts; do
     printf 'Host %s\n  HostName 127.0.0.1\n  Port %s\n  SetEnv FLEET_HOST=%s\n' "$host" "$port" "$host"
@@ -113,7 +117,7 @@ run_fleet() {
 # Fails unless NAME's standard error has a line matching the extended regex.
 said() { grep -Eq -- "$2" "$work/$1.err" || fail "$1: no line '$2' on standard error"; }
 
-run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host2 exit255
+run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host2 exit255 fleet chatty truncated huge
 echo "--- the combined table:"
 cat "$work/main.out"
 [ "$status" -eq 1 ] || fail "exit status $status, not 1, with bad hosts"
@@ -121,9 +125,13 @@ said main '^fleet: refusing failed, ssh failed: .*Connection refused'
 # ssh exits with 255 for its own faults, and passes on a remote 255.
 said main '^fleet: exit255 failed, .*255.*This account is currently not available'
 ! grep -q 'exit255 failed, ssh failed' "$work/main.err" || fail "exit255's own status is blamed on ssh"
-said main '^fleet: 2 of 4 hosts reported; failed: refusing exit255; results in .*'
-for host in host1 host2; do
-  report=$work/out/$host.json
+# Each report is read on its own: a bad one costs only its own column.
+said main '^fleet: chatty failed, .*not JSON'
+said main '^fleet: truncated failed, .*not JSON'
+said main '^fleet: huge failed, .*bytes'
+said main '^fleet: 3 of 8 hosts reported; failed: refusing exit255 chatty truncated huge; results in .*'
+for host in host1 host2 fleet; do
+  report=$work/out/hosts/$host.json
   [ "$(jq -r .label "$report")" = "$host" ] || fail "$host.json is not labelled $host"
   # Run by the bundle in a folder of the remote side's own, removed afterwards.
   benchmark=$(jq -r '.series[0].benchmark.path' "$report")
@@ -131,11 +139,15 @@ for host in host1 host2; do
     fail "$host ran $benchmark, not the bundle's benchmark"
   [ ! -e "$(dirname "$(dirname "$benchmark")")" ] || fail "$host kept $benchmark"
 done
-grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] host2: ' "$work/main.out" ||
-  fail "the table has no column of host1 and host2"
-! grep -q refusing "$work/main.out" || fail "the refusing host has a column"
+grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] host2: ' "$work/main.out" &&
+  grep -q '^\[3\] fleet: ' "$work/main.out" || fail "the table has no column of host1, host2 and fleet"
+! grep -Eq 'refusing|exit255|chatty|truncated|huge' "$work/main.out" || fail "a failed host has a column"
+# The combined outputs are apart from the host named fleet's.
 [ -s "$work/out/fleet.html" ] || fail "no fleet.html"
-[ ! -e "$work/out/refusing.json" ] || fail "a report of the refusing host"
+[ "$(jq '.series | length' "$work/out/fleet.json")" -eq 3 ] || fail "fleet.json is not the combined report"
+for host in refusing exit255 chatty truncated huge; do
+  [ ! -e "$work/out/hosts/$host.json" ] || fail "a report of $host"
+done
 
 # A bundle is checked before anything reaches a remote shell: its folder's name
 # is not a command there.
