@@ -116,6 +116,19 @@ run_fleet() {
 }
 # Fails unless NAME's standard error has a line matching the extended regex.
 said() { grep -Eq -- "$2" "$work/$1.err" || fail "$1: no line '$2' on standard error"; }
+# Fails if what the fleet NAME started, here or on a host, is left running a
+# while after it ended, or a host kept its folder, or OUT a part of a report.
+left_nothing() {
+  local running
+  for _ in $(seq 50); do
+    running=$(grep -lzx "FLEET_TEST_RUN=$work" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 | paste -sd, || true)
+    [ -n "$running" ] || break
+    sleep 0.2
+  done
+  [ -z "$running" ] || fail "$1: left running: $(ps -o pid=,args= -p "$running")"
+  ! compgen -G "$work/home/*/.callbench-fleet.*" >/dev/null || fail "$1: a host kept its folder"
+  ! compgen -G "$2/hosts/*.part" >/dev/null || fail "$1: a part of a report left"
+}
 
 run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host2 exit255 fleet chatty truncated huge
 echo "--- the combined table:"
@@ -177,3 +190,33 @@ runs-over|^fleet: .*--runs.*50000|--runs 50001 --out $work/runs-over host1
 runs-huge|^fleet: .*--runs|--runs 1000000000000000000 --out $work/runs-huge host1
 unwritable-out|^fleet: .*/sys|--runs 2 --out /sys host1
 EOF
+
+# A bundle whose benchmark hangs, with its tool. A host that takes too long,
+# Ctrl+C (INT to the fleet's process group) and SIGTERM stop every run the
+# fleet started, here and on the hosts, and their folders go.
+mkdir "$work/hang"
+tar -xzf "$bundle" -C "$work/hang"
+top=$(basename "$bundle" .tar.gz)
+printf '#!/bin/sh\ntouch %s/hung\nexec sleep 1000\n' "$work" >"$work/hang/$top/callbench"
+tar -czf "$work/hang.tar.gz" -C "$work/hang" "$top"
+run_fleet time-out --runs 2 --host-timeout 3 --bundle "$work/hang.tar.gz" --out "$work/time-out" host1
+[ "$status" -eq 1 ] || fail "time-out: exit status $status, not 1"
+said time-out '^fleet: host1 failed, no answer within 3 s'
+left_nothing time-out "$work/time-out"
+for signal in INT TERM; do
+  rm -f "$work/hung"
+  set -m  # the fleet in a process group of its own, as a shell's job is
+  FLEET_TEST_RUN=$work SSH_CONFIG=$work/ssh_config "$fleet" --runs 2 --bundle "$work/hang.tar.gz" \
+    --out "$work/$signal" host1 host2 >"$work/$signal.out" 2>"$work/$signal.err" &
+  pid=$!
+  set +m
+  for _ in $(seq 300); do [ ! -e "$work/hung" ] || break; sleep 0.2; done
+  [ -e "$work/hung" ] || fail "$signal: the hanging benchmark never started"
+  if [ "$signal" = INT ]; then kill -INT -- "-$pid"; else kill -TERM "$pid"; fi
+  status=0
+  wait "$pid" || status=$?
+  echo "--- SIG$signal: exit status $status; standard error:"
+  cat "$work/$signal.err"
+  [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "$signal: exit status $status"
+  left_nothing "$signal" "$work/$signal"
+done
