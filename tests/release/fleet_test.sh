@@ -17,7 +17,6 @@ skip() { echo "SKIPPED: $*"; exit 77; }
 sshd=$(command -v sshd || echo /usr/sbin/sshd)
 [ -x "$sshd" ] || skip "no sshd (Debian: openssh-server)"
 command -v ssh-keygen >/dev/null || skip "no ssh-keygen (Debian: openssh-client)"
-command -v parallel >/dev/null || skip "no GNU parallel"
 # sshd insists on its privilege separation folder; the package makes it at boot.
 [ -d /run/sshd ] || mkdir -p /run/sshd 2>/dev/null || skip "no /run/sshd and it cannot be made"
 
@@ -161,6 +160,7 @@ grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] host2: ' "$work/mai
 for host in refusing exit255 chatty truncated huge; do
   [ ! -e "$work/out/hosts/$host.json" ] || fail "a report of $host"
 done
+left_nothing main "$work/out"
 
 # A bundle is checked before anything reaches a remote shell: its folder's name
 # is not a command there.
