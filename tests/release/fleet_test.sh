@@ -24,6 +24,7 @@ work=$(mktemp -d)
 server=
 cleanup() {
   [ -z "$server" ] || kill "$server" 2>/dev/null || true
+  grep -lzx "FLEET_TEST_DEAF=$work" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 | xargs -r kill 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -48,6 +49,8 @@ case \$name in
   truncated) sh -c "\$SSH_ORIGINAL_COMMAND" | head -c 300 ;;
   # Beyond the largest report the tool reads (69 MB).
   huge) sh -c "\$SSH_ORIGINAL_COMMAND"; head -c 70000000 /dev/zero ;;
+  # Reads nothing and never ends: not the fleet's to stop, so not marked.
+  deaf) exec env -u FLEET_TEST_RUN FLEET_TEST_DEAF=$work sleep 600 ;;
   *) exec sh -c "\$SSH_ORIGINAL_COMMAND" ;;
 esac
 EOF
@@ -80,7 +83,7 @@ for _ in $(seq 50); do
 done
 port_is_open "$port" || skip "sshd did not start: $(cat "$work/sshd.log")"
 
-hosts="host1 host2 exit255 fleet chatty truncated huge"
+hosts="host1 host2 exit255 fleet chatty truncated huge deaf"
 {
   for host in $hosts; do
     printf 'Host %s\n  HostName 127.0.0.1\n  Port %s\n  SetEnv FLEET_HOST=%s\n' "$host" "$port" "$host"
@@ -192,8 +195,9 @@ unwritable-out|^fleet: .*/sys|--runs 2 --out /sys host1
 EOF
 
 # A bundle whose benchmark hangs, with its tool. A host that takes too long,
-# Ctrl+C (INT to the fleet's process group) and SIGTERM stop every run the
-# fleet started, here and on the hosts, and their folders go.
+# SIGTERM and Ctrl+C (INT to the fleet's process group; a second one while it
+# waits for a host that does not stop) stop every run the fleet started, here
+# and on the hosts, and their folders go.
 mkdir "$work/hang"
 tar -xzf "$bundle" -C "$work/hang"
 top=$(basename "$bundle" .tar.gz)
@@ -203,20 +207,29 @@ run_fleet time-out --runs 2 --host-timeout 3 --bundle "$work/hang.tar.gz" --out 
 [ "$status" -eq 1 ] || fail "time-out: exit status $status, not 1"
 said time-out '^fleet: host1 failed, no answer within 3 s'
 left_nothing time-out "$work/time-out"
-for signal in INT TERM; do
+for signal in TERM INT; do
   rm -f "$work/hung"
+  targets=(host1 host2)
+  [ "$signal" = TERM ] || targets+=(deaf)
   set -m  # the fleet in a process group of its own, as a shell's job is
   FLEET_TEST_RUN=$work SSH_CONFIG=$work/ssh_config "$fleet" --runs 2 --bundle "$work/hang.tar.gz" \
-    --out "$work/$signal" host1 host2 >"$work/$signal.out" 2>"$work/$signal.err" &
+    --out "$work/$signal" "${targets[@]}" >"$work/$signal.out" 2>"$work/$signal.err" &
   pid=$!
   set +m
   for _ in $(seq 300); do [ ! -e "$work/hung" ] || break; sleep 0.2; done
   [ -e "$work/hung" ] || fail "$signal: the hanging benchmark never started"
-  if [ "$signal" = INT ]; then kill -INT -- "-$pid"; else kill -TERM "$pid"; fi
+  if [ "$signal" = TERM ]; then
+    kill -TERM "$pid"
+  else
+    kill -INT -- "-$pid"
+    for _ in $(seq 50); do ! grep -q 'stopping' "$work/$signal.err" || break; sleep 0.2; done
+    kill -INT -- "-$pid"
+  fi
   status=0
   wait "$pid" || status=$?
   echo "--- SIG$signal: exit status $status; standard error:"
   cat "$work/$signal.err"
   [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "$signal: exit status $status"
+  said "$signal" "^fleet: stopped by SIG$signal; 0 of ${#targets[@]} hosts reported"
   left_nothing "$signal" "$work/$signal"
 done
