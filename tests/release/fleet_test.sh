@@ -136,14 +136,18 @@ run_fleet main --runs 2 --bundle "$bundle" --out "$work/out" host1 refusing host
 echo "--- the combined table:"
 cat "$work/main.out"
 [ "$status" -eq 1 ] || fail "exit status $status, not 1, with bad hosts"
-said main '^fleet: refusing failed, ssh failed: .*Connection refused'
-# ssh exits with 255 for its own faults, and passes on a remote 255.
-said main '^fleet: exit255 failed, .*255.*This account is currently not available'
-! grep -q 'exit255 failed, ssh failed' "$work/main.err" || fail "exit255's own status is blamed on ssh"
-# Each report is read on its own: a bad one costs only its own column.
-said main '^fleet: chatty failed, .*not JSON'
-said main '^fleet: truncated failed, .*not JSON'
-said main '^fleet: huge failed, .*bytes'
+# Each report is read on its own: a bad one costs only its own column. ssh
+# exits with 255 for its own faults, and passes on a remote 255.
+while read -r host reason; do
+  said main "^fleet: $host failed, $reason"
+  [ ! -e "$work/out/hosts/$host.json" ] || fail "a report of $host"
+done <<EOF
+refusing ssh failed: .*Connection refused
+exit255 [^s].*255.*This account is currently not available
+chatty .*not JSON
+truncated .*not JSON
+huge .*bytes
+EOF
 said main '^fleet: 3 of 8 hosts reported; failed: refusing exit255 chatty truncated huge; results in .*'
 for host in host1 host2 fleet; do
   report=$work/out/hosts/$host.json
@@ -160,17 +164,23 @@ grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] host2: ' "$work/mai
 # The combined outputs are apart from the host named fleet's.
 [ -s "$work/out/fleet.html" ] || fail "no fleet.html"
 [ "$(jq '.series | length' "$work/out/fleet.json")" -eq 3 ] || fail "fleet.json is not the combined report"
-for host in refusing exit255 chatty truncated huge; do
-  [ ! -e "$work/out/hosts/$host.json" ] || fail "a report of $host"
-done
 left_nothing main "$work/out"
+
+# repack NAME FOLDER [BENCHMARK]: the bundle as NAME.tar.gz, its folder named
+# FOLDER, its benchmark the script BENCHMARK if given.
+repack() {
+  local made
+  made=$(basename "$bundle" .tar.gz)
+  mkdir "$work/$1"
+  tar -xzf "$bundle" -C "$work/$1"
+  [ "$made" = "$2" ] || mv "$work/$1/$made" "$work/$1/$2"
+  [ -z "${3:-}" ] || echo "$3" >"$work/$1/$2/callbench"
+  tar -czf "$work/$1.tar.gz" -C "$work/$1" "$2"
+}
 
 # A bundle is checked before anything reaches a remote shell: its folder's name
 # is not a command there.
-mkdir "$work/evil"
-tar -xzf "$bundle" -C "$work/evil"
-mv "$work/evil/$(basename "$bundle" .tar.gz)" "$work/evil/x;touch pwned;y"
-tar -czf "$work/evil.tar.gz" -C "$work/evil" "x;touch pwned;y"
+repack evil "x;touch pwned;y"
 run_fleet evil --runs 2 --bundle "$work/evil.tar.gz" --out "$work/evil-out" host1
 [ ! -e "$work/home/host1/pwned" ] || fail "the bundle's folder name ran as a command on host1"
 [ "$status" -eq 2 ] || fail "exit status $status, not 2, for a bundle with a strange folder"
@@ -198,11 +208,9 @@ EOF
 # SIGTERM and Ctrl+C (INT to the fleet's process group; a second one while it
 # waits for a host that does not stop) stop every run the fleet started, here
 # and on the hosts, and their folders go.
-mkdir "$work/hang"
-tar -xzf "$bundle" -C "$work/hang"
-top=$(basename "$bundle" .tar.gz)
-printf '#!/bin/sh\ntouch %s/hung\nexec sleep 1000\n' "$work" >"$work/hang/$top/callbench"
-tar -czf "$work/hang.tar.gz" -C "$work/hang" "$top"
+repack hang "$(basename "$bundle" .tar.gz)" "#!/bin/sh
+touch $work/hung
+exec sleep 1000"
 run_fleet time-out --runs 2 --host-timeout 3 --bundle "$work/hang.tar.gz" --out "$work/time-out" host1
 [ "$status" -eq 1 ] || fail "time-out: exit status $status, not 1"
 said time-out '^fleet: host1 failed, no answer within 3 s'
