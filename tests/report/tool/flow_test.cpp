@@ -177,6 +177,43 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   EXPECT_EQ(table_row(three.out, "medians [95% CI]", "[3]").size(), 5u) << three.out;
 }
 
+TEST_F(Flow, ANoiseThresholdOfZeroIsTakenByEveryFlow) {
+  // 0 claims any difference the data show: no number of runs resolves it, and nothing may be lost to that.
+  ProcessLimits limits;
+  for (const char* name : {"run1.txt", "run2.txt", "run3.txt"})
+    std::ofstream(path(name), std::ios::binary) << run_process({kStandin, "even", path("saved")}, limits).out;
+  const std::vector<std::string> even = {kStandin, "even", path("calls")};
+  struct {
+    std::string name;
+    std::vector<std::string> args;
+    std::string section;
+  } cases[] = {
+      {"runs", {"--runs", "3", "--", even[0], even[1], even[2]}, kPaired},
+      {"vs",
+       {"--runs", "3", "--", even[0], even[1], even[2], "--vs", even[0], even[1], even[2]},
+       "A against B"},
+      {"precision",
+       {"--precision", "0.05", "--runs", "3", "--max-runs", "4", "--", even[0], even[1], even[2]},
+       kPaired},
+      {"from", {"--from", path("run1.txt"), path("run2.txt"), path("run3.txt")}, kPaired},
+      {"baseline",
+       {"--runs", "3", "--baseline", path("runs.json"), "--", even[0], even[1], even[2]},
+       "new against baseline"},
+      {"compare", {"compare", path("runs.json"), path("from.json")}, "[1] against [2]"},
+  };
+  for (const auto& c : cases) {
+    auto args = c.args;
+    args.insert(c.name == "compare" ? args.begin() + 1 : args.begin(),
+                {"--noise-threshold", "0", "--json", path(c.name + ".json")});
+    const auto ran = report(args);
+    EXPECT_EQ(ran.status, 0) << c.name << ": " << ran.err;
+    EXPECT_EQ(table_row(ran.out, c.section, "TestWithFrame").size(), 6u) << c.name << ": " << ran.out;
+    ASSERT_TRUE(fs::exists(path(c.name + ".json"))) << c.name;
+    const auto json = nlohmann::json::parse(file_text(path(c.name + ".json")));
+    EXPECT_EQ(json["settings"]["noise_threshold"], 0.0) << c.name;
+  }
+}
+
 TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
   const auto ran =
       report({"--runs", "2", "--markdown", path("t.md"), "--csv", path("t.csv"), "--", kStandin, "good"});
