@@ -75,5 +75,20 @@ TEST(Comparison, TheReportsKindDecidesTheMethod) {
   EXPECT_TRUE(report.series[0].analysis);
 }
 
+TEST(Comparison, AFailedAnalysisLeavesTheRunsToBeWritten) {
+  Report report;
+  report.kind = Report::Kind::Interleaved;
+  report.series = {series_of(noisy_runs(4, kBase, 1, 0.01, 1), "A"),
+                   series_of(noisy_runs(4, kBase, 1, 0.01, 2), "B")};
+  EXPECT_FALSE(analyse_report_or_reason(report));
+  EXPECT_TRUE(report.comparison && report.series[1].analysis);
+  report.analysis_settings.noise_threshold = -2;  // no such threshold: the statistics refuse it
+  const auto failed = analyse_report_or_reason(report);
+  ASSERT_TRUE(failed);
+  EXPECT_FALSE(failed->empty());
+  EXPECT_FALSE(report.comparison || report.series[0].analysis || report.series[1].analysis);
+  EXPECT_EQ(report.series[0].runs.size(), 4u);
+}
+
 }  // namespace
 }  // namespace callbench

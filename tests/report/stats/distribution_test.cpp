@@ -84,6 +84,9 @@ TEST(RunsNeeded, SmallestCountWhoseIntervalIsNarrowEnough) {
   EXPECT_GT(half(*n - 1), std::log1p(0.01));
   EXPECT_EQ(runs_needed(0, 0.01), 2u);
   EXPECT_FALSE(runs_needed(1, 1e-6, 0.95, 1000));
+  // A noise threshold of 0: no number of runs resolves it, which is an answer, not a fault.
+  EXPECT_FALSE(runs_needed(0.05, 0));
+  EXPECT_FALSE(runs_needed(0, 0));
 }
 
 }  // namespace

@@ -54,6 +54,8 @@ std::string verdict_text(const Decision& decision, double noise_threshold, const
   if (decision.runs_needed)
     text += "; about " + std::to_string(*decision.runs_needed) + " " + unit + " for +/-" +
             percent_text(noise_threshold);
+  else if (noise_threshold == 0)
+    text += std::string("; no number of ") + unit + " resolves a noise threshold of 0";
   return text + ")";
 }
 
