@@ -85,12 +85,37 @@ TEST(Verdicts, AcrossTimeWidensByTheDriftAllowance) {
   EXPECT_GT(across.drift_variance, 0);
   EXPECT_NEAR(across.decision.ratio.estimate, paired.ratio.estimate, 1e-12);
   EXPECT_GT(*across.decision.resolvable, *paired.resolvable);
-  // With too few runs to see drift, a run's whole scatter is allowed for.
-  const auto short_runs = decide_across_time({0.05, 0.07, 0.04}, estimate_drift({0.05, 0.07, 0.04}),
-                                             {0.00, 0.02, -0.01}, estimate_drift({0.00, 0.02, -0.01}), T);
-  EXPECT_FALSE(short_runs.drift_measured);
-  EXPECT_NEAR(short_runs.drift_variance, 7.0 / 30000, 1e-15);  // variance of 0.05, 0.07, 0.04
-  EXPECT_FALSE(short_runs.decision.runs_needed);
+}
+
+TEST(Verdicts, AcrossTimeWithTooFewRunsForDrift) {
+  // A run's whole scatter is allowed for as drift, the larger side's, and the
+  // interval has the smaller side's K - 1 degrees of freedom.
+  const double t1 = std::tan(0.475 * M_PI), t2 = 4.302652729911275;  // t(0.975) at 1 and 2 df
+  const struct {
+    const char* what;
+    std::vector<double> a, b;
+    double drift, df, t;
+  } cases[] = {
+      {"equal scatter", {0.05, 0.07, 0.04}, {0.00, 0.02, -0.01}, 7.0 / 30000, 2, t2},
+      {"the earlier side scatters more", {0.0, 0.1, 0.2}, {0.05, 0.06}, 0.01, 1, t1},
+      {"the later side scatters more", {0.05, 0.06}, {0.0, 0.1, 0.2}, 0.01, 1, t1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto d = decide_across_time(c.a, estimate_drift(c.a), c.b, estimate_drift(c.b), T);
+    EXPECT_FALSE(d.drift_measured);
+    EXPECT_NEAR(d.drift_variance, c.drift, 1e-15);
+    EXPECT_EQ(d.decision.degrees_of_freedom, c.df);
+    const auto variance = [](const std::vector<double>& x) {
+      double mean = 0, squares = 0;
+      for (double v : x) mean += v / static_cast<double>(x.size());
+      for (double v : x) squares += (v - mean) * (v - mean);
+      return squares / static_cast<double>(x.size() - 1) / static_cast<double>(x.size());
+    };
+    EXPECT_NEAR(*d.decision.resolvable, std::expm1(c.t * std::sqrt(variance(c.a) + variance(c.b) + c.drift)),
+                1e-9);
+    EXPECT_FALSE(d.decision.runs_needed);
+  }
 }
 
 TEST(Verdicts, HolmOverAFamilyDecidesAgain) {
