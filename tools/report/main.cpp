@@ -165,5 +165,8 @@ int main(int argc, char** argv) {
   } catch (const Error& e) {
     complain(e.what());
     return e.exit_status;
+  } catch (const std::exception& e) {
+    complain(std::string("unexpected failure: ") + e.what());
+    return kExitIncomplete;
   }
 }

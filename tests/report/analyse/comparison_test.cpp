@@ -58,6 +58,29 @@ TEST(Comparison, DriftWithinTheSeriesWidensAChangeAcrossTime) {
               paired.procedures[p].ratio.relative_half_width());
 }
 
+TEST(Comparison, PairsThatAgreeOnlyByChanceClaimNothing) {
+  // Sweeps from 2,000 to 8,000, B 5 % dearer than A in every pair: the pairs
+  // agree exactly only because both sides scatter alike, which their sweeps show up.
+  const std::vector<Figures> a = {
+      {{{8000, 2000, 2000, 2000}, {4200, 4000, 4000, 4000}, {2100, 8000, 8000, 8000}}},
+      {{{2100, 8000, 8000, 8000}, {4200, 4000, 4000, 4000}, {8000, 2000, 2000, 2000}}},
+  };
+  auto b = a;
+  for (auto& run : b)
+    for (auto& sweep : run)
+      for (auto& figure : sweep) figure = static_cast<std::int32_t>(figure * 1.05);
+  for (bool paired : {true, false}) {
+    SCOPED_TRACE(paired ? "paired" : "across time");
+    const auto change = paired ? compare_paired(series_of(a, "A"), series_of(b, "B"), AnalysisSettings{})
+                               : compare_across_time(series_of(a, "A"), series_of(b, "B"), AnalysisSettings{});
+    for (const auto& d : change.procedures) {
+      EXPECT_NEAR(d.ratio.estimate, 1 / 1.05, 1e-3);
+      EXPECT_GT(d.ratio.high / d.ratio.low, 1.2) << d.ratio.low << " to " << d.ratio.high;
+      EXPECT_EQ(d.verdict, Verdict::Inconclusive);
+    }
+  }
+}
+
 TEST(Comparison, TheReportsKindDecidesTheMethod) {
   Report report;
   report.series = {series_of(noisy_runs(4, kBase, 1, 0.01, 1), "A"),
@@ -73,6 +96,21 @@ TEST(Comparison, TheReportsKindDecidesTheMethod) {
   analyse_report(report);
   EXPECT_FALSE(report.comparison);
   EXPECT_TRUE(report.series[0].analysis);
+}
+
+TEST(Comparison, AFailedAnalysisLeavesTheRunsToBeWritten) {
+  Report report;
+  report.kind = Report::Kind::Interleaved;
+  report.series = {series_of(noisy_runs(4, kBase, 1, 0.01, 1), "A"),
+                   series_of(noisy_runs(4, kBase, 1, 0.01, 2), "B")};
+  EXPECT_FALSE(analyse_report_or_reason(report));
+  EXPECT_TRUE(report.comparison && report.series[1].analysis);
+  report.analysis_settings.noise_threshold = -2;  // no such threshold: the statistics refuse it
+  const auto failed = analyse_report_or_reason(report);
+  ASSERT_TRUE(failed);
+  EXPECT_FALSE(failed->empty());
+  EXPECT_FALSE(report.comparison || report.series[0].analysis || report.series[1].analysis);
+  EXPECT_EQ(report.series[0].runs.size(), 4u);
 }
 
 }  // namespace

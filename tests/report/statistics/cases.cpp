@@ -15,6 +15,7 @@ Target at_least(double rate, std::vector<std::size_t> runs) {
 }
 
 const std::vector<std::size_t> kEveryK = {2, 3, 5, 10, 20};
+constexpr double kQuiet = 0.1, kOftenDisturbed = 0.03;
 
 }  // namespace
 
@@ -53,6 +54,16 @@ std::vector<Case> standard_cases() {
        at_least(0.95, {20})},
       {"sequential --baseline, drifting: 30 % dearer detected", D::Sequential, 1, 1.30, M::DetectedDearerB,
        at_least(0.80, {20})},
+      // A quiet machine (a tenth of the model's scatter) whose loops are often
+      // disturbed: 3 % of figures lowered by 20-120 % of their cost, most of
+      // them staying positive. One disturbed TheOne in a run of two usable
+      // sweeps made that run's ratio several times the others'.
+      {"quiet machine, disturbed loops: paired-ratio intervals hold the true ratio", D::Single, 0, 1,
+       M::Coverage, at_least(0.92, kEveryK), kQuiet, kOftenDisturbed},
+      {"quiet machine, disturbed loops: a procedure as dear as TheOne called slower/faster", D::Single, 0, 1,
+       M::ClaimOnEqual, at_most(0.025, kEveryK), kQuiet, kOftenDisturbed},
+      {"quiet machine, disturbed loops: --precision 0.01 would need over 100 runs", D::Single, 0, 1,
+       M::ManyRunsNeeded, at_most(0.02, {5, 10, 20}), kQuiet, kOftenDisturbed},
   };
 }
 
@@ -67,7 +78,7 @@ std::size_t setup_of(const std::vector<Case>& cases, std::size_t c) {
   for (std::size_t first = 0; first < c; ++first) {
     const Case &a = cases[first], &b = cases[c];
     if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b &&
-        a.noise_scale == b.noise_scale)
+        a.noise_scale == b.noise_scale && a.disturbed_chance == b.disturbed_chance)
       return first;
   }
   return c;
@@ -78,6 +89,7 @@ Scenario scenario_for(const Case& c, std::uint64_t seed, int side) {
   s.seed = seed;
   s.drift = c.drift;
   scale_white_noise(s.noise, c.noise_scale);
+  s.noise.disturbed_chance = c.disturbed_chance;
   if (side == 1) s.factors[kDearer] = c.factor_b;
   return s;
 }
@@ -110,6 +122,13 @@ Count score(const Case& c, const ReportOutcome& outcome) {
       bool any = false;
       for (const auto claim : outcome.claims) any = any || claim != Claim::None;
       count = {any ? 1u : 0u, 1};
+      break;
+    }
+    case Measure::ManyRunsNeeded: {
+      bool many = false;
+      for (std::size_t p = 0; p < kProcedures; ++p)
+        if (p != kReference) many = many || !outcome.runs_needed[p] || *outcome.runs_needed[p] > kManyRuns;
+      count = {many ? 1u : 0u, 1};
       break;
     }
     case Measure::DetectedDearerB: {

@@ -26,7 +26,13 @@ enum class Measure {
   ClaimAny,         // A/A: a change claimed on any of the four
   PBelowLevelEach,  // A/A: each procedure's unadjusted p below 0.05, pooled over the four
   DetectedDearerB,  // TestNoFrameA dearer on side B: detected as such
+  // One series: --precision at the noise threshold would ask for more than
+  // kManyRuns runs (or for no number at all) for one of the three ratios.
+  ManyRunsNeeded,
 };
+
+// --max-runs' default: more than this and --precision gives up.
+inline constexpr std::size_t kManyRuns = 100;
 
 // A row is checked when its rate's 95 % interval lies wholly beyond the target
 // in the wrong direction, at the given run counts.
@@ -43,7 +49,8 @@ struct Case {
   double factor_b = 1;  // TestNoFrameA's cost factor on side B
   Measure measure = Measure::Coverage;
   std::optional<Target> target;
-  double noise_scale = 1;  // of the model's white noise
+  double noise_scale = 1;                                    // of the model's white noise
+  double disturbed_chance = NoiseLevels{}.disturbed_chance;  // of each figure
 };
 
 std::vector<Case> standard_cases();

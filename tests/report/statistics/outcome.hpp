@@ -30,6 +30,8 @@ struct ReportOutcome {
   std::array<std::optional<RatioInterval>, kProcedures> intervals{};
   // Two series only: each procedure's p-value before any adjustment.
   std::array<std::optional<double>, kProcedures> p_values{};
+  // One series only: the runs each ratio needs for the noise threshold, where told.
+  std::array<std::optional<std::size_t>, kProcedures> runs_needed{};
 };
 
 }  // namespace callbench::statcheck

@@ -31,6 +31,7 @@ ReportOutcome claims_of(std::vector<stats::Decision> family, double noise_thresh
                                                               : Claim::None;
     if (d.ratio.bounded) outcome.intervals[p] = RatioInterval{d.ratio.low, d.ratio.high};
     outcome.p_values[p] = d.p_value;
+    outcome.runs_needed[p] = d.runs_needed;
   }
   return outcome;
 }
@@ -41,8 +42,8 @@ ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, double
   std::vector<stats::Decision> family(kProcedures);
   for (std::size_t p = 0; p < kProcedures; ++p)
     if (p != kReference)
-      family[p] =
-          stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), noise_threshold);
+      family[p] = stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)),
+                                           noise_threshold, summaries.ratio_least_variance[p]);
   return claims_of(std::move(family), noise_threshold);
 }
 
@@ -61,7 +62,8 @@ ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, d
   const auto sa = summarise_runs(side_a), sb = summarise_runs(side_b);
   std::vector<stats::Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), noise_threshold));
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), noise_threshold,
+                                          sa.median_least_variance[p] + sb.median_least_variance[p]));
   return claims_of(std::move(family), noise_threshold);
 }
 
@@ -71,9 +73,10 @@ ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed, do
   std::vector<stats::Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto was = present_values(log_medians(old_runs, p)), now = present_values(log_medians(new_runs, p));
-    family.push_back(stats::decide_across_time(now, stats::estimate_drift(now), was, stats::estimate_drift(was),
-                                               noise_threshold,
-                                               kWarmup)  // the new report's warm-up run lies between the two
+    family.push_back(stats::decide_across_time(
+                         {now, stats::estimate_drift(now), new_runs.median_least_variance[p]},
+                         {was, stats::estimate_drift(was), old_runs.median_least_variance[p]}, noise_threshold,
+                         kWarmup)  // the new report's warm-up run lies between the two
                          .decision);
   }
   return claims_of(std::move(family), noise_threshold);

@@ -46,8 +46,11 @@ std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column,
     std::memcpy(&b, &x, sizeof b);
     return b;
   };
+  // The disturbed chance enters only where it is not the model's, so that the seeds of the other cases stay.
+  const std::uint64_t disturbed =
+      setup.disturbed_chance == NoiseLevels{}.disturbed_chance ? 0 : bits(setup.disturbed_chance);
   return key({seed, static_cast<std::uint64_t>(setup.design), bits(setup.drift), bits(setup.factor_b),
-              bits(setup.noise_scale), tally.runs[column], report});
+              bits(setup.noise_scale) ^ disturbed, tally.runs[column], report});
 }
 
 void print_markdown(const Tally& tally, const std::string& title, std::ostream& out) {

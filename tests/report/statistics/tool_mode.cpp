@@ -69,6 +69,8 @@ ReportOutcome paired_outcome(const Json& report) {
     const Json& entry = paired.at(std::string(kProcedureNames[p]));
     outcome.claims[p] = claim_from_word(entry.value("verdict", ""));
     if (entry.contains("ratio")) outcome.intervals[p] = interval_of(entry["ratio"]);
+    if (entry.contains("runs_needed") && entry["runs_needed"].is_number_unsigned())
+      outcome.runs_needed[p] = entry["runs_needed"].get<std::size_t>();
   }
   return outcome;
 }

@@ -27,6 +27,8 @@ TEST(Verdicts, RuleAtItsBoundaries) {
       {"significant but too small to matter", 1.001, 1.009, 0.001, Verdict::Equivalent},
       {"one end outside the band", 1 - T, 1.0101, 0.5, Verdict::Inconclusive},
       {"straddling 1 + T", 1.005, 1.03, 0.001, Verdict::Inconclusive},
+      {"an interval of no width claims nothing", 1.05, 1.05, 0.00001, Verdict::Inconclusive},
+      {"nor within the band", 1.0, 1.0, 1, Verdict::Inconclusive},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -52,6 +54,23 @@ TEST(Verdicts, OneSampleOnLogRatios) {
   EXPECT_EQ(clear.verdict, Verdict::Slower);
 }
 
+TEST(Verdicts, RunsThatAgreeByChanceAreHeldToWhatTheirSweepsShow) {
+  // Two runs with the same value: no scatter at all, which is a coincidence
+  // when their sweeps scatter. Their least variance widens the interval.
+  const auto bare = decide_one_sample({0.05, 0.05}, T);
+  EXPECT_EQ(bare.ratio.low, bare.ratio.high);
+  EXPECT_EQ(bare.verdict, Verdict::Inconclusive) << "no width, no claim";
+  const auto held = decide_one_sample({0.05, 0.05}, T, 0.01);
+  ASSERT_TRUE(held.ratio.bounded);
+  // exp(0.05 -+ t(0.975, 1) x 0.1 / sqrt(2))
+  EXPECT_NEAR(held.ratio.low, std::exp(0.05 - std::tan(0.475 * M_PI) * 0.1 / std::sqrt(2)), 1e-9);
+  EXPECT_NEAR(held.ratio.high, std::exp(0.05 + std::tan(0.475 * M_PI) * 0.1 / std::sqrt(2)), 1e-9);
+  EXPECT_EQ(held.verdict, Verdict::Inconclusive);
+  EXPECT_GT(*held.p_value, 0.05);
+  ASSERT_TRUE(held.runs_needed);
+  EXPECT_GT(*held.runs_needed, 100u) << "0.1 of spread for +-1 %";
+}
+
 TEST(Verdicts, OneRunOrNoneDecidesNothing) {
   const auto one = decide_one_sample({0.2}, T);
   EXPECT_EQ(one.values, 1u);
@@ -62,7 +81,7 @@ TEST(Verdicts, OneRunOrNoneDecidesNothing) {
   EXPECT_EQ(none.values, 0u);
   EXPECT_EQ(none.ratio.estimate, 0);
   const auto across =
-      decide_across_time({0.1}, estimate_drift({0.1}), {0.0, 0.1}, estimate_drift({0.0, 0.1}), T);
+      decide_across_time({{0.1}, estimate_drift({0.1})}, {{0.0, 0.1}, estimate_drift({0.0, 0.1})}, T);
   EXPECT_FALSE(across.decision.ratio.bounded);
   EXPECT_FALSE(across.drift_measured);
 }
@@ -80,17 +99,42 @@ TEST(Verdicts, AcrossTimeWidensByTheDriftAllowance) {
   const std::vector<double> earlier = {0.00, 0.02, -0.01, 0.01, 0.00, -0.02, 0.01, 0.00};
   const std::vector<double> later = {0.05, 0.07, 0.04, 0.06, 0.05, 0.03, 0.06, 0.05};
   const auto paired = decide_paired({later.begin(), later.end()}, {earlier.begin(), earlier.end()}, T);
-  const auto across = decide_across_time(later, estimate_drift(later), earlier, estimate_drift(earlier), T);
+  const auto across = decide_across_time({later, estimate_drift(later)}, {earlier, estimate_drift(earlier)}, T);
   EXPECT_TRUE(across.drift_measured);
   EXPECT_GT(across.drift_variance, 0);
   EXPECT_NEAR(across.decision.ratio.estimate, paired.ratio.estimate, 1e-12);
   EXPECT_GT(*across.decision.resolvable, *paired.resolvable);
-  // With too few runs to see drift, a run's whole scatter is allowed for.
-  const auto short_runs = decide_across_time({0.05, 0.07, 0.04}, estimate_drift({0.05, 0.07, 0.04}),
-                                             {0.00, 0.02, -0.01}, estimate_drift({0.00, 0.02, -0.01}), T);
-  EXPECT_FALSE(short_runs.drift_measured);
-  EXPECT_NEAR(short_runs.drift_variance, 7.0 / 30000, 1e-15);  // variance of 0.05, 0.07, 0.04
-  EXPECT_FALSE(short_runs.decision.runs_needed);
+}
+
+TEST(Verdicts, AcrossTimeWithTooFewRunsForDrift) {
+  // A run's whole scatter is allowed for as drift, the larger side's, and the
+  // interval has the smaller side's K - 1 degrees of freedom.
+  const double t1 = std::tan(0.475 * M_PI), t2 = 4.302652729911275;  // t(0.975) at 1 and 2 df
+  const struct {
+    const char* what;
+    std::vector<double> a, b;
+    double drift, df, t;
+  } cases[] = {
+      {"equal scatter", {0.05, 0.07, 0.04}, {0.00, 0.02, -0.01}, 7.0 / 30000, 2, t2},
+      {"the earlier side scatters more", {0.0, 0.1, 0.2}, {0.05, 0.06}, 0.01, 1, t1},
+      {"the later side scatters more", {0.05, 0.06}, {0.0, 0.1, 0.2}, 0.01, 1, t1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto d = decide_across_time({c.a, estimate_drift(c.a)}, {c.b, estimate_drift(c.b)}, T);
+    EXPECT_FALSE(d.drift_measured);
+    EXPECT_NEAR(d.drift_variance, c.drift, 1e-15);
+    EXPECT_EQ(d.decision.degrees_of_freedom, c.df);
+    const auto variance = [](const std::vector<double>& x) {
+      double mean = 0, squares = 0;
+      for (double v : x) mean += v / static_cast<double>(x.size());
+      for (double v : x) squares += (v - mean) * (v - mean);
+      return squares / static_cast<double>(x.size() - 1) / static_cast<double>(x.size());
+    };
+    EXPECT_NEAR(*d.decision.resolvable, std::expm1(c.t * std::sqrt(variance(c.a) + variance(c.b) + c.drift)),
+                1e-9);
+    EXPECT_FALSE(d.decision.runs_needed);
+  }
 }
 
 TEST(Verdicts, HolmOverAFamilyDecidesAgain) {

@@ -127,6 +127,7 @@ TEST_F(Hostile, BadPathsAndValuesAreRefusedBeforeAnyRun) {
       {{"--runs", "0"}, "--runs: \"0\" is not in the range 1 to 50000"},
       {{"--timeout", "nan"}, "--timeout: \"nan\" is not a decimal number"},
       {{"--timeout", "1e3"}, "--timeout: \"1e3\" is not a decimal number"},
+      {{"--noise-threshold", ""}, "--noise-threshold: \"\" is not a decimal number"},
   };
   for (const auto& c : cases) {
     auto args = c.args;

@@ -10,7 +10,7 @@
 namespace callbench {
 namespace {
 
-std::vector<RunSummary> summaries_in_time_order(const Series& series) {
+SeriesSummary summaries_in_time_order(const Series& series) {
   std::vector<Figures> figures;
   for (const Run* run : runs_in_time_order(series)) figures.push_back(run->figures);
   return summarise_runs(figures);
@@ -40,7 +40,8 @@ Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettin
   const auto sa = summarise_runs(paired_a), sb = summarise_runs(paired_b);
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings.noise_threshold));
+    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings.noise_threshold,
+                                          sa.median_least_variance[p] + sb.median_least_variance[p]));
   decide_family(comparison, std::move(family), settings);
   return comparison;
 }
@@ -53,10 +54,11 @@ Comparison compare_across_time(const Series& a, const Series& b, const AnalysisS
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto logs_a = present_values(log_medians(sa, p)), logs_b = present_values(log_medians(sb, p));
-    family.push_back(stats::decide_across_time(logs_a, stats::estimate_drift(logs_a), logs_b,
-                                               stats::estimate_drift(logs_b), settings.noise_threshold,
-                                               runs_between)
-                         .decision);
+    family.push_back(
+        stats::decide_across_time({logs_a, stats::estimate_drift(logs_a), sa.median_least_variance[p]},
+                                  {logs_b, stats::estimate_drift(logs_b), sb.median_least_variance[p]},
+                                  settings.noise_threshold, runs_between)
+            .decision);
   }
   decide_family(comparison, std::move(family), settings);
   return comparison;

@@ -8,9 +8,10 @@
 namespace callbench {
 namespace {
 
-// Folds one decision into the status; false when its interval cannot be told yet.
+// Folds one decision into the status; false when its interval cannot be told
+// yet (an interval of no width is a coincidence of few runs, not a precision).
 bool include(const Decision& decision, PrecisionStatus& status) {
-  if (!decision.ratio.bounded) return false;
+  if (!decision.ratio.bounded || !(decision.ratio.high > decision.ratio.low)) return false;
   status.widest = std::max(status.widest, decision.ratio.relative_half_width());
   return true;
 }

@@ -21,4 +21,15 @@ void analyse_report(Report& report) {
   }
 }
 
+std::optional<std::string> analyse_report_or_reason(Report& report) {
+  try {
+    analyse_report(report);
+    return std::nullopt;
+  } catch (const std::exception& e) {
+    for (auto& series : report.series) series.analysis.reset();
+    report.comparison.reset();
+    return e.what();
+  }
+}
+
 }  // namespace callbench

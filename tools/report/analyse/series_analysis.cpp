@@ -61,10 +61,9 @@ SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& sett
   std::vector<Decision> paired;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     ProcedureFigures& own = analysis.procedures[p];
-    std::vector<double> valid, differences;
+    std::vector<double> valid;
     PairedWithReference& with_reference = analysis.paired[p];
     for (const auto& run : figures) {
-      std::vector<double> run_differences;
       for (const Sweep& sweep : run) {
         if (!usable(sweep[p])) {
           ++own.disturbed;
@@ -76,15 +75,15 @@ SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& sett
         if (p == kReference || !usable(sweep[kReference])) continue;
         ++with_reference.sweeps;
         with_reference.higher += sweep[p] > sweep[kReference];
-        run_differences.push_back(static_cast<double>(sweep[p]) - sweep[kReference]);
       }
-      if (const auto middle = stats::median(run_differences)) differences.push_back(*middle);
     }
     own.valid = valid.size();
-    own.low_outliers = stats::count_low_outliers(valid, kLowOutlierDeviations);
+    own.low_outliers = stats::count_low_outliers(valid, kOutlierDeviations);
+    own.high_outliers = stats::count_high_outliers(valid, kOutlierDeviations);
 
     const auto logs = present_values(log_medians(summaries, p));
-    own.median = stats::mean_interval(logs, true);
+    own.median = stats::mean_interval(logs, true, summaries.median_least_variance[p]);
+    own.runs_left_out = summaries.median_left_out[p];
     if (const auto middle = stats::median(valid)) {
       own.spread = *stats::median_absolute_deviation(valid) / *middle;
       own.noisy = *own.spread > kNoisySpread;
@@ -95,9 +94,11 @@ SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& sett
     if (drift.measured) analysis.drift[p] = drift.step_variance;
 
     if (p == kReference) continue;
-    with_reference.difference = stats::mean_interval(differences, false);
+    with_reference.difference = stats::mean_interval(present_values(differences_to_reference(summaries, p)),
+                                                     false, summaries.difference_least_variance[p]);
+    with_reference.runs_left_out = summaries.ratio_left_out[p];
     paired.push_back(stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)),
-                                              settings.noise_threshold));
+                                              settings.noise_threshold, summaries.ratio_least_variance[p]));
   }
   stats::adjust_family(paired, settings.noise_threshold);
   for (std::size_t p = 0, k = 0; p < kProcedures; ++p)

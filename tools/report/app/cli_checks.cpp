@@ -41,7 +41,7 @@ CLI::Validator decimal_number(double min, double max) {
       [=](std::string& text) -> std::string {
         const auto point = text.find('.');
         const std::string whole = text.substr(0, point);
-        const std::string fraction = point == std::string::npos ? "0" : text.substr(point + 1);
+        const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
         const bool digits = (all_digits(whole) || (whole.empty() && !fraction.empty())) &&
                             (fraction.empty() || all_digits(fraction));
         if (!digits) return quote(text) + " is not a decimal number";

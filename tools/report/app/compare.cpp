@@ -41,7 +41,11 @@ int compare(const CompareOptions& options) {
       series.name = "[" + std::to_string(report.series.size() + 1) + "]";
       report.series.push_back(std::move(series));
     }
-  analyse_report(report);
+  if (const auto failed = analyse_report_or_reason(report)) {
+    complain("the analysis failed (" + *failed + "); the series are written without it");
+    outputs.deliver(report);
+    return kExitIncomplete;
+  }
   return outputs.deliver(report);
 }
 

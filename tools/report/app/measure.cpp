@@ -185,10 +185,12 @@ int measure(const MeasureOptions& options) {
     report.series.push_back(std::move(base));
     report.kind = Report::Kind::Baseline;
   }
-  analyse_report(report);
-
   int status = failures.empty() && report.series.size() >= series_made ? 0 : kExitIncomplete;
   if (!failures.empty()) complain(failures);
+  if (const auto failed = analyse_report_or_reason(report)) {
+    complain("the analysis failed (" + *failed + "); the runs are written without it");
+    status = kExitIncomplete;
+  }
   if (outputs.deliver(report) != 0) status = kExitIncomplete;
   if (interrupted) return interrupted;
   // A signal after the last run still ends the report with its status, once the files are whole.

@@ -57,6 +57,9 @@ int Outputs::deliver(const Report& report) const {
   } catch (const Error& e) {
     complain(std::string("cannot write the table: ") + e.what());
     status = kExitIncomplete;
+  } catch (const std::exception& e) {
+    complain(std::string("cannot make the table: ") + e.what());
+    status = kExitIncomplete;
   }
   return status;
 }

@@ -26,9 +26,12 @@ std::string interval_name();
 // One procedure's own figures in one series. Figures of 0 or less are disturbed
 // measurements (the reference loop ran long): counted, left out of the rest.
 struct ProcedureFigures {
-  std::size_t valid = 0;         // figures > 0
-  std::size_t disturbed = 0;     // figures <= 0
-  std::size_t low_outliers = 0;  // valid figures far below the median: suspected disturbances
+  std::size_t valid = 0;          // figures > 0
+  std::size_t disturbed = 0;      // figures <= 0
+  std::size_t low_outliers = 0;   // valid figures far below the median: suspected disturbances, left out
+  std::size_t high_outliers = 0;  // far above it: interrupts, left out likewise
+  // Runs whose two usable figures disagreed grossly (one was disturbed), left out of the median.
+  std::size_t runs_left_out = 0;
   std::optional<std::int32_t> min, max;
   std::optional<Interval> median;  // the centre of the runs' medians, runs as the unit
   std::optional<double> spread;    // median absolute deviation / median of all valid figures
@@ -43,6 +46,7 @@ struct ProcedureFigures {
 struct PairedWithReference {
   std::size_t sweeps = 0;              // sweeps where both figures are valid
   std::size_t higher = 0;              // of those, sweeps where the procedure's figure was the higher
+  std::size_t runs_left_out = 0;       // runs whose two usable sweeps disagreed grossly, left out
   Decision decision;                   // the ratio to TheOne
   std::optional<Interval> difference;  // millicycles
 };

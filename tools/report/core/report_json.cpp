@@ -151,6 +151,8 @@ Json analysis_json(const SeriesAnalysis& analysis) {
     procedures[name(proc)] = {{"valid", f.valid},
                               {"disturbed", f.disturbed},
                               {"low_outliers", f.low_outliers},
+                              {"high_outliers", f.high_outliers},
+                              {"runs_left_out", f.runs_left_out},
                               {"min", optional_value(f.min)},
                               {"median", interval_json(f.median)},
                               {"max", optional_value(f.max)},
@@ -160,7 +162,7 @@ Json analysis_json(const SeriesAnalysis& analysis) {
     drift[name(proc)] = optional_value(analysis.drift[proc]);
     if (proc == kReference) continue;
     const auto& p = analysis.paired[proc];
-    Json entry = {{"sweeps", p.sweeps}, {"higher", p.higher}};
+    Json entry = {{"sweeps", p.sweeps}, {"higher", p.higher}, {"runs_left_out", p.runs_left_out}};
     add_decision(entry, p.decision);
     entry["difference"] = interval_json(p.difference);
     paired[name(proc)] = entry;

@@ -26,9 +26,9 @@ struct AnalysisSettings {
 
 // Past this relative spread (median absolute deviation / median) a note says the machine was noisy.
 inline constexpr double kNoisySpread = 0.05;
-// A figure this many scaled median absolute deviations below its procedure's
-// median is counted as a suspected disturbance.
-inline constexpr double kLowOutlierDeviations = 5;
+// A figure this many scaled median absolute deviations below (or above) its
+// procedure's median is counted as a suspected disturbance.
+inline constexpr double kOutlierDeviations = 5;
 // Before and after calibrations further apart than this make the core-cycle estimate unreliable.
 inline constexpr double kCalibrationAgreement = 0.03;
 

@@ -41,19 +41,26 @@ Decision from_log_mean(const MeanEstimate& e, double noise_threshold) {
   return d;
 }
 
-Decision decide_log_sample(const std::vector<double>& logs, double noise_threshold) {
-  const auto estimate = estimate_mean(logs);
+// The sample's standard deviation, at least what one value's own measurement allows it.
+double spread_of(const std::vector<double>& values, double least_variance) {
+  return std::max(sample_standard_deviation(values), std::sqrt(least_variance));
+}
+
+Decision decide_log_sample(const std::vector<double>& logs, double noise_threshold, double least_variance) {
+  const auto estimate = estimate_mean(logs, least_variance);
   if (!estimate) return {};
   Decision d = from_log_mean(*estimate, noise_threshold);
-  if (logs.size() >= 2)
-    d.runs_needed =
-        runs_needed(sample_standard_deviation(logs), std::log1p(noise_threshold), kConfidence, kRunsLimit);
+  // Runs that all agree tell no spread, so no number of runs either.
+  const double spread = spread_of(logs, least_variance);
+  if (logs.size() >= 2 && spread > 0)
+    d.runs_needed = runs_needed(spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
   return d;
 }
 
 }  // namespace
 
 Verdict classify(double low, double high, double adjusted_p, double t) {
+  if (!(high > low)) return Verdict::Inconclusive;
   const bool significant = adjusted_p < kSignificance;
   if (significant && low > 1 + t) return Verdict::Slower;
   if (significant && high < 1 - t) return Verdict::Faster;
@@ -61,17 +68,18 @@ Verdict classify(double low, double high, double adjusted_p, double t) {
   return Verdict::Inconclusive;
 }
 
-Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold) {
-  return decide_log_sample(log_ratios, noise_threshold);
+Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold,
+                           double least_variance) {
+  return decide_log_sample(log_ratios, noise_threshold, least_variance);
 }
 
 Decision decide_paired(const std::vector<std::optional<double>>& a, const std::vector<std::optional<double>>& b,
-                       double noise_threshold) {
+                       double noise_threshold, double least_variance) {
   if (a.size() != b.size()) throw std::invalid_argument("paired sides differ in length");
   std::vector<double> differences;
   for (std::size_t i = 0; i < a.size(); ++i)
     if (a[i] && b[i]) differences.push_back(*a[i] - *b[i]);
-  return decide_log_sample(differences, noise_threshold);
+  return decide_log_sample(differences, noise_threshold, least_variance);
 }
 
 namespace {
@@ -109,15 +117,15 @@ DriftAllowance drift_allowance(const DriftEstimate& a, const DriftEstimate& b, s
 
 }  // namespace
 
-AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftEstimate& drift_a,
-                                      const std::vector<double>& b, const DriftEstimate& drift_b,
+AcrossTimeDecision decide_across_time(const RunSeries& series_a, const RunSeries& series_b,
                                       double noise_threshold, std::size_t runs_between) {
   AcrossTimeDecision result;
+  const auto &a = series_a.values, &b = series_b.values;
   const auto ea = estimate_mean(a), eb = estimate_mean(b);
   if (!ea || !eb) return result;
-  const double sa = sample_standard_deviation(a), sb = sample_standard_deviation(b);
+  const double sa = spread_of(a, series_a.least_variance), sb = spread_of(b, series_b.least_variance);
   const double ka = static_cast<double>(a.size()), kb = static_cast<double>(b.size());
-  const auto drift = drift_allowance(drift_a, drift_b, a.size(), b.size(), runs_between);
+  const auto drift = drift_allowance(series_a.drift, series_b.drift, a.size(), b.size(), runs_between);
   result.drift_measured = drift.measured;
   // Unmeasured drift could be as large as a run's whole scatter.
   result.drift_variance = drift.measured ? drift.variance : std::max(sa * sa, sb * sb);

@@ -34,34 +34,42 @@ struct Decision {
 };
 
 // Every decision takes the noise threshold T: ratios within [1 - T, 1 + T] are
-// no change worth claiming.
+// no change worth claiming. And the least variance one run's value can have
+// (GroupedValues::least_variance): runs that scatter less than that say
+// nothing more precise.
 
 // The verdict rule alone: p is the family-adjusted p-value; the bounds are
 // strict for a claim (an interval ending exactly at 1 + T is not beyond it) and
-// inclusive for equivalence.
+// inclusive for equivalence; an interval of no width claims nothing.
 Verdict classify(double low, double high, double adjusted_p, double noise_threshold);
 
 // One series, one procedure against the reference: Student t on its per-run
 // log ratios (n - 1 degrees of freedom).
-Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold);
+Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold,
+                           double least_variance = 0);
 
 // Interleaved runs: a[i] and b[i] made one after the other (std::nullopt where a
 // run gave no value; such a pair is left out). Paired t on log a - log b; the
-// ratio is a / b. Throws std::invalid_argument for sides of different lengths.
+// ratio is a / b; least_variance is that of one difference. Throws
+// std::invalid_argument for sides of different lengths.
 Decision decide_paired(const std::vector<std::optional<double>>& a, const std::vector<std::optional<double>>& b,
-                       double noise_threshold);
+                       double noise_threshold, double least_variance = 0);
 
 // Two reports made at different times, each a series of per-run log values in
 // run order with its drift estimate. The ratio is a / b; its variance adds to
 // the runs' scatter what the machine's drift could move the two means apart by.
+struct RunSeries {
+  std::vector<double> values;  // in run order
+  DriftEstimate drift;
+  double least_variance = 0;
+};
 struct AcrossTimeDecision {
   Decision decision;
   bool drift_measured = false;  // false: too few runs; a run's whole scatter is taken as possible drift
   double drift_variance = 0;    // the drift's share of the log ratio's variance
 };
-AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftEstimate& drift_a,
-                                      const std::vector<double>& b, const DriftEstimate& drift_b,
-                                      double noise_threshold, std::size_t runs_between = 0);
+AcrossTimeDecision decide_across_time(const RunSeries& a, const RunSeries& b, double noise_threshold,
+                                      std::size_t runs_between = 0);
 
 // Holm over one family of decisions (the four procedures of an A/B comparison,
 // the three ratios to the reference of one series): sets p_adjusted and decides

@@ -28,7 +28,7 @@ double sample_standard_deviation(const std::vector<double>& values) {
   return std::sqrt(squares / static_cast<double>(n - 1));
 }
 
-std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values) {
+std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values, double least_variance) {
   if (values.empty()) return std::nullopt;
   const double n = static_cast<double>(values.size());
   double sum = 0;
@@ -37,8 +37,9 @@ std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values) {
   e.values = values.size();
   e.mean = sum / n;
   e.df = n - 1;
+  const double s = sample_standard_deviation(values);
   e.standard_error = values.size() < 2 ? std::numeric_limits<double>::infinity()
-                                       : sample_standard_deviation(values) / std::sqrt(n);
+                                       : std::sqrt(std::max(s * s, least_variance) / n);
   return e;
 }
 
@@ -49,8 +50,8 @@ std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confide
   return TInterval{estimate.mean - half, estimate.mean + half, half};
 }
 
-std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs) {
-  const auto estimate = estimate_mean(values);
+std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance) {
+  const auto estimate = estimate_mean(values, least_variance);
   if (!estimate) return std::nullopt;
   const auto back = [logs](double x) { return logs ? std::exp(x) : x; };
   Interval interval;

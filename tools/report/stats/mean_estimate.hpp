@@ -33,8 +33,10 @@ struct Interval {
   double relative_half_width() const;
 };
 
-// The sample mean and its standard error s / sqrt(n); none without values.
-std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values);
+// The sample mean and its standard error s / sqrt(n), with s^2 taken as at
+// least least_variance (what one value's own measurement allows it); none
+// without values.
+std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values, double least_variance = 0);
 
 // The sample standard deviation (n - 1 in the denominator); 0 below two values.
 double sample_standard_deviation(const std::vector<double>& values);
@@ -43,9 +45,10 @@ double sample_standard_deviation(const std::vector<double>& values);
 // or an infinite standard error (a single value says nothing of its spread).
 std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confidence = kConfidence);
 
-// The mean of the values with its t interval, on the values' scale or, for
-// logs, back on the scale they are logs of; none without values.
-std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs);
+// The mean of the values with its t interval (s^2 at least least_variance), on
+// the values' scale or, for logs, back on the scale they are logs of; none
+// without values.
+std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance = 0);
 
 // Two-sided p-value of the mean against `null_mean`; none where t_interval gives none.
 std::optional<double> t_test_p(const MeanEstimate& estimate, double null_mean = 0);

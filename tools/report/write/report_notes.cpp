@@ -23,11 +23,16 @@ std::string plural(std::size_t count, const char* one, const char* many) {
 // Notes every series earns on its own.
 void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std::vector<std::string>& notes) {
   std::vector<std::size_t> noisy;
-  std::size_t disturbed = 0, low = 0;
+  std::vector<std::size_t> left_out_of;
+  std::size_t disturbed = 0, low = 0, high = 0, left_out = 0;
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (analysis.procedures[proc].noisy) noisy.push_back(proc);
     disturbed += analysis.procedures[proc].disturbed;
     low += analysis.procedures[proc].low_outliers;
+    high += analysis.procedures[proc].high_outliers;
+    const std::size_t runs = analysis.procedures[proc].runs_left_out + analysis.paired[proc].runs_left_out;
+    if (runs > 0) left_out_of.push_back(proc);
+    left_out += runs;
   }
   if (!noisy.empty())
     notes.push_back("note: " + prefix + "the machine was noisy (spread over " + percent_text(kNoisySpread) +
@@ -38,7 +43,14 @@ void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std
   if (low > 0)
     notes.push_back(
         "note: " + prefix + plural(low, "figure lies", "figures lie") +
-        " far below the median (suspected disturbances); medians are not moved by them, minima are");
+        " far below the median (suspected disturbances), left out of the medians and ratios; minima keep them");
+  if (high > 0)
+    notes.push_back("note: " + prefix + plural(high, "figure lies", "figures lie") +
+                    " far above the median (suspected interrupts), left out of the medians and ratios");
+  if (left_out > 0)
+    notes.push_back("note: " + prefix + plural(left_out, "run value", "run values") + " of " +
+                    names_of(left_out_of) +
+                    " left out: the run had two usable sweeps, too far apart for both to be undisturbed");
   if (analysis.clock && !analysis.clock->stable)
     notes.push_back("note: " + prefix +
                     "the core clock changed between the calibrations before and after the runs "

@@ -50,10 +50,14 @@ std::string verdict_text(const Decision& decision, double noise_threshold, const
   std::string text = verdict_word(decision.verdict);
   if (decision.verdict != Verdict::Inconclusive) return text;
   if (!decision.ratio.bounded) return text + " (needs at least 2 " + unit + ")";
+  if (!(decision.ratio.high > decision.ratio.low))
+    return text + " (the " + unit + " agree exactly, and their sweeps too: no scatter to judge by)";
   text += " (resolves +/-" + percent_text(decision.resolvable.value_or(decision.ratio.relative_half_width()));
   if (decision.runs_needed)
     text += "; about " + std::to_string(*decision.runs_needed) + " " + unit + " for +/-" +
             percent_text(noise_threshold);
+  else if (noise_threshold == 0)
+    text += std::string("; no number of ") + unit + " resolves a noise threshold of 0";
   return text + ")";
 }
 
