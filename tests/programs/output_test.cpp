@@ -1,6 +1,7 @@
 // Standard output of a run, byte for byte, however the program is started.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 #include "expected_output.h"
@@ -51,14 +52,9 @@ INSTANTIATE_TEST_SUITE_P(Runs, OutputTest,
 
 // The reader above is what makes those runs count: near misses must fail it.
 std::string GoodOutput(const std::string& first_figure) {
-  std::string text;
-  for (int sweep = 0; sweep < kSweepCount; ++sweep) {
-    for (size_t i = 0; i < kProcedures.size(); ++i) {
-      text += (sweep == 0 && i == 0 ? first_figure : "-12") + MeasurementLabel(i);
-    }
-  }
-  for (const SizeLine& line : SizeLines()) text += line.heading + "\t" + line.size + "\r\n";
-  return text;
+  std::vector<std::array<std::string, 4>> sweeps(output::kSweeps, {"-12", "-12", "-12", "-12"});
+  sweeps[0][0] = first_figure;
+  return output::output_text(sweeps);
 }
 
 TEST(ReadBenchmarkOutput, AcceptsEveryFigureFormAndRejectsNearMisses) {
