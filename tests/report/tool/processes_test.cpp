@@ -211,7 +211,7 @@ TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanl
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     for (const char* file : {"calls", "left"}) fs::remove(path(file));
-    Launched launched(c.args, io_.string(), c.destination, "", c.input);
+    Launched launched(tool(c.args, c.destination, "", c.input));
     if (c.signal) {
       ASSERT_TRUE(wait_for_file(path("left"))) << "the second run never started";
       launched.signal(c.signal);
@@ -247,8 +247,8 @@ TEST_F(Processes, ASignalDuringTheFinalWritesIsStillToldByTheExitStatus) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  Launched launched({"--runs", "1", "--warmup", "0", "--html", "-", "--", kStandin, "good"}, io_.string(),
-                    Destination::File, fifo);
+  Launched launched(
+      tool({"--runs", "1", "--warmup", "0", "--html", "-", "--", kStandin, "good"}, Destination::File, fifo));
   // The page is far larger than the pipe holds: once it is full, the writing is under way.
   for (int queued = 0, waited = 0; queued < 32768 && waited < 30000; ++waited) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
