@@ -11,31 +11,6 @@
 namespace callbench {
 namespace {
 
-// One line rewritten in place on a terminal.
-class Progress {
- public:
-  Progress(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
-  ~Progress() { clear(); }
-
-  void show(const std::string& text) {
-    if (!enabled_) return;
-    clear();
-    shown_ = text.size();
-    out_ << text << std::flush;
-  }
-
-  void clear() {
-    if (shown_ == 0) return;
-    out_ << '\r' << std::string(shown_, ' ') << '\r' << std::flush;
-    shown_ = 0;
-  }
-
- private:
-  std::ostream& out_;
-  bool enabled_;
-  std::size_t shown_ = 0;
-};
-
 // Which command of a pair goes first is drawn anew for every pair, so that
 // neither side always runs first: a drift or a carry-over from the run before
 // then falls on both alike. The commands' indices in the order of one round.
@@ -54,7 +29,7 @@ class Session {
         last_(settings_.precision ? std::max(settings_.runs, settings_.max_runs) : settings_.runs),
         runner_(runner),
         log_(log),
-        progress_(log, show_progress),
+        show_progress_(show_progress),
         series_(plan.commands.size()) {
     for (std::size_t i = 0; i < series_.size(); ++i) series_[i].command = plan.commands[i];
   }
@@ -86,7 +61,7 @@ class Session {
 
   // The closing lines, and the runs as made.
   SessionResult finish() {
-    progress_.clear();
+    clear_progress();
     if (runs_leaving_ > 0)
       log_ << runs_leaving_ << (runs_leaving_ == 1 ? " run" : " runs") << " left processes running when "
            << (runs_leaving_ == 1 ? "it" : "they") << " ended (" << processes_left_
@@ -100,6 +75,19 @@ class Session {
   }
 
  private:
+  // The progress is one line, rewritten in place on a terminal.
+  void show_progress(const std::string& text) {
+    if (!show_progress_) return;
+    clear_progress();
+    shown_ = text.size();
+    log_ << text << std::flush;
+  }
+  void clear_progress() {
+    if (shown_ == 0) return;
+    log_ << '\r' << std::string(shown_, ' ') << '\r' << std::flush;
+    shown_ = 0;
+  }
+
   // One run of each command, in the order drawn for the round.
   void round(int number, std::mt19937_64& order) {
     for (const std::size_t index : round_order(order, series_.size()))
@@ -118,7 +106,7 @@ class Session {
     if (!warmup)
       status += settings_.precision ? " (up to " + std::to_string(settings_.max_runs) + ")"
                                     : " of " + std::to_string(settings_.runs);
-    progress_.show(status + which(index) + widest_text_);
+    show_progress(status + which(index) + widest_text_);
 
     const auto outcome = runner_.run(plan_.commands[index], plan_.limits);
     ++sequence_;
@@ -148,7 +136,7 @@ class Session {
   // Tells the failed run on the log, with the end of its standard error, and keeps it.
   void fail(std::size_t index, int number, bool warmup, const std::string& reason,
             const ProcessResult& outcome) {
-    progress_.clear();
+    clear_progress();
     log_ << (warmup ? "warm-up run " : "run ") << number << which(index) << ": " << reason << '\n';
     for (const auto& line : error_lines(outcome.err, outcome.err_dropped)) log_ << "  stderr: " << line << '\n';
     series_[index].failures.push_back(
@@ -190,7 +178,8 @@ class Session {
   const int last_;  // the number of the last round there may be
   ProcessRunner& runner_;
   std::ostream& log_;
-  Progress progress_;
+  const bool show_progress_;
+  std::size_t shown_ = 0;  // the width of the progress line on show
   std::vector<Series> series_;
   SessionResult result_;
   std::string widest_text_;  // shown with the progress
