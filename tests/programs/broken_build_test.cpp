@@ -45,7 +45,7 @@ TEST_P(BrokenBuildTest, AssemblerStopsWithTheMessage) {
                         std::filesystem::copy_options::recursive);
 
   const std::filesystem::path file = src / breakage.file;
-  std::string text = FileText(file.string());
+  std::string text = file_text(file.string());
   const std::string find = breakage.find;
   if (!find.empty()) {
     const size_t at = text.find(find);

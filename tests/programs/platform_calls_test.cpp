@@ -40,7 +40,7 @@ TEST_P(PlatformCallsTest, PauseThenPriorityUpAndDownBeforeEachLineThenSizesThenE
 
   std::vector<std::string> events;
   if (program.platform == Platform::kLinux) {
-    events = StraceEvents(FileText(log.str()));
+    events = StraceEvents(file_text(log.str()));
     // Set up on first use: before anything is written, and only then.
     const auto ignore = std::find(events.begin(), events.end(), "ignore SIGPIPE");
     ASSERT_NE(ignore, events.end());

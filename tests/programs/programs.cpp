@@ -4,8 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "run/failure_reason.hpp"
@@ -58,11 +56,6 @@ std::string RunCommand(const std::vector<std::string>& command, callbench::Proce
   limits.max_output = limits.error_tail = 64 << 20;
   result = callbench::run_process(command, limits);
   return callbench::failure_reason(result, command.at(0), limits);
-}
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TemporaryPath::TemporaryPath(const std::string& stem, Kind kind) {

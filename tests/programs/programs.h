@@ -14,6 +14,7 @@ namespace callbench_test {
 
 using callbench::Destination;
 using callbench::Ended;
+using callbench::file_text;
 using callbench::Launch;
 using callbench::Source;
 
@@ -55,9 +56,6 @@ struct PlatformAndCaseName {
 // Runs a tool (gcc, nm, objdump) to its end with callbench-report's own
 // run_process, its output kept whole; how it failed, or "" when it exited with 0.
 std::string RunCommand(const std::vector<std::string>& command, callbench::ProcessResult& result);
-
-// The whole content of a file ("" if it cannot be read).
-std::string FileText(const std::string& path);
 
 // A fresh empty file or directory under the temporary directory, removed
 // with its contents on destruction.

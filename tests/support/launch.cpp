@@ -23,13 +23,6 @@ double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-std::string contents(const std::string& path) {
-  if (!std::filesystem::is_regular_file(path)) return {};  // e.g. /dev/full reads zeros forever
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
 // This program's environment with the given NAME=value entries set.
 std::vector<std::string> environment_with(const std::vector<std::string>& changes) {
   std::vector<std::string> entries;
@@ -147,14 +140,21 @@ Ended Launched::wait(double limit) {
   ended.seconds = now() - started_;
   ended.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   ended.peak_memory_kib = usage.ru_maxrss;
-  ended.out = byte_ + contents(out_file_);
-  ended.err = contents(err_file_);
+  ended.out = byte_ + file_text(out_file_);
+  ended.err = file_text(err_file_);
   return ended;
+}
+
+std::string file_text(const std::string& path) {
+  if (!std::filesystem::is_regular_file(path)) return {};  // e.g. /dev/full reads zeros forever
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
 }
 
 bool wait_for_file(const std::string& path, double limit) {
   const double start = now();
-  while (contents(path).empty()) {
+  while (file_text(path).empty()) {
     if (now() - start > limit) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -163,7 +163,7 @@ bool wait_for_file(const std::string& path, double limit) {
 
 bool process_gone(int pid) {
   if (::kill(pid, 0) != 0) return true;
-  std::string stat = contents("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat = file_text("/proc/" + std::to_string(pid) + "/stat");
   const auto close = stat.rfind(')');
   return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
 }

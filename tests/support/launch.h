@@ -59,6 +59,9 @@ inline Ended launch(const Launch& launch, double limit = 60) {
   return Launched(launch).wait(limit);
 }
 
+// The bytes of a regular file; "" for anything else or a file that cannot be read.
+std::string file_text(const std::string& path);
+
 // Waits up to limit seconds for the file to exist with some content.
 bool wait_for_file(const std::string& path, double limit = 30);
 

@@ -26,12 +26,6 @@ inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-inline std::string file_text(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
 // The cells of the row of the text table that starts with name, in the section
 // whose title line is given, split on runs of two or more spaces.
 inline std::vector<std::string> table_row(const std::string& table, const std::string& section,
