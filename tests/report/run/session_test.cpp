@@ -4,6 +4,7 @@
 // and is judged on a schedule that keeps it cheap; interruptions.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 #include "read/output_check.hpp"
@@ -121,7 +122,10 @@ TEST(Session, FailedRunsAreToldAsTheyHappenAndCountedApart) {
     EXPECT_EQ(runner.started.size(), c.started);
     std::vector<int> failed;
     for (const auto& s : result.series)
-      for (const auto& failure : s.failures) failed.push_back(failure.number);
+      for (const auto& failure : s.failures) {
+        failed.push_back(failure.number);
+        EXPECT_EQ(failure.reason.rfind("warm-up: ", 0) == 0, failure.number == 0) << failure.reason;
+      }
     EXPECT_EQ(failed, c.failed);
     EXPECT_EQ(result.series.back().runs.size(), c.valid);
     EXPECT_EQ(result.series[0].runs_requested, 4) << "the runs asked for, whatever became of them";
