@@ -55,8 +55,8 @@ class Launched {
 };
 
 // Starts the program and waits for its end.
-inline Ended launch(const Launch& launch, double limit = 60) {
-  return Launched(launch).wait(limit);
+inline Ended launch(const Launch& how, double limit = 60) {
+  return Launched(how).wait(limit);
 }
 
 // The bytes of a regular file; "" for anything else or a file that cannot be read.

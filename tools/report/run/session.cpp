@@ -33,6 +33,7 @@ class Session {
         series_(plan.commands.size()) {
     for (std::size_t i = 0; i < series_.size(); ++i) series_[i].command = plan.commands[i];
   }
+  ~Session() { clear_progress(); }  // should anything throw
 
   void warm_up() {
     for (int number = 1; going_ && number <= settings_.warmup; ++number)
