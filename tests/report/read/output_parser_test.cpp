@@ -3,18 +3,16 @@
 #include <string>
 #include <variant>
 
-#include "read/output_parser.hpp"
-
+#include "benchmark_output.h"
 #include "read/output_check.hpp"
-#include "sample_output.h"
+#include "read/output_parser.hpp"
 
 namespace callbench {
 namespace {
 
-const std::string& kGood = kGoodOutput;
-const std::string& kSizes = kSampleSizes;
-const auto sweep = sample_sweep;
-const auto replace = replace_first;
+const std::string& kGood = benchmark_output::kSample;
+const std::string kSizes = benchmark_output::sizes_text(benchmark_output::kSizes);
+const auto replace = benchmark_output::replace_first;
 
 TEST(Parse, GoodOutput) {
   const auto parsed = parse_output(kGood);
@@ -34,7 +32,8 @@ struct Malformed {
 };
 
 TEST(Parse, MalformedOutputNamesLineExpectedAndGot) {
-  const std::string two_sweeps = sweep("1", "2", "3", "4") + sweep("1", "2", "3", "4");
+  const std::string two_sweeps =
+      benchmark_output::sweep_text(Sweep{1, 2, 3, 4}) + benchmark_output::sweep_text(Sweep{1, 2, 3, 4});
   const Malformed cases[] = {
       {"empty", "", 1, "got end of output"},
       {"missing line", replace(kGood, "3\tmillicycles for TheOne\r\n", ""), 3,

@@ -62,7 +62,7 @@ void make_runs(const MeasureOptions& options, Report& report) {
   SessionPlan plan;
   plan.commands.push_back(benchmark_command(options));
   if (!options.vs_command.empty()) plan.commands.push_back(options.vs_command);
-  for (std::size_t i = 0; i < plan.commands.size(); ++i) plan.judges.push_back(OutputChecker());
+  for (std::size_t i = 0; i < plan.commands.size(); ++i) plan.output_checks.push_back(OutputChecker());
   plan.settings = options.run;
   plan.limits.timeout_seconds = options.run.timeout_seconds;
   for (const auto& command : plan.commands)
@@ -79,12 +79,13 @@ void make_runs(const MeasureOptions& options, Report& report) {
   watch_for_interruption();
   Conditions conditions = conditions_before(kToolVersion, options.cpu);
   report.date_utc = conditions.date_utc;
-  PrecisionProbe probe;
+  PrecisionOfRuns precision_of;
   if (options.run.precision)
-    probe = [&](const std::vector<std::vector<Run>>& runs) {
+    precision_of = [&](const std::vector<std::vector<Run>>& runs) {
       return precision_status(runs, *options.run.precision, options.analysis);
     };
-  auto session = run_session(plan, std::cerr, is_terminal(Stream::Error), probe);
+  SystemProcessRunner runner;
+  auto session = run_session(plan, runner, std::cerr, is_terminal(Stream::Error), precision_of);
   conditions_after(conditions);
 
   const bool several = session.series.size() > 1;
