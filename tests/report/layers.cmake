@@ -7,7 +7,7 @@ set(allowed_system core system)
 set(allowed_read core system read)
 set(allowed_run core system run)
 set(allowed_analyse core stats analyse)
-set(allowed_write core write)
+set(allowed_write core stats write)
 set(allowed_app core stats system read run analyse write app)
 set(allowed_main app write)
 

@@ -14,6 +14,7 @@
 #include "app/start.hpp"
 #include "app/version.hpp"
 #include "write/exporter.hpp"
+#include "write/number_format.hpp"
 
 namespace {
 
@@ -64,10 +65,9 @@ void split_at_vs(std::vector<std::string>& command, std::vector<std::string>& vs
 }
 
 int run(const std::vector<std::string>& arguments) {
-  CLI::App app{
-      "Runs the callbench benchmark many times and reports its figures with their 95% intervals; "
-      "`compare` puts reports written by --json side by side.",
-      "callbench-report"};
+  CLI::App app{"Runs the callbench benchmark many times and reports its figures with their " +
+                   confidence_percent() + "% intervals; `compare` puts reports written by --json side by side.",
+               "callbench-report"};
   app.set_version_flag("--version", kToolVersion);
   app.footer(
       "Give the command after --, e.g.: callbench-report --runs 20 -- wine callbench.exe\n"

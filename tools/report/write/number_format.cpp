@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "stats/levels.hpp"
+
 namespace callbench {
 int decimals_for(double half_width, int fallback) {
   if (!(half_width > 0) || !std::isfinite(half_width)) return fallback;
@@ -71,6 +73,16 @@ std::string format_p_value(double p) {
   if (!std::isfinite(p)) return "n/a";
   if (p < 0.0001) return "<0.0001";
   return format_number(p, p < 0.001 ? 4 : 3);
+}
+
+std::string confidence_percent() {
+  char text[16];
+  std::snprintf(text, sizeof text, "%g", stats::kConfidence * 100);
+  return text;
+}
+
+std::string interval_heading(const std::string& name) {
+  return name + " [" + confidence_percent() + "% CI]";
 }
 
 }  // namespace callbench

@@ -27,4 +27,9 @@ std::string format_change(const std::optional<Interval>& ratio);
 // p-values: "0.031", "<0.0001".
 std::string format_p_value(double p);
 
+// The level of every interval in percent, "95", from stats::kConfidence.
+std::string confidence_percent();
+// A heading of interval columns: "median" -> "median [95% CI]".
+std::string interval_heading(const std::string& name);
+
 }  // namespace callbench

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "write/exporter.hpp"
+#include "write/number_format.hpp"
 #include "write/series_labels.hpp"
 
 namespace callbench {
@@ -52,7 +53,8 @@ class GithubBenchmarkExporter final : public Exporter {
                     {"value", figure.value.estimate}};
       if (figure.value.bounded) {
         entry["range"] = "± " + number((figure.value.high - figure.value.low) / 2);
-        entry["extra"] = "95% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
+        entry["extra"] =
+            confidence_percent() + "% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
       }
       entries.push_back(entry);
     }

@@ -7,8 +7,8 @@
 namespace callbench {
 namespace {
 
-const std::string kMedianHeading = "median [95% CI]";
-const std::string kRatioHeading = "/" + std::string(kReferenceName) + " [95% CI]";
+const std::string kMedianHeading = interval_heading("median");
+const std::string kRatioHeading = interval_heading("/" + std::string(kReferenceName));
 
 std::string name_of(std::size_t proc) {
   return std::string(kProcedureNames[proc]);
@@ -84,8 +84,9 @@ TextTable figures_table(const Series& series, bool compact) {
 
 TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
   TextTable table;
-  table.header = {"procedure", "ratio [95% CI]", "difference [95% CI]",
-                  "higher in", "p (Holm)",       kVerdictHeading};
+  table.header = {
+      "procedure",    interval_heading("ratio"), interval_heading("difference"), "higher in", "p (Holm)",
+      kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
     const auto& paired = analysis.paired[proc];
@@ -104,8 +105,9 @@ TextTable change_table(const Report& report) {
   const auto& b = report.series.at(comparison.b);
   const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
   TextTable table;
-  table.header = {"procedure", a.name + " median", b.name + " median", a.name + " vs " + b.name + " [95% CI]",
-                  "p (Holm)",  kVerdictHeading};
+  table.header = {"procedure",        a.name + " median",
+                  b.name + " median", interval_heading(a.name + " vs " + b.name),
+                  "p (Holm)",         kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;

@@ -30,9 +30,10 @@ Chart change_chart(const ChartData& data) {
   declaration["title"] = {
       {"text", a ? a->name : "A"}, {"subtitle", "against " + (b ? b->name : "B")}, {"offset", 10}};
   return {"change", "Change A / B",
-          "The tick is the ratio of A's median figure to B's, the bar its 95 % interval, on a logarithmic "
-          "axis; below 1 A is faster. A change is claimed only when it is significant and its whole interval "
-          "lies outside the grey noise band (±" +
+          "The tick is the ratio of A's median figure to B's, the bar its " + confidence_percent() +
+              " % interval, on a logarithmic axis; below 1 A is faster. A change is claimed only when it is "
+              "significant and its whole interval "
+              "lies outside the grey noise band (±" +
               percent_text(data.noise_threshold) +
               "); the bar is red for slower, green for faster, grey otherwise.",
           declaration};
