@@ -25,7 +25,7 @@ namespace {
 // Saved outputs, reported as runs of the machine they came from.
 void read_saved_outputs(const MeasureOptions& options, Report& report) {
   Series series = read_captures(options.from);
-  series.name = "A";
+  series.name = kRunSeriesNames[0];
   series.conditions.date_utc = report.date_utc;
   series.conditions.tool_version = report.tool_version;
   series.conditions.machine_label = options.machine.value_or("an unnamed machine");
@@ -87,10 +87,9 @@ void make_runs(const MeasureOptions& options, Report& report) {
   auto session = run_session(plan, std::cerr, is_terminal(Stream::Error), probe);
   conditions_after(conditions);
 
-  const bool several = session.series.size() > 1;
   for (std::size_t i = 0; i < session.series.size(); ++i) {
     auto& series = session.series[i];
-    series.name = several ? std::string(1, static_cast<char>('A' + i)) : "A";
+    series.name = kRunSeriesNames.at(i);
     series.label = report.label;
     series.conditions = conditions;
     series.benchmark = benchmark_file(series.command);
@@ -143,7 +142,7 @@ bool keep_valid_series(Report& report) {
   }
   if (!all) {
     report.kind = Report::Kind::Single;
-    report.series.front().name = "A";
+    report.series.front().name = kRunSeriesNames[0];
   }
   return true;
 }

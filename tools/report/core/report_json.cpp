@@ -527,7 +527,7 @@ Report read_version_1(const Field& root) {
   Report report;
   report.unit = root.optional_text("unit").value_or(kUnit);
   Series series;
-  series.name = "A";
+  series.name = kRunSeriesNames[0];
   if (root.has("machine")) {
     const auto machine = root["machine"];
     Processor processor;
@@ -555,9 +555,7 @@ Report read_versions_2_and_3(const Field& root, int version) {
   report.date_utc = version == 2 ? shared->date_utc : root.optional_text("date_utc").value_or("");
   if (root.has("settings")) {
     const auto s = root["settings"];
-    if (s.has("seed"))
-      report.analysis_settings.seed =
-          static_cast<std::uint64_t>(s["seed"].whole(0, std::numeric_limits<std::int64_t>::max()));
+    if (s.has("seed")) report.analysis_settings.seed = static_cast<std::uint64_t>(s["seed"].whole(0, kMaxSeed));
     if (s.has("noise_threshold")) report.analysis_settings.noise_threshold = s["noise_threshold"].number();
     if (s.has("interleaved") && s["interleaved"].flag()) report.kind = Report::Kind::Interleaved;
   }

@@ -28,7 +28,7 @@ struct ChartSeries {
 
 struct ChartData {
   Report::Kind kind = Report::Kind::Single;
-  double noise_threshold = 0.01;
+  double noise_threshold = AnalysisSettings().noise_threshold;
   std::vector<ChartSeries> series;  // in the report's order
   const Comparison* comparison = nullptr;
   int first_run = 1, last_run = 1;  // over every series
