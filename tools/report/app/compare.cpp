@@ -11,7 +11,7 @@
 namespace callbench {
 
 int compare(const CompareOptions& options) {
-  std::vector<KeptFile> kept;
+  std::vector<ProtectedFile> kept;
   for (const auto& file : options.files) kept.push_back({"a report being compared", file});
   const Outputs outputs(options.outputs, kept);
   Report report;
@@ -42,7 +42,7 @@ int compare(const CompareOptions& options) {
       report.series.push_back(std::move(series));
     }
   analyse_report(report);
-  return outputs.deliver(report);
+  return outputs.write_report(report);
 }
 
 }  // namespace callbench

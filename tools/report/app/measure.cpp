@@ -43,8 +43,8 @@ std::vector<std::string> benchmark_command(const MeasureOptions& options) {
 }
 
 // What the report reads or runs, which no output may replace.
-std::vector<KeptFile> kept_files(const MeasureOptions& options) {
-  std::vector<KeptFile> kept;
+std::vector<ProtectedFile> protected_files(const MeasureOptions& options) {
+  std::vector<ProtectedFile> kept;
   if (options.baseline) kept.push_back({"the baseline", *options.baseline});
   for (const auto& source : options.from)
     if (source != "-") kept.push_back({"a saved output", source});
@@ -150,7 +150,7 @@ bool keep_valid_series(Report& report) {
 }  // namespace
 
 int measure(const MeasureOptions& options) {
-  const Outputs outputs(options.outputs, kept_files(options));
+  const Outputs outputs(options.outputs, protected_files(options));
   std::optional<Report> baseline;
   if (options.baseline) {
     try {
@@ -188,7 +188,7 @@ int measure(const MeasureOptions& options) {
 
   int status = failures.empty() && report.series.size() >= series_made ? 0 : kExitIncomplete;
   if (!failures.empty()) complain(failures);
-  if (outputs.deliver(report) != 0) status = kExitIncomplete;
+  if (outputs.write_report(report) != 0) status = kExitIncomplete;
   if (interrupted) return interrupted;
   // A signal after the last run still ends the report with its status, once the files are whole.
   if (const int late = interruption_signal()) return interrupted_exit_status(late);
