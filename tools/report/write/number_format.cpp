@@ -7,10 +7,6 @@
 #include "stats/levels.hpp"
 
 namespace callbench {
-int decimals_for(double half_width, int fallback) {
-  if (!(half_width > 0) || !std::isfinite(half_width)) return fallback;
-  return std::clamp(static_cast<int>(-std::floor(std::log10(half_width))), 0, 4);
-}
 
 std::string format_number(double value, int decimals) {
   if (!std::isfinite(value) || std::fabs(value) >= 1e12) return "n/a";
@@ -24,6 +20,13 @@ std::string format_number(double value, int decimals) {
 }
 
 namespace {
+
+// Decimals that show an interval of this half-width without false precision:
+// the last digit shown is that of the half-width's first significant one.
+int decimals_for(double half_width, int fallback) {
+  if (!(half_width > 0) || !std::isfinite(half_width)) return fallback;
+  return std::clamp(static_cast<int>(-std::floor(std::log10(half_width))), 0, 4);
+}
 
 // Rounding in logs and back leaves an interval of identical values a hair wide.
 double visible_half_width(double estimate, double low, double high) {

@@ -7,10 +7,6 @@
 
 namespace callbench {
 
-// Decimals that show an interval of this half-width without false precision:
-// the last digit shown is that of the half-width's first significant one.
-int decimals_for(double half_width, int fallback);
-
 // A number with the given decimals; "n/a" when it is not finite or absurdly large.
 std::string format_number(double value, int decimals);
 

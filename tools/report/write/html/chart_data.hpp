@@ -41,9 +41,6 @@ std::string chart_series_name(const Report& report, const Series& series);
 
 ChartData collect_chart_data(const Report& report);
 
-// One procedure's figures of a series in the order they were measured.
-std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure);
-
 // Series in the order their rows are drawn: by the key when many report files
 // are compared (so that a fleet reads as a ranking), else as given. Rows with
 // no key come last.
