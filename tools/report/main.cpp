@@ -78,7 +78,7 @@ int run(const std::vector<std::string>& arguments) {
       ->check(decimal_number(0.001, 86400.0))
       ->capture_default_str();
   app.add_option("--cpu", m.cpu, "Pin the runs (and the clock calibration) to this processor")
-      ->check(whole_number(0, 1 << 20));
+      ->check(whole_number(0, kMaxCpu));
   app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")
       ->check(not_empty());
   app.add_option("--label", m.label, "Name this report in later comparisons (stored in the JSON)");
@@ -107,7 +107,7 @@ int run(const std::vector<std::string>& arguments) {
       "Check whether this machine is fit to measure (governor, boost, SMT, isolation, hypervisor, "
       "load, priority; on Windows the power plan); exit 0 when fit, 2 when not. Changes nothing.");
   system_app->add_option("--cpu", s.cpu, "The processor the runs would be pinned to")
-      ->check(whole_number(0, 1 << 20));
+      ->check(whole_number(0, kMaxCpu));
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {

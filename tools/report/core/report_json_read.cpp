@@ -73,7 +73,7 @@ Conditions read_conditions(const JsonField& c, int version) {
       if (raise == key::kRaiseWords[static_cast<int>(known)]) conditions.priority.raise = known;
     conditions.priority.detail = (*priority)[key::kDetail].text();
   }
-  if (const auto cpu = c.optional(key::kCpu)) conditions.cpu = static_cast<int>(cpu->whole(0, 1 << 20));
+  if (const auto cpu = c.optional(key::kCpu)) conditions.cpu = static_cast<int>(cpu->whole(0, kMaxCpu));
   conditions.calibration_before = read_calibration(c, key::kCalibrationBefore, version);
   conditions.calibration_after = read_calibration(c, key::kCalibrationAfter, version);
   if (const auto checks = c.optional(key::kChecks))
