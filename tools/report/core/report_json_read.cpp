@@ -1,5 +1,7 @@
-// The JSON files of format versions 2 and 3, and the entry to every version.
-#include "core/report_json_read.hpp"
+// The JSON files of every format version: 1 had one series at the top level;
+// 2 had the conditions at the top level, series without a label, and kept
+// only the median and range of a calibration's samples; 3 is written now.
+#include "core/json_field.hpp"
 #include "core/limits.hpp"
 #include "core/report_json.hpp"
 #include "core/report_json_keys.hpp"
@@ -11,6 +13,8 @@ namespace key = json_key;
 
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+// The most runs or warm-up runs a file may give a count of.
+constexpr std::int64_t kMaxCount = 1'000'000'000;
 
 Figures read_sweeps(const JsonField& sweeps) {
   if (sweeps.size() != kSweeps) sweeps.fail("expected " + std::to_string(kSweeps) + " sweeps");
@@ -35,7 +39,11 @@ std::optional<Calibration> read_calibration(const JsonField& parent, const char*
   Calibration calibration;
   calibration.additions =
       static_cast<std::uint64_t>((*c)[key::kAdditions].whole(0, std::numeric_limits<std::int64_t>::max()));
-  calibration.samples = version == 2 ? read_version_2_samples(*c) : (*c)[key::kSamples].numbers();
+  if (version == 2)
+    calibration.samples = {(*c)[key::kLow].number(), (*c)[key::kClocksPerTick].number(),
+                           (*c)[key::kHigh].number()};
+  else
+    calibration.samples = (*c)[key::kSamples].numbers();
   return calibration;
 }
 
@@ -81,53 +89,6 @@ Conditions read_conditions(const JsonField& c, int version) {
   return conditions;
 }
 
-Series read_series(const JsonField& s, const Conditions* shared, int version) {
-  Series series;
-  series.name = s[key::kName].text();
-  if (version >= 3) series.label = s[key::kLabel].text();
-  series.command = s[key::kCommand].texts();
-  series.captures = s[key::kCaptures].texts();
-  if (const auto b = s.optional(key::kBenchmark))
-    series.benchmark = BenchmarkFile{(*b)[key::kPath].text(), b->optional_text(key::kSha256)};
-  series.wine_version = s.optional_text(key::kWineVersion);
-  series.conditions = shared ? *shared : read_conditions(s[key::kConditions], version);
-  series.runs_requested = static_cast<int>(s[key::kRunsRequested].whole(0, kMaxCount));
-  series.warmup_runs = static_cast<int>(s[key::kWarmupRuns].whole(0, kMaxCount));
-  if (const auto sizes = s.optional(key::kSizes)) series.sizes = read_sizes(*sizes);
-  series.runs = read_runs(s[key::kRuns]);
-  series.failures = read_failures(s[key::kFailedRuns]);
-  check_size(s, series);
-  return series;
-}
-
-Report read_versions_2_and_3(const JsonField& root, int version) {
-  Report report;
-  report.unit = root[key::kUnit].text();
-  report.label = root.optional_text(key::kLabel).value_or("");
-  report.tool_version = root.optional_text(key::kToolVersion).value_or("");
-  std::optional<Conditions> shared;
-  if (version == 2) shared = read_conditions(root[key::kConditions], version);
-  report.date_utc = version == 2 ? shared->date_utc : root.optional_text(key::kDateUtc).value_or("");
-  if (const auto s = root.optional(key::kSettings)) {
-    if (const auto seed = s->optional(key::kSeed))
-      report.analysis_settings.seed = static_cast<std::uint64_t>(seed->whole(0, kMaxSeed));
-    if (const auto threshold = s->optional_number(key::kNoiseThreshold))
-      report.analysis_settings.noise_threshold = *threshold;
-    if (const auto interleaved = s->optional(key::kInterleaved); interleaved && interleaved->flag())
-      report.kind = Report::Kind::Interleaved;
-  }
-  const auto series = root[key::kSeries];
-  for (std::size_t i = 0; i < series.size(); ++i)
-    report.series.push_back(read_series(series.at(i), shared ? &*shared : nullptr, version));
-  if (report.series.empty()) series.fail("holds no series");
-  if (report.series.size() == 1) report.kind = Report::Kind::Single;
-  for (auto& s : report.series)
-    if (s.label.empty()) s.label = report.label;
-  return report;
-}
-
-}  // namespace
-
 Sizes read_sizes(const JsonField& sizes) {
   Sizes values{};
   for (std::size_t proc = 0; proc < kProcedures; ++proc)
@@ -159,10 +120,81 @@ std::vector<FailedRun> read_failures(const JsonField& failures) {
   return read;
 }
 
+// More runs than one series made here can hold: not a file this program wrote.
 void check_size(const JsonField& field, const Series& series) {
   if (series.runs.size() + series.failures.size() > kMaxSeriesRecords)
     field.fail("holds more than " + std::to_string(kMaxSeriesRecords) + " runs and failed runs");
 }
+
+Series read_series(const JsonField& s, const Conditions* shared, int version) {
+  Series series;
+  series.name = s[key::kName].text();
+  if (version >= 3) series.label = s[key::kLabel].text();
+  series.command = s[key::kCommand].texts();
+  series.captures = s[key::kCaptures].texts();
+  if (const auto b = s.optional(key::kBenchmark))
+    series.benchmark = BenchmarkFile{(*b)[key::kPath].text(), b->optional_text(key::kSha256)};
+  series.wine_version = s.optional_text(key::kWineVersion);
+  series.conditions = shared ? *shared : read_conditions(s[key::kConditions], version);
+  series.runs_requested = static_cast<int>(s[key::kRunsRequested].whole(0, kMaxCount));
+  series.warmup_runs = static_cast<int>(s[key::kWarmupRuns].whole(0, kMaxCount));
+  if (const auto sizes = s.optional(key::kSizes)) series.sizes = read_sizes(*sizes);
+  series.runs = read_runs(s[key::kRuns]);
+  series.failures = read_failures(s[key::kFailedRuns]);
+  check_size(s, series);
+  return series;
+}
+
+// Files written before the format had a version.
+Report read_version_1(const JsonField& root) {
+  Report report;
+  report.unit = root.optional_text(key::kUnit).value_or(kUnit);
+  Series series;
+  series.name = kRunSeriesNames[0];
+  if (const auto machine = root.optional("machine")) {
+    Processor processor;
+    processor.brand = (*machine)["model"].text();
+    if (const auto invariant = machine->optional(key::kInvariantTsc))
+      processor.invariant_tsc = invariant->flag();
+    series.conditions.processor = processor;
+  }
+  series.command = root[key::kCommand].texts();
+  series.runs_requested = static_cast<int>(root[key::kRunsRequested].whole(0, kMaxCount));
+  series.sizes = read_sizes(root[key::kSizes]);
+  series.runs = read_runs(root[key::kRuns]);
+  if (const auto failures = root.optional(key::kFailedRuns)) series.failures = read_failures(*failures);
+  check_size(root, series);
+  report.series.push_back(std::move(series));
+  return report;
+}
+
+Report read_versions_2_and_3(const JsonField& root, int version) {
+  Report report;
+  report.unit = root[key::kUnit].text();
+  report.label = root.optional_text(key::kLabel).value_or("");
+  report.tool_version = root.optional_text(key::kToolVersion).value_or("");
+  std::optional<Conditions> shared;
+  if (version == 2) shared = read_conditions(root[key::kConditions], version);
+  report.date_utc = version == 2 ? shared->date_utc : root.optional_text(key::kDateUtc).value_or("");
+  if (const auto s = root.optional(key::kSettings)) {
+    if (const auto seed = s->optional(key::kSeed))
+      report.analysis_settings.seed = static_cast<std::uint64_t>(seed->whole(0, kMaxSeed));
+    if (const auto threshold = s->optional_number(key::kNoiseThreshold))
+      report.analysis_settings.noise_threshold = *threshold;
+    if (const auto interleaved = s->optional(key::kInterleaved); interleaved && interleaved->flag())
+      report.kind = Report::Kind::Interleaved;
+  }
+  const auto series = root[key::kSeries];
+  for (std::size_t i = 0; i < series.size(); ++i)
+    report.series.push_back(read_series(series.at(i), shared ? &*shared : nullptr, version));
+  if (report.series.empty()) series.fail("holds no series");
+  if (report.series.size() == 1) report.kind = Report::Kind::Single;
+  for (auto& s : report.series)
+    if (s.label.empty()) s.label = report.label;
+  return report;
+}
+
+}  // namespace
 
 Report parse_report_json(const std::string& text, const std::string& file) {
   Json json;
