@@ -112,11 +112,7 @@ int run(const std::vector<std::string>& arguments) {
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {
     app.parse(reversed);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
+  } catch (const CLI::Success& e) {  // --help, --help-all, --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     throw Error(std::string(e.what()) + " (see --help)");

@@ -24,10 +24,10 @@ class JsonField {
     throw Error(where_.empty() ? problem : where_ + ": " + problem);
   }
 
-  bool has(const char* key) const { return json_.is_object() && json_.contains(key) && !json_[key].is_null(); }
   // The field under key, unless it is missing or null.
   std::optional<JsonField> optional(const char* key) const {
-    return has(key) ? std::optional<JsonField>((*this)[key]) : std::nullopt;
+    if (!json_.is_object() || !json_.contains(key) || json_[key].is_null()) return std::nullopt;
+    return (*this)[key];
   }
   JsonField operator[](const std::string& key) const {
     if (!json_.is_object()) fail("expected an object");
@@ -75,10 +75,12 @@ class JsonField {
     return values;
   }
   std::optional<std::string> optional_text(const char* key) const {
-    return has(key) ? std::optional<std::string>((*this)[key].text()) : std::nullopt;
+    const auto field = optional(key);
+    return field ? std::optional<std::string>(field->text()) : std::nullopt;
   }
   std::optional<double> optional_number(const char* key) const {
-    return has(key) ? std::optional<double>((*this)[key].number()) : std::nullopt;
+    const auto field = optional(key);
+    return field ? std::optional<double>(field->number()) : std::nullopt;
   }
 
  private:

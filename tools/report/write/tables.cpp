@@ -68,8 +68,8 @@ TextTable figures_table(const Series& series, bool compact) {
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& f = analysis.procedures[proc];
     std::vector<std::string> row = {name_of(proc), series.sizes ? std::to_string((*series.sizes)[proc]) : "n/a",
-                                    f.median ? format_interval(*f.median, 0) : "n/a",
-                                    f.spread ? percent_text(*f.spread) : "n/a", figure_text(f.min)};
+                                    format_interval(f.median, 0), f.spread ? percent_text(*f.spread) : "n/a",
+                                    figure_text(f.min)};
     if (compact) {
       row.push_back(ratio_text(series, proc));
       row.push_back(proc == kReference ? "" : verdict_word(analysis.paired[proc].decision.verdict));
@@ -94,7 +94,7 @@ TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
     const auto& paired = analysis.paired[proc];
     const auto& d = paired.decision;
     table.rows.push_back({name_of(proc), d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a",
-                          paired.difference ? format_interval(*paired.difference, 0) : "n/a",
+                          format_interval(paired.difference, 0),
                           std::to_string(paired.higher) + " of " + std::to_string(paired.sweeps) + " sweeps",
                           p_text(d), verdict_text(d, noise_threshold, "runs")});
   }
@@ -114,8 +114,7 @@ TextTable change_table(const Report& report) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;
     const auto& mb = analysis_of(b).procedures[proc].median;
-    table.rows.push_back({name_of(proc), ma ? format_interval(*ma, 0) : "n/a",
-                          mb ? format_interval(*mb, 0) : "n/a",
+    table.rows.push_back({name_of(proc), format_interval(ma, 0), format_interval(mb, 0),
                           d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
                           verdict_text(d, report.analysis_settings.noise_threshold, unit)});
   }
@@ -130,7 +129,7 @@ TextTable medians_table(const Report& report) {
     std::vector<std::string> row = {series.name};
     for (std::size_t proc = 0; proc < kProcedures; ++proc) {
       const auto& median = analysis_of(series).procedures[proc].median;
-      row.push_back(median ? format_interval(*median, 0) : "n/a");
+      row.push_back(format_interval(median, 0));
     }
     table.rows.push_back(std::move(row));
   }
