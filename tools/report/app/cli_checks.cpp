@@ -1,10 +1,12 @@
 #include "app/cli_checks.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
 
+#include "core/error.hpp"
 #include "core/text.hpp"
 
 namespace callbench {
@@ -19,6 +21,17 @@ std::string range_text(Number min, Number max) {
   std::ostringstream text;
   text << min << " to " << max;
   return text.str();
+}
+
+// "A --vs B" after "--": the two commands run alternately.
+void split_at_vs(std::vector<std::string>& command, std::vector<std::string>& vs_command) {
+  const auto vs = std::find(command.begin(), command.end(), "--vs");
+  if (vs == command.end()) return;
+  vs_command.assign(vs + 1, command.end());
+  command.erase(vs, command.end());
+  if (command.empty() || vs_command.empty() ||
+      std::find(vs_command.begin(), vs_command.end(), "--vs") != vs_command.end())
+    throw Error("--vs needs a command on each side");
 }
 
 }  // namespace
@@ -59,6 +72,21 @@ CLI::Validator not_empty() {
         return text.empty() ? "an empty value is not allowed" : std::string();
       },
       "");
+}
+
+void settle_measure_options(MeasureOptions& m, const std::function<bool(const char*)>& given) {
+  split_at_vs(m.command, m.vs_command);
+  if (!m.from.empty()) {
+    for (const char* option : {"--runs", "--warmup", "--precision", "--max-runs", "--timeout", "--cpu"})
+      if (given(option)) throw Error(std::string(option) + " has no meaning with --from: nothing is run");
+    if (!m.command.empty()) throw Error("--from reads saved outputs; give no command as well");
+  } else if (given("--machine")) {
+    throw Error("--machine names where saved outputs came from; use it with --from");
+  }
+  if (!m.vs_command.empty() && m.baseline) throw Error("--vs and --baseline cannot be used together");
+  if (given("--max-runs") && !given("--precision")) throw Error("--max-runs is the limit of --precision");
+  if (m.run.precision && given("--max-runs") && m.run.max_runs < m.run.runs)
+    throw Error("--max-runs is below --runs");
 }
 
 }  // namespace callbench

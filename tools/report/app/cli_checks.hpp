@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <CLI/CLI.hpp>
+
+#include "app/options.hpp"
 
 namespace callbench {
 
@@ -14,5 +17,10 @@ CLI::Validator decimal_number(double min, double max);
 
 // Anything but the empty text.
 CLI::Validator not_empty();
+
+// Splits the command at --vs into the two run alternately, then checks that
+// the options given go together; given tells whether an option was on the
+// command line. Throws Error.
+void settle_measure_options(MeasureOptions& options, const std::function<bool(const char*)>& given);
 
 }  // namespace callbench

@@ -11,7 +11,7 @@
 namespace callbench {
 
 int compare(const CompareOptions& options) {
-  std::vector<KeptFile> kept;
+  std::vector<ProtectedFile> kept;
   for (const auto& file : options.files) kept.push_back({"a report being compared", file});
   const Outputs outputs(options.outputs, kept);
   Report report;
@@ -43,10 +43,10 @@ int compare(const CompareOptions& options) {
     }
   if (const auto failed = analyse_report_or_reason(report)) {
     complain("the analysis failed (" + *failed + "); the series are written without it");
-    outputs.deliver(report);
+    outputs.write_report(report);
     return kExitIncomplete;
   }
-  return outputs.deliver(report);
+  return outputs.write_report(report);
 }
 
 }  // namespace callbench

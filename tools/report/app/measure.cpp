@@ -25,7 +25,7 @@ namespace {
 // Saved outputs, reported as runs of the machine they came from.
 void read_saved_outputs(const MeasureOptions& options, Report& report) {
   Series series = read_captures(options.from);
-  series.name = "A";
+  series.name = kRunSeriesNames[0];
   series.conditions.date_utc = report.date_utc;
   series.conditions.tool_version = report.tool_version;
   series.conditions.machine_label = options.machine.value_or("an unnamed machine");
@@ -43,8 +43,8 @@ std::vector<std::string> benchmark_command(const MeasureOptions& options) {
 }
 
 // What the report reads or runs, which no output may replace.
-std::vector<KeptFile> kept_files(const MeasureOptions& options) {
-  std::vector<KeptFile> kept;
+std::vector<ProtectedFile> protected_files(const MeasureOptions& options) {
+  std::vector<ProtectedFile> kept;
   if (options.baseline) kept.push_back({"the baseline", *options.baseline});
   for (const auto& source : options.from)
     if (source != "-") kept.push_back({"a saved output", source});
@@ -88,10 +88,9 @@ void make_runs(const MeasureOptions& options, Report& report) {
   auto session = run_session(plan, runner, std::cerr, is_terminal(Stream::Error), precision_of);
   conditions_after(conditions);
 
-  const bool several = session.series.size() > 1;
   for (std::size_t i = 0; i < session.series.size(); ++i) {
     auto& series = session.series[i];
-    series.name = several ? std::string(1, static_cast<char>('A' + i)) : "A";
+    series.name = kRunSeriesNames.at(i);
     series.label = report.label;
     series.conditions = conditions;
     series.benchmark = benchmark_file(series.command);
@@ -144,7 +143,7 @@ bool keep_valid_series(Report& report) {
   }
   if (!all) {
     report.kind = Report::Kind::Single;
-    report.series.front().name = "A";
+    report.series.front().name = kRunSeriesNames[0];
   }
   return true;
 }
@@ -152,7 +151,7 @@ bool keep_valid_series(Report& report) {
 }  // namespace
 
 int measure(const MeasureOptions& options) {
-  const Outputs outputs(options.outputs, kept_files(options));
+  const Outputs outputs(options.outputs, protected_files(options));
   std::optional<Report> baseline;
   if (options.baseline) {
     try {
@@ -192,7 +191,7 @@ int measure(const MeasureOptions& options) {
     complain("the analysis failed (" + *failed + "); the runs are written without it");
     status = kExitIncomplete;
   }
-  if (outputs.deliver(report) != 0) status = kExitIncomplete;
+  if (outputs.write_report(report) != 0) status = kExitIncomplete;
   if (interrupted) return interrupted;
   // A signal after the last run still ends the report with its status, once the files are whole.
   if (const int late = interruption_signal()) return interrupted_exit_status(late);

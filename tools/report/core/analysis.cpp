@@ -18,8 +18,4 @@ const char* verdict_word(Verdict verdict) {
   return "inconclusive";
 }
 
-std::string interval_name() {
-  return percent_text(stats::kConfidence) + " CI";
-}
-
 }  // namespace callbench

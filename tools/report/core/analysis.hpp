@@ -20,9 +20,6 @@ using stats::Verdict;
 // "slower", "faster", "equivalent", "inconclusive": the same words in every output.
 const char* verdict_word(Verdict verdict);
 
-// "95% CI": how every heading names an interval, from the one confidence level.
-std::string interval_name();
-
 // One procedure's own figures in one series. Figures of 0 or less are disturbed
 // measurements (the reference loop ran long): counted, left out of the rest.
 struct ProcedureFigures {

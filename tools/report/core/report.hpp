@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace callbench {
 
 // What every figure is.
 inline constexpr const char* kUnit = "millicycles per call";
+
+// The series a report runs are named after their commands' order (A --vs B).
+inline constexpr std::array<const char*, 2> kRunSeriesNames = {"A", "B"};
 
 // One valid run of the benchmark.
 struct Run {

@@ -16,6 +16,9 @@ struct RunSettings {
   double timeout_seconds = 60;
 };
 
+// The largest seed the command line takes and a report file may hold.
+inline constexpr std::int64_t kMaxSeed = 9'000'000'000'000'000'000;
+
 // How the runs are analysed: the same for a report and for `compare`.
 struct AnalysisSettings {
   // A fixed default seed, so the same runs give the same report (the order of

@@ -1,6 +1,7 @@
 #include "write/layout.hpp"
 
 #include "write/condition_lines.hpp"
+#include "write/number_format.hpp"
 #include "write/report_notes.hpp"
 #include "write/series_labels.hpp"
 #include "write/tables.hpp"
@@ -44,7 +45,8 @@ std::vector<std::string> preamble(const Report& report) {
   if (report.kind == Report::Kind::Interleaved)
     lines.push_back("runs made alternately, " + report.series[0].name + " and " + report.series[1].name +
                     " in pairs of random order, so drift of the machine falls on both alike");
-  lines.push_back("figures in " + report.unit + ", 3 per run; every interval takes runs as the unit");
+  lines.push_back("figures in " + report.unit + ", " + std::to_string(kSweeps) +
+                  " per run; every interval takes runs as the unit");
   return lines;
 }
 
@@ -54,18 +56,17 @@ Document layout_report(const Report& report) {
   Document document;
   document.preamble = preamble(report);
   const auto threshold = report.analysis_settings.noise_threshold;
+  const std::string against = "against " + std::string(kReferenceName) + ", run by run";
   if (report.series.size() == 1) {
     const auto& series = report.series.front();
     document.sections.push_back({"each procedure's figures", figures_table(series, false)});
-    if (series.analysis)
-      document.sections.push_back({"against TheOne, run by run", paired_table(*series.analysis, threshold)});
+    if (series.analysis) document.sections.push_back({against, paired_table(*series.analysis, threshold)});
   } else if (report.series.size() == 2) {
     for (const auto& series : report.series)
       document.sections.push_back({series.name + ": each procedure's figures", figures_table(series, true)});
   } else {
-    document.sections.push_back({"medians [" + interval_name() + "]", medians_table(report)});
-    document.sections.push_back(
-        {"against TheOne, run by run: ratio [" + interval_name() + "] and verdict", ratios_table(report)});
+    document.sections.push_back({interval_heading("medians"), medians_table(report)});
+    document.sections.push_back({interval_heading(against + ": ratio") + " and verdict", ratios_table(report)});
   }
   if (report.comparison) {
     const auto& a = report.series.at(report.comparison->a);

@@ -93,8 +93,6 @@ void same_label_warnings(const Report& report, std::vector<std::string>& warning
           warnings.push_back(std::move(*warning));
 }
 
-}  // namespace
-
 // What the machine checks of two series say differently. The load always
 // differs a little, so only a change of its verdict counts.
 void check_differences(const Series& a, const Series& b, std::vector<std::string>& warnings) {
@@ -109,6 +107,8 @@ void check_differences(const Series& a, const Series& b, std::vector<std::string
   }
 }
 
+// Warnings when two series cannot be compared like for like: other processor
+// or benchmark.
 std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
   std::vector<std::string> warnings;
   check_differences(a, b, warnings);
@@ -123,6 +123,8 @@ std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
                        source_text(b) + " (" + b.name + ")");
   return warnings;
 }
+
+}  // namespace
 
 std::vector<std::string> report_notes(const Report& report) {
   std::vector<std::string> notes;

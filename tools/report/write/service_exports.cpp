@@ -1,18 +1,47 @@
 // Exports for continuous-benchmarking services: Bencher's metric format and
 // the custom input of the GitHub benchmark action.
-#include "write/service_exports.hpp"
-
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
 
 #include "write/exporter.hpp"
+#include "write/number_format.hpp"
 #include "write/series_labels.hpp"
 
 namespace callbench {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+// One figure a continuous-benchmarking service tracks: a series' median of a
+// procedure, or its ratio to the reference, with its interval when there is one.
+struct TrackedFigure {
+  std::string benchmark;  // "TestNoFrameA", or "<series>/TestNoFrameA" with several series
+  std::string measure;    // "millicycles" or "ratio-to-TheOne"
+  Interval value;
+};
+
+// Every figure worth tracking, from the series this report measured or read
+// from files (not a baseline, which was tracked when it was made).
+std::vector<TrackedFigure> tracked_figures(const Report& report) {
+  std::vector<TrackedFigure> figures;
+  const bool several = report.series.size() > 1;
+  for (const auto& series : report.series) {
+    if (report.kind == Report::Kind::Baseline && series.file) continue;
+    if (!series.analysis) continue;
+    const std::string prefix =
+        !several ? "" : (report.kind == Report::Kind::Files ? series_label(series) : series.name) + "/";
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      const std::string benchmark = prefix + std::string(kProcedureNames[p]);
+      if (const auto& median = series.analysis->procedures[p].median)
+        figures.push_back({benchmark, "millicycles", *median});
+      const auto& ratio = series.analysis->paired[p].decision.ratio;
+      if (p != kReference && ratio.estimate > 0)
+        figures.push_back({benchmark, "ratio-to-" + std::string(kReferenceName), ratio});
+    }
+  }
+  return figures;
+}
 
 std::string dump(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
@@ -48,12 +77,12 @@ class GithubBenchmarkExporter final : public Exporter {
     Json entries = Json::array();
     for (const auto& figure : tracked_figures(report)) {
       Json entry = {{"name", figure.benchmark + " " + figure.measure},
-                    {"unit", figure.measure == "millicycles" ? "millicycles per call" : "ratio"},
+                    {"unit", figure.measure == "millicycles" ? kUnit : "ratio"},
                     {"value", figure.value.estimate}};
       if (figure.value.bounded) {
         entry["range"] = "± " + number((figure.value.high - figure.value.low) / 2);
         entry["extra"] =
-            interval_name() + " [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
+            confidence_percent() + "% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
       }
       entries.push_back(entry);
     }
@@ -62,26 +91,6 @@ class GithubBenchmarkExporter final : public Exporter {
 };
 
 }  // namespace
-
-std::vector<TrackedFigure> tracked_figures(const Report& report) {
-  std::vector<TrackedFigure> figures;
-  const bool several = report.series.size() > 1;
-  for (const auto& series : report.series) {
-    if (report.kind == Report::Kind::Baseline && series.file) continue;
-    if (!series.analysis) continue;
-    const std::string prefix =
-        !several ? "" : (report.kind == Report::Kind::Files ? series_label(series) : series.name) + "/";
-    for (std::size_t p = 0; p < kProcedures; ++p) {
-      const std::string benchmark = prefix + std::string(kProcedureNames[p]);
-      if (const auto& median = series.analysis->procedures[p].median)
-        figures.push_back({benchmark, "millicycles", *median});
-      const auto& ratio = series.analysis->paired[p].decision.ratio;
-      if (p != kReference && ratio.estimate > 0)
-        figures.push_back({benchmark, "ratio-to-" + std::string(kReferenceName), ratio});
-    }
-  }
-  return figures;
-}
 
 std::unique_ptr<Exporter> make_bencher_exporter() {
   return std::make_unique<BencherExporter>();

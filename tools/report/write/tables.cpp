@@ -7,12 +7,8 @@
 namespace callbench {
 namespace {
 
-std::string with_interval(const std::string& what) {
-  return what + " [" + interval_name() + "]";
-}
-
-const std::string kMedianHeading = with_interval("median");
-const std::string kRatioHeading = with_interval("/" + std::string(kReferenceName));
+const std::string kMedianHeading = interval_heading("median");
+const std::string kRatioHeading = interval_heading("/" + std::string(kReferenceName));
 
 std::string name_of(std::size_t proc) {
   return std::string(kProcedureNames[proc]);
@@ -44,8 +40,8 @@ std::string ratio_text(const Series& series, std::size_t proc) {
   return ratio.estimate > 0 ? format_interval(ratio, 3) : "n/a";
 }
 
-}  // namespace
-
+// A decision's verdict, and for an inconclusive one what the data resolve:
+// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)".
 std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit) {
   std::string text = verdict_word(decision.verdict);
   if (decision.verdict != Verdict::Inconclusive) return text;
@@ -61,6 +57,8 @@ std::string verdict_text(const Decision& decision, double noise_threshold, const
   return text + ")";
 }
 
+}  // namespace
+
 TextTable figures_table(const Series& series, bool compact) {
   const auto& analysis = analysis_of(series);
   TextTable table;
@@ -74,8 +72,8 @@ TextTable figures_table(const Series& series, bool compact) {
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& f = analysis.procedures[proc];
     std::vector<std::string> row = {name_of(proc), series.sizes ? std::to_string((*series.sizes)[proc]) : "n/a",
-                                    f.median ? format_interval(*f.median, 0) : "n/a",
-                                    f.spread ? percent_text(*f.spread) : "n/a", figure_text(f.min)};
+                                    format_interval(f.median, 0), f.spread ? percent_text(*f.spread) : "n/a",
+                                    figure_text(f.min)};
     if (compact) {
       row.push_back(ratio_text(series, proc));
       row.push_back(proc == kReference ? "" : verdict_word(analysis.paired[proc].decision.verdict));
@@ -92,14 +90,15 @@ TextTable figures_table(const Series& series, bool compact) {
 
 TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
   TextTable table;
-  table.header = {"procedure", with_interval("ratio"), with_interval("difference"), "higher in",
-                  "p (Holm)",  kVerdictHeading};
+  table.header = {
+      "procedure",    interval_heading("ratio"), interval_heading("difference"), "higher in", "p (Holm)",
+      kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
     const auto& paired = analysis.paired[proc];
     const auto& d = paired.decision;
     table.rows.push_back({name_of(proc), d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a",
-                          paired.difference ? format_interval(*paired.difference, 0) : "n/a",
+                          format_interval(paired.difference, 0),
                           std::to_string(paired.higher) + " of " + std::to_string(paired.sweeps) + " sweeps",
                           p_text(d), verdict_text(d, noise_threshold, "runs")});
   }
@@ -112,14 +111,14 @@ TextTable change_table(const Report& report) {
   const auto& b = report.series.at(comparison.b);
   const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
   TextTable table;
-  table.header = {"procedure", a.name + " median", b.name + " median", with_interval(a.name + " vs " + b.name),
-                  "p (Holm)",  kVerdictHeading};
+  table.header = {"procedure",        a.name + " median",
+                  b.name + " median", interval_heading(a.name + " vs " + b.name),
+                  "p (Holm)",         kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;
     const auto& mb = analysis_of(b).procedures[proc].median;
-    table.rows.push_back({name_of(proc), ma ? format_interval(*ma, 0) : "n/a",
-                          mb ? format_interval(*mb, 0) : "n/a",
+    table.rows.push_back({name_of(proc), format_interval(ma, 0), format_interval(mb, 0),
                           d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
                           verdict_text(d, report.analysis_settings.noise_threshold, unit)});
   }
@@ -134,7 +133,7 @@ TextTable medians_table(const Report& report) {
     std::vector<std::string> row = {series.name};
     for (std::size_t proc = 0; proc < kProcedures; ++proc) {
       const auto& median = analysis_of(series).procedures[proc].median;
-      row.push_back(median ? format_interval(*median, 0) : "n/a");
+      row.push_back(format_interval(median, 0));
     }
     table.rows.push_back(std::move(row));
   }

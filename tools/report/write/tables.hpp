@@ -22,8 +22,4 @@ TextTable change_table(const Report& report);
 TextTable medians_table(const Report& report);
 TextTable ratios_table(const Report& report);
 
-// A decision's verdict, and for an inconclusive one what the data resolve:
-// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)".
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit);
-
 }  // namespace callbench
