@@ -1,7 +1,5 @@
 #include "core/analysis.hpp"
 
-#include "core/text.hpp"
-
 namespace callbench {
 
 const char* verdict_word(Verdict verdict) {

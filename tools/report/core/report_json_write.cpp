@@ -3,8 +3,8 @@
 #include <functional>
 
 #include "core/json_field.hpp"
-#include "core/report_json.hpp"
 #include "core/processor_identity.hpp"
+#include "core/report_json.hpp"
 #include "core/report_json_keys.hpp"
 
 namespace callbench {
