@@ -168,14 +168,18 @@ grep -q '^\[1\] host1: ' "$work/main.out" && grep -q '^\[2\] fleet: ' "$work/mai
 left_nothing main "$work/out"
 
 # repack NAME FOLDER [BENCHMARK]: the bundle as NAME.tar.gz, its folder named
-# FOLDER, its benchmark the script BENCHMARK if given.
+# FOLDER, its benchmark the script BENCHMARK if given (the real one beside it,
+# as callbench.real).
 repack() {
   local made
   made=$(basename "$bundle" .tar.gz)
   mkdir "$work/$1"
   tar -xzf "$bundle" -C "$work/$1"
   [ "$made" = "$2" ] || mv "$work/$1/$made" "$work/$1/$2"
-  [ -z "${3:-}" ] || echo "$3" >"$work/$1/$2/callbench"
+  if [ -n "${3:-}" ]; then
+    cp -p "$work/$1/$2/callbench" "$work/$1/$2/callbench.real"
+    echo "$3" >"$work/$1/$2/callbench"
+  fi
   tar -czf "$work/$1.tar.gz" -C "$work/$1" "$2"
 }
 
@@ -205,21 +209,27 @@ runs-huge|^fleet: .*--runs|--runs 1000000000000000000 --out $work/runs-huge host
 unwritable-out|^fleet: .*/sys|--runs 2 --out /sys host1
 EOF
 
-# A bundle whose benchmark hangs, with its tool. A host that takes too long,
-# SIGTERM and Ctrl+C (INT to the fleet's process group; a second one while it
-# waits for a host that does not stop) stop every run the fleet started, here
-# and on the hosts, and their folders go.
+# A bundle whose benchmark hangs, but on host1, where it runs. A host out of
+# time (one that ignores the end of its input is cut off), SIGTERM, SIGHUP and
+# Ctrl+C (INT to the fleet's process group; a second one while it waits for a
+# host that does not stop) stop every run the fleet started, here and on the
+# hosts, and their folders go; a report that came back is still put in the table.
 repack hang "$(basename "$bundle" .tar.gz)" "#!/bin/sh
+case \$HOME in */host1) exec \"\$0.real\" \"\$@\" ;; esac
 touch $work/hung
 exec sleep 1000"
-run_fleet time-out --runs 2 --host-timeout 3 --bundle "$work/hang.tar.gz" --out "$work/time-out" host1
+run_fleet time-out --runs 2 --host-timeout 3 --bundle "$work/hang.tar.gz" --out "$work/time-out" host2 deaf
 [ "$status" -eq 1 ] || fail "time-out: exit status $status, not 1"
-said time-out '^fleet: host1 failed, no answer within 3 s'
+said time-out '^fleet: host2 failed, no answer within 3 s'
+said time-out '^fleet: deaf failed, no answer within 3 s'
 left_nothing time-out "$work/time-out"
-for signal in TERM INT; do
+for signal in TERM HUP INT; do
   rm -f "$work/hung"
-  targets=(host1 host2)
-  [ "$signal" = TERM ] || targets+=(deaf)
+  case $signal in
+    TERM) targets=(host1 host2) ;;
+    HUP) targets=(host2) ;;
+    INT) targets=(host2 fleet deaf) ;;
+  esac
   set -m  # the fleet in a process group of its own, as a shell's job is
   FLEET_TEST_RUN=$work SSH_CONFIG=$work/ssh_config "$fleet" --runs 2 --bundle "$work/hang.tar.gz" \
     --out "$work/$signal" "${targets[@]}" >"$work/$signal.out" 2>"$work/$signal.err" &
@@ -227,18 +237,51 @@ for signal in TERM INT; do
   set +m
   for _ in $(seq 300); do [ ! -e "$work/hung" ] || break; sleep 0.2; done
   [ -e "$work/hung" ] || fail "$signal: the hanging benchmark never started"
+  reported=0
   if [ "$signal" = TERM ]; then
-    kill -TERM "$pid"
-  else
+    for _ in $(seq 1500); do [ ! -e "$work/TERM/hosts/host1.json" ] || break; sleep 0.2; done
+    [ -e "$work/TERM/hosts/host1.json" ] || fail "TERM: host1 never reported"
+    reported=1
+  fi
+  if [ "$signal" = INT ]; then
     kill -INT -- "-$pid"
     for _ in $(seq 50); do ! grep -q 'stopping' "$work/$signal.err" || break; sleep 0.2; done
     kill -INT -- "-$pid"
+  else
+    kill "-$signal" "$pid"
   fi
   status=0
   wait "$pid" || status=$?
   echo "--- SIG$signal: exit status $status; standard error:"
   cat "$work/$signal.err"
   [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "$signal: exit status $status"
-  said "$signal" "^fleet: stopped by SIG$signal; 0 of ${#targets[@]} hosts reported"
+  said "$signal" \
+    "^fleet: stopped by SIG$signal; $reported of ${#targets[@]} hosts reported; failed: ${targets[*]:reported}"
+  # Stopped through its input, the remote side still says how its tool ended.
+  [ "$signal" = INT ] ||
+    grep -q '^callbench-fleet: callbench-report exited with ' "$work/$signal/hosts/host2.log" ||
+    fail "$signal: host2's tool was not stopped by the end of its input"
+  [ "$reported" -eq 0 ] || grep -q '^\[1\] host1: ' "$work/$signal.out" ||
+    fail "$signal: host1's report is not in the table"
   left_nothing "$signal" "$work/$signal"
 done
+
+# A signal as parallel starts, before it handles any, must not be lost: the
+# hosts would measure until their time is up. Not waited for that long.
+FLEET_TEST_RUN=$work SSH_CONFIG=$work/ssh_config "$fleet" --runs 2 --host-timeout 600 --bundle "$work/hang.tar.gz" \
+  --out "$work/early" host2 >"$work/early.out" 2>"$work/early.err" &
+pid=$!
+until pgrep -x -P "$pid" parallel >/dev/null; do
+  kill -0 "$pid" 2>/dev/null || fail "early: the fleet ended before it started parallel"
+  sleep 0.01
+done
+kill -TERM "$pid"
+for _ in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$pid" 2>/dev/null && kill -TERM "$pid" && fail "early: the hosts went on after SIGTERM"
+status=0
+wait "$pid" || status=$?
+echo "--- early SIGTERM: exit status $status; standard error:"
+cat "$work/early.err"
+[ "$status" -eq 143 ] || fail "early: exit status $status"
+said early '^fleet: stopped by SIGTERM; 0 of 1 hosts reported; failed: host2'
+left_nothing early "$work/early"
