@@ -275,6 +275,15 @@ TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
   const auto to_stdout = report({"--runs", "1", "--csv", "-", "--", kStandin, "good"});
   EXPECT_EQ(to_stdout.out.rfind("section,procedure,bytes,median [95% CI],spread,min,", 0), 0u) << to_stdout.out;
   EXPECT_TRUE(contains(to_stdout.err, "each procedure's figures")) << "the table goes to stderr";
+
+  // Both series of one --vs report keep their benchmarks when compared.
+  ASSERT_EQ(report({"--runs", "2", "--label", "lab", "--json", path("ab.json"), "--", kStandin, "good", "--vs",
+                    kStandin, "good"})
+                .status,
+            0);
+  const auto bmf = nlohmann::json::parse(report({"compare", path("ab.json"), "--bmf", "-"}).out);
+  EXPECT_EQ(bmf.size(), 8u) << bmf.dump();
+  EXPECT_TRUE(bmf.contains("lab/A/TestNoFrameA") && bmf.contains("lab/B/TestNoFrameA")) << bmf.dump();
 }
 
 TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {

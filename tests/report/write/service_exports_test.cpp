@@ -16,14 +16,18 @@
 namespace callbench {
 namespace {
 
-Report sample(Report::Kind kind, std::size_t series_count) {
+// A report of these series, each labelled as given (none: "host1", "host2"...),
+// measured on host "pc" on one day.
+Report sample(Report::Kind kind, std::size_t series_count, const std::vector<std::string>& labels = {}) {
   Report report;
   report.kind = kind;
   for (std::size_t i = 0; i < series_count; ++i) {
     auto series =
         series_of(noisy_runs(4, {6000, 4000, 4000, 3000}, 1 + 0.1 * static_cast<double>(i), 0.02, 5 + i),
                   std::string(1, static_cast<char>('A' + i)));
-    series.label = "host" + std::to_string(i + 1);
+    series.label = labels.empty() ? "host" + std::to_string(i + 1) : labels.at(i);
+    series.conditions.host = "pc";
+    series.conditions.date_utc = "2026-12-09T03:1" + std::to_string(i % 10) + ":00Z";
     if (kind == Report::Kind::Files || (kind == Report::Kind::Baseline && i == 1)) series.file = "r.json";
     report.series.push_back(series);
   }
@@ -72,26 +76,33 @@ TEST(ServiceExports, FollowEachFormatsRules) {
   const struct {
     Report::Kind kind;
     std::size_t series, tracked_series;
-    const char* first_benchmark;
+    std::vector<std::string> labels;
+    // Each tracked series' name before "/TestNoFrameA"; none for the report's own single series.
+    std::vector<std::string> prefixes;
   } cases[] = {
-      {Report::Kind::Single, 1, 1, "TestNoFrameA"},
-      {Report::Kind::Interleaved, 2, 2, "A/TestNoFrameA"},
-      {Report::Kind::Baseline, 2, 1, "A/TestNoFrameA"},  // the baseline was tracked when it was made
-      {Report::Kind::Files, 3, 3, "host1/TestNoFrameA"},
+      {Report::Kind::Single, 1, 1, {}, {""}},
+      {Report::Kind::Interleaved, 2, 2, {}, {"A/", "B/"}},
+      {Report::Kind::Baseline, 2, 1, {}, {"A/"}},  // the baseline was tracked when it was made
+      {Report::Kind::Files, 3, 3, {}, {"host1/", "host2/", "host3/"}},
+      // One label, or none and one machine on one day: each series keeps its own benchmarks.
+      {Report::Kind::Files, 2, 2, {"lab", "lab"}, {"lab/", "lab #2/"}},
+      {Report::Kind::Files, 3, 3, {"", "", "lab"}, {"pc/", "pc #2/", "lab/"}},
+      {Report::Kind::Files, 50, 50, std::vector<std::string>(50, "lab"), {"lab/", "lab #2/"}},
   };
   for (const auto& c : cases) {
-    const Report report = sample(c.kind, c.series);
+    const Report report = sample(c.kind, c.series, c.labels);
     const auto bmf = nlohmann::json::parse(make_bencher_exporter()->render(report));
     check_bencher(bmf, 4 * c.tracked_series);
-    ASSERT_TRUE(bmf.contains(c.first_benchmark)) << bmf.dump();
-    const auto& first = bmf[c.first_benchmark];
-    EXPECT_DOUBLE_EQ(first["millicycles"]["value"].get<double>(),
-                     report.series[0].analysis->procedures[0].median->estimate);
-    EXPECT_DOUBLE_EQ(first["ratio-to-TheOne"]["lower_value"].get<double>(),
-                     report.series[0].analysis->paired[0].decision.ratio.low);
-    EXPECT_FALSE(bmf[std::string(c.first_benchmark)
-                         .replace(std::string(c.first_benchmark).find("TestNoFrameA"), 12, "TheOne")]
-                     .contains("ratio-to-TheOne"));
+    for (std::size_t i = 0; i < c.prefixes.size(); ++i) {
+      const std::string first = c.prefixes[i] + "TestNoFrameA";
+      ASSERT_TRUE(bmf.contains(first)) << first << " in " << bmf.dump();
+      const auto& analysis = *report.series[i].analysis;
+      EXPECT_DOUBLE_EQ(bmf[first]["millicycles"]["value"].get<double>(),
+                       analysis.procedures[0].median->estimate);
+      EXPECT_DOUBLE_EQ(bmf[first]["ratio-to-TheOne"]["lower_value"].get<double>(),
+                       analysis.paired[0].decision.ratio.low);
+      EXPECT_FALSE(bmf[c.prefixes[i] + "TheOne"].contains("ratio-to-TheOne"));
+    }
     check_github(nlohmann::json::parse(make_github_benchmark_exporter()->render(report)), 7 * c.tracked_series);
   }
 }
