@@ -1,12 +1,12 @@
 // Exports for continuous-benchmarking services: Bencher's metric format and
 // the custom input of the GitHub benchmark action.
 #include <cstdio>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
 #include "write/exporter.hpp"
 #include "write/number_format.hpp"
-#include "write/series_labels.hpp"
 
 namespace callbench {
 namespace {
@@ -21,16 +21,39 @@ struct TrackedFigure {
   Interval value;
 };
 
+// What names a series read from a report file from one report to the next:
+// its label, else its machine, never its date (each day would start a new
+// history) nor its processor (older reports do not record it); with its own
+// name where its file held several (A and B of one --vs report).
+std::string lasting_name(const Series& series) {
+  const auto& c = series.conditions;
+  const std::string name = !series.label.empty() ? series.label
+                           : c.machine_label     ? *c.machine_label
+                                                 : c.host.value_or("unnamed");
+  return series.name_in_file.empty() ? name : name + "/" + series.name_in_file;
+}
+
+// The name, or the first of "name #2", "name #3"... not taken yet: series
+// that go by one name keep their benchmarks apart, numbered in their order.
+std::string distinct(const std::string& name, std::set<std::string>& taken) {
+  std::string candidate = name;
+  for (int n = 2; !taken.insert(candidate).second; ++n) candidate = name + " #" + std::to_string(n);
+  return candidate;
+}
+
 // Every figure worth tracking, from the series this report measured or read
 // from files (not a baseline, which was tracked when it was made).
 std::vector<TrackedFigure> tracked_figures(const Report& report) {
   std::vector<TrackedFigure> figures;
   const bool several = report.series.size() > 1;
+  std::set<std::string> taken;
   for (const auto& series : report.series) {
     if (report.kind == Report::Kind::Baseline && series.file) continue;
-    if (!series.analysis) continue;
     const std::string prefix =
-        !several ? "" : (report.kind == Report::Kind::Files ? series_label(series) : series.name) + "/";
+        !several
+            ? ""
+            : distinct(report.kind == Report::Kind::Files ? lasting_name(series) : series.name, taken) + "/";
+    if (!series.analysis) continue;
     for (std::size_t p = 0; p < kProcedures; ++p) {
       const std::string benchmark = prefix + std::string(kProcedureNames[p]);
       if (const auto& median = series.analysis->procedures[p].median)
