@@ -24,7 +24,8 @@ Report sample(Report::Kind kind, std::size_t series_count, const std::vector<std
   for (std::size_t i = 0; i < series_count; ++i) {
     auto series =
         series_of(noisy_runs(4, {6000, 4000, 4000, 3000}, 1 + 0.1 * static_cast<double>(i), 0.02, 5 + i),
-                  std::string(1, static_cast<char>('A' + i)));
+                  kind == Report::Kind::Baseline ? (i == 0 ? "new" : "baseline")
+                                                 : std::string(1, static_cast<char>('A' + i)));
     series.label = labels.empty() ? "host" + std::to_string(i + 1) : labels.at(i);
     series.conditions.host = "pc";
     series.conditions.date_utc = "2026-12-09T03:1" + std::to_string(i % 10) + ":00Z";
@@ -82,15 +83,21 @@ TEST(ServiceExports, FollowEachFormatsRules) {
   } cases[] = {
       {Report::Kind::Single, 1, 1, {}, {""}},
       {Report::Kind::Interleaved, 2, 2, {}, {"A/", "B/"}},
-      {Report::Kind::Baseline, 2, 1, {}, {"A/"}},  // the baseline was tracked when it was made
+      // The new runs keep the names a report of them alone gives; the baseline
+      // was tracked when it was made.
+      {Report::Kind::Baseline, 2, 1, {}, {""}},
       {Report::Kind::Files, 3, 3, {}, {"host1/", "host2/", "host3/"}},
+      {Report::Kind::Files, 1, 1, {"lab"}, {"lab/"}},  // as when compared with others
       // One label, or none and one machine on one day: each series keeps its own benchmarks.
       {Report::Kind::Files, 2, 2, {"lab", "lab"}, {"lab/", "lab #2/"}},
       {Report::Kind::Files, 3, 3, {"", "", "lab"}, {"pc/", "pc #2/", "lab/"}},
       {Report::Kind::Files, 50, 50, std::vector<std::string>(50, "lab"), {"lab/", "lab #2/"}},
   };
   for (const auto& c : cases) {
-    const Report report = sample(c.kind, c.series, c.labels);
+    Report report = sample(c.kind, c.series, c.labels);
+    // A processor known to one report and not to the last keeps the names.
+    report.series[0].conditions.processor = Processor{"", true, ProcessorIdentity{}};
+    report.series[0].conditions.processor->identity->microarchitecture = "Zen 4";
     const auto bmf = nlohmann::json::parse(make_bencher_exporter()->render(report));
     check_bencher(bmf, 4 * c.tracked_series);
     for (std::size_t i = 0; i < c.prefixes.size(); ++i) {
