@@ -16,7 +16,7 @@ using Json = nlohmann::ordered_json;
 // One figure a continuous-benchmarking service tracks: a series' median of a
 // procedure, or its ratio to the reference, with its interval when there is one.
 struct TrackedFigure {
-  std::string benchmark;  // "TestNoFrameA", or "<series>/TestNoFrameA" with several series
+  std::string benchmark;  // "TestNoFrameA", or "<series>/TestNoFrameA"
   std::string measure;    // "millicycles" or "ratio-to-TheOne"
   Interval value;
 };
@@ -42,17 +42,19 @@ std::string distinct(const std::string& name, std::set<std::string>& taken) {
 }
 
 // Every figure worth tracking, from the series this report measured or read
-// from files (not a baseline, which was tracked when it was made).
+// from files (not a baseline, which was tracked when it was made). The runs a
+// report made keep the names they would have without a baseline: their
+// procedures' alone, or "A/" and "B/" before them for two commands.
 std::vector<TrackedFigure> tracked_figures(const Report& report) {
   std::vector<TrackedFigure> figures;
-  const bool several = report.series.size() > 1;
   std::set<std::string> taken;
   for (const auto& series : report.series) {
     if (report.kind == Report::Kind::Baseline && series.file) continue;
-    const std::string prefix =
-        !several
-            ? ""
-            : distinct(report.kind == Report::Kind::Files ? lasting_name(series) : series.name, taken) + "/";
+    std::string prefix;
+    if (report.kind == Report::Kind::Files)
+      prefix = distinct(lasting_name(series), taken) + "/";
+    else if (report.kind == Report::Kind::Interleaved)
+      prefix = distinct(series.name, taken) + "/";
     if (!series.analysis) continue;
     for (std::size_t p = 0; p < kProcedures; ++p) {
       const std::string benchmark = prefix + std::string(kProcedureNames[p]);
