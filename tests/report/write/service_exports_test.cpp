@@ -2,7 +2,7 @@
 // format's published rules: Bencher's metric format (its JSON schema, names up
 // to 1024 characters, measures up to 64) and the GitHub benchmark action's
 // customSmallerIsBetter input (a list of name, unit, value, and optional range
-// and extra texts).
+// and extra texts). Names are counted in bytes, which are never fewer than characters.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -41,6 +41,7 @@ void check_bencher(const nlohmann::json& bmf, std::size_t benchmarks) {
   EXPECT_EQ(bmf.size(), benchmarks);
   for (const auto& [name, measures] : bmf.items()) {
     EXPECT_TRUE(!name.empty() && name.size() <= 1024) << name;
+    EXPECT_EQ(name.find("\xef\xbf\xbd"), std::string::npos) << "cut inside a character: " << name;
     ASSERT_TRUE(measures.is_object() && !measures.empty()) << name;
     for (const auto& [measure, metric] : measures.items()) {
       EXPECT_TRUE(!measure.empty() && measure.size() <= 64) << measure;
@@ -65,6 +66,8 @@ void check_github(const nlohmann::json& entries, std::size_t count) {
     ASSERT_TRUE(entry.is_object());
     EXPECT_TRUE(entry["name"].is_string() && entry["unit"].is_string() && entry["value"].is_number()) << entry;
     EXPECT_TRUE(names.insert(entry["name"].get<std::string>()).second) << "names must be unique";
+    // The action documents no limit: names are kept within Bencher's.
+    EXPECT_LE(entry["name"].get<std::string>().size(), 1024u);
     for (const char* optional : {"range", "extra"}) {
       if (entry.contains(optional)) {
         EXPECT_TRUE(entry[optional].is_string()) << entry;
@@ -72,6 +75,13 @@ void check_github(const nlohmann::json& entries, std::size_t count) {
     }
   }
 }
+
+// A label in two-byte characters, longer than any service takes in a name.
+const std::string kLong = [] {
+  std::string text;
+  for (int i = 0; i < 1000; ++i) text += "\xc3\xa9";
+  return text;
+}();
 
 TEST(ServiceExports, FollowEachFormatsRules) {
   const struct {
@@ -92,6 +102,9 @@ TEST(ServiceExports, FollowEachFormatsRules) {
       {Report::Kind::Files, 2, 2, {"lab", "lab"}, {"lab/", "lab #2/"}},
       {Report::Kind::Files, 3, 3, {"", "", "lab"}, {"pc/", "pc #2/", "lab/"}},
       {Report::Kind::Files, 50, 50, std::vector<std::string>(50, "lab"), {"lab/", "lab #2/"}},
+      // Labels too long for a name: cut, and still apart.
+      {Report::Kind::Files, 2, 2, {kLong + "x", kLong + "y"}, {}},
+      {Report::Kind::Files, 3, 3, std::vector<std::string>(3, kLong), {}},
   };
   for (const auto& c : cases) {
     Report report = sample(c.kind, c.series, c.labels);
@@ -110,6 +123,9 @@ TEST(ServiceExports, FollowEachFormatsRules) {
                        analysis.paired[0].decision.ratio.low);
       EXPECT_FALSE(bmf[c.prefixes[i] + "TheOne"].contains("ratio-to-TheOne"));
     }
+    if (c.prefixes.empty())
+      for (const auto& [name, measures] : bmf.items())
+        EXPECT_EQ(name.rfind(kLong.substr(0, 900), 0), 0u) << name;
     check_github(nlohmann::json::parse(make_github_benchmark_exporter()->render(report)), 7 * c.tracked_series);
   }
 }
