@@ -1,10 +1,14 @@
 // Exports for continuous-benchmarking services: Bencher's metric format and
 // the custom input of the GitHub benchmark action.
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <set>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
+#include "core/text.hpp"
 #include "write/exporter.hpp"
 #include "write/number_format.hpp"
 
@@ -33,11 +37,39 @@ std::string lasting_name(const Series& series) {
   return series.name_in_file.empty() ? name : name + "/" + series.name_in_file;
 }
 
-// The name, or the first of "name #2", "name #3"... not taken yet: series
-// that go by one name keep their benchmarks apart, numbered in their order.
+// Bencher takes benchmark names of up to 1,024 characters; the GitHub action
+// documents no limit and gets the same names. Counted in bytes, which are
+// never fewer, and with room after a series' name for the longest rest of a
+// name: "/TestWithFrame ratio-to-TheOne".
+constexpr std::size_t kMaxNameBytes = 1024;
+constexpr std::size_t kMaxSeriesNameBytes = kMaxNameBytes - 32;
+
+// The name as the JSON will hold it, each byte that is not UTF-8 as U+FFFD;
+// when too long, its start cut between characters and a hash of it all, so
+// that it stays the same from one report to the next and apart from others.
+std::string fitted(std::string_view name) {
+  std::string text;
+  for (std::size_t at = 0; at < name.size();) {
+    unsigned code = 0;
+    const std::size_t length = utf8_sequence(name.substr(at), code);
+    text += length ? name.substr(at, length) : "\xef\xbf\xbd";
+    at += length ? length : 1;
+  }
+  if (text.size() <= kMaxSeriesNameBytes) return text;
+  std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
+  for (const unsigned char byte : text) hash = (hash ^ byte) * 0x100000001b3u;
+  char tail[16];
+  std::snprintf(tail, sizeof tail, "~%012llx", static_cast<unsigned long long>(hash >> 16));
+  std::size_t cut = kMaxSeriesNameBytes - std::strlen(tail);
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xc0) == 0x80) --cut;
+  return text.substr(0, cut) + tail;
+}
+
+// The name fitted, or the first of "name #2", "name #3"... not taken yet:
+// series that go by one name keep their benchmarks apart, numbered in their order.
 std::string distinct(const std::string& name, std::set<std::string>& taken) {
-  std::string candidate = name;
-  for (int n = 2; !taken.insert(candidate).second; ++n) candidate = name + " #" + std::to_string(n);
+  std::string candidate = fitted(name);
+  for (int n = 2; !taken.insert(candidate).second; ++n) candidate = fitted(name + " #" + std::to_string(n));
   return candidate;
 }
 
