@@ -329,6 +329,23 @@ TEST_F(Flow, TheMachineChecksSayWhetherTheMachineIsFit) {
   ASSERT_EQ(report({"--runs", "1", "--json", path("r.json"), "--", kStandin, "good"}).status, 0);
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
   EXPECT_FALSE(json["series"][0]["conditions"]["checks"].empty());
+
+  // A processor the runs would refuse, missing or forbidden, is refused alike.
+  const int processors = static_cast<int>(::sysconf(_SC_NPROCESSORS_CONF));
+  const struct {
+    std::string cpu;
+    std::vector<std::string> wrapper;
+  } refused[] = {{std::to_string(processors), {}}, {"1", {"taskset", "-c", "0"}}};
+  for (const auto& c : refused) {
+    if (!c.wrapper.empty() && (processors < 2 || !fs::exists("/usr/bin/taskset"))) continue;
+    const auto run = report({"--cpu", c.cpu, "--", kStandin, "good"}, Destination::File, "", "", c.wrapper);
+    const auto system = report({"system", "--cpu", c.cpu}, Destination::File, "", "", c.wrapper);
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_TRUE(contains(run.err, "--cpu " + c.cpu + ": processor " + c.cpu)) << run.err;
+    EXPECT_EQ(system.status, 2) << system.out;
+    EXPECT_EQ(system.err, run.err);
+    EXPECT_FALSE(contains(system.out, "fit to measure")) << system.out;
+  }
 }
 
 TEST_F(Flow, MisusedOptionsAreRefused) {
