@@ -8,6 +8,7 @@
 
 #include "core/error.hpp"
 #include "core/text.hpp"
+#include "system/host.hpp"
 
 namespace callbench {
 namespace {
@@ -72,6 +73,14 @@ CLI::Validator not_empty() {
         return text.empty() ? "an empty value is not allowed" : std::string();
       },
       "");
+}
+
+void check_cpu(int cpu) {
+  try {
+    check_processor(cpu);
+  } catch (const std::runtime_error& e) {
+    throw Error("--cpu " + std::to_string(cpu) + ": " + e.what());
+  }
 }
 
 void settle_measure_options(MeasureOptions& m, const std::function<bool(const char*)>& given) {

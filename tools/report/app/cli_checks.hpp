@@ -18,6 +18,10 @@ CLI::Validator decimal_number(double min, double max);
 // Anything but the empty text.
 CLI::Validator not_empty();
 
+// --cpu's processor, checked as the runs are pinned: an Error naming the
+// option when it does not exist or this process may not use it.
+void check_cpu(int cpu);
+
 // Splits the command at --vs into the two run alternately, then checks that
 // the options given go together; given tells whether an option was on the
 // command line. Throws Error.

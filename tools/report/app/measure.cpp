@@ -4,6 +4,7 @@
 
 #include "analyse/precision.hpp"
 #include "analyse/report_analysis.hpp"
+#include "app/cli_checks.hpp"
 #include "app/options.hpp"
 #include "app/outputs.hpp"
 #include "app/version.hpp"
@@ -69,6 +70,7 @@ void make_runs(const MeasureOptions& options, Report& report) {
     if (runs_under_wine(command)) plan.limits.spared = wine_own_processes();
   plan.order_seed = options.analysis.seed;
   if (options.cpu) {
+    check_cpu(*options.cpu);
     try {
       pin_to_processor(*options.cpu);
     } catch (const std::exception& e) {
