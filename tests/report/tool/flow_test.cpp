@@ -55,12 +55,24 @@ TEST_F(Flow, DisturbedFiguresAreCountedKeptAndLeftOut) {
   EXPECT_EQ(figures[2], "n/a");  // no valid median
   EXPECT_EQ(figures[4], "n/a");  // nor minimum
   EXPECT_EQ(figures[6], "6");
-  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "inconclusive (needs at least 2 runs)")
+  // The runs are there; what they lack is undisturbed figures of TheOne.
+  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(),
+            "inconclusive (needs at least 2 runs with undisturbed figures)")
       << ran.out;
   EXPECT_EQ(table_row(ran.out, "each procedure's figures", "TestNoFrameA")[4], "1000") << ran.out;
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
   EXPECT_EQ(json["series"][0]["runs"][0]["sweeps"][0]["TheOne"], 0);
   EXPECT_EQ(json["series"][0]["analysis"]["procedures"]["TheOne"]["disturbed"], 6);
+
+  const auto again = report({"--runs", "3", "--baseline", path("r.json"), "--", kStandin, "zero"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(table_row(again.out, "new against baseline", "TheOne").back(),
+            "inconclusive (needs at least 2 runs each with undisturbed figures)")
+      << again.out;
+  const auto one = report({"--runs", "1", "--baseline", path("r.json"), "--", kStandin, "good"});
+  EXPECT_EQ(table_row(one.out, "new against baseline", "TestNoFrameA").back(),
+            "inconclusive (needs at least 2 runs each)")
+      << one.out;
 }
 
 TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
