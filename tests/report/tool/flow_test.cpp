@@ -231,6 +231,18 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(three.status, 0) << three.err;
   EXPECT_FALSE(contains(three.out, "[1] against")) << three.out;
   EXPECT_EQ(table_row(three.out, "medians [95% CI]", "[3]").size(), 5u) << three.out;
+  EXPECT_TRUE(contains(three.out, "\nnote: [1] and [3] are one report's runs, read twice\n")) << three.out;
+
+  // A report and itself, or a copy of it: the same runs, which nothing can compare.
+  fs::copy_file(path("one.json"), path("copy.json"));
+  for (const auto& second : {path("one.json"), path("copy.json")}) {
+    const auto itself = report({"compare", path("one.json"), second});
+    ASSERT_EQ(itself.status, 0) << itself.err;
+    EXPECT_TRUE(contains(itself.out, "\nnote: [1] and [2] are one report's runs, read twice: not compared\n"))
+        << itself.out;
+    EXPECT_FALSE(contains(itself.out, "[1] against [2]")) << itself.out;
+    EXPECT_FALSE(contains(itself.out, "different times")) << itself.out;
+  }
 }
 
 TEST_F(Flow, ANoiseThresholdOfZeroIsTakenByEveryFlow) {
