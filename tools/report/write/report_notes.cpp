@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/processor_identity.hpp"
+#include "core/same_runs.hpp"
 #include "core/text.hpp"
 #include "write/series_labels.hpp"
 
@@ -145,6 +146,12 @@ std::vector<std::string> report_notes(const Report& report) {
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
     same_label_warnings(report, notes);
   }
+  for (std::size_t i = 0; i < report.series.size(); ++i)
+    for (std::size_t j = i + 1; j < report.series.size(); ++j)
+      if (same_runs(report.series[i], report.series[j]))
+        notes.push_back("note: " + report.series[i].name + " and " + report.series[j].name +
+                        " are one report's runs, read twice" +
+                        (report.series.size() == 2 ? ": not compared" : ""));
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
     notes.push_back("note: " + report.series[report.comparison->a].name + " and " +
                     report.series[report.comparison->b].name +
