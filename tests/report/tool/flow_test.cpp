@@ -82,16 +82,20 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
     int calls;  // warm-up included
     std::string line;
   } cases[] = {
-      {{"--warmup", "2", "--runs", "3"}, "even", 5, "3 of 3 runs valid (after 2 warm-up runs, not counted)"},
+      // Whole numbers are decimal, leading zeros and all.
+      {{"--warmup", "02", "--runs", "010"},
+       "even",
+       12,
+       "10 of 10 runs valid (after 2 warm-up runs, not counted)"},
       {{"--warmup", "0", "--runs", "2"}, "even", 2, "2 of 2 runs valid;"},
       {{"--precision", "0.01", "--runs", "3", "--max-runs", "30"},
        "factor",
        4,
        "precision target +/-1.0% reached after 3 runs"},
-      {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"},
+      {{"--precision", "0.01", "--runs", "2", "--max-runs", "08"},
        "erratic",
-       7,
-       "precision target +/-1.0% NOT reached after 6 runs"},
+       9,
+       "precision target +/-1.0% NOT reached after 8 runs"},
       // More runs than the default --max-runs, which was not given.
       {{"--precision", "0.5", "--runs", "101"}, "even", 102, "101 of 101 runs valid"},
   };
@@ -146,9 +150,11 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
 }
 
 TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
-  ASSERT_EQ(
-      report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status,
-      0);
+  ASSERT_EQ(report({"--runs", "3", "--seed", "010", "--label", "first", "--json", path("one.json"), "--",
+                    kStandin, "good"})
+                .status,
+            0);
+  EXPECT_EQ(nlohmann::json::parse(file_text(path("one.json")))["settings"]["seed"], 10);
   ASSERT_EQ(report({"--runs", "4", "--json", path("two.json"), "--", kStandin, "good"}).status, 0);
   auto other = nlohmann::json::parse(file_text(path("two.json")));
   other["series"][0]["conditions"]["processor"]["brand"] = "Some Other CPU";
@@ -359,13 +365,19 @@ TEST_F(Flow, TheMachineChecksSayWhetherTheMachineIsFit) {
   const struct {
     std::string cpu;
     std::vector<std::string> wrapper;
-  } refused[] = {{std::to_string(processors), {}}, {"1", {"taskset", "-c", "0"}}};
+    std::string err;
+  } refused[] = {
+      {std::to_string(processors), {}, "processor " + std::to_string(processors) + " does not exist"},
+      {"1", {"taskset", "-c", "0"}, "processor 1 is not among those this process may use"},
+      {"010", {}, "--cpu 10: processor 10 does not exist"},  // decimal, not octal
+  };
   for (const auto& c : refused) {
     if (!c.wrapper.empty() && (processors < 2 || !fs::exists("/usr/bin/taskset"))) continue;
+    if (c.cpu == "010" && processors > 10) continue;
     const auto run = report({"--cpu", c.cpu, "--", kStandin, "good"}, Destination::File, "", "", c.wrapper);
     const auto system = report({"system", "--cpu", c.cpu}, Destination::File, "", "", c.wrapper);
     EXPECT_EQ(run.status, 2) << run.err;
-    EXPECT_TRUE(contains(run.err, "--cpu " + c.cpu + ": processor " + c.cpu)) << run.err;
+    EXPECT_TRUE(contains(run.err, c.err)) << run.err;
     EXPECT_EQ(system.status, 2) << system.out;
     EXPECT_EQ(system.err, run.err);
     EXPECT_FALSE(contains(system.out, "fit to measure")) << system.out;
