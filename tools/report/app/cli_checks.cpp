@@ -45,6 +45,7 @@ CLI::Validator whole_number(long long min, long long max) {
         const long long value = std::strtoll(text.c_str(), nullptr, 10);
         if (errno == ERANGE || value < min || value > max)
           return quote(text) + " is not in the range " + range_text(min, max);
+        text = std::to_string(value);  // CLI11 would read a leading 0 as octal
         return {};
       },
       "WHOLE NUMBER " + range_text(min, max));

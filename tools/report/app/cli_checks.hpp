@@ -9,7 +9,8 @@
 
 namespace callbench {
 
-// Plain decimal digits within [min, max]: no sign, no hex, no exponent.
+// Plain decimal digits within [min, max]: no sign, no hex, no exponent; a
+// transform, which passes the number on without leading zeros.
 CLI::Validator whole_number(long long min, long long max);
 
 // A finite decimal number within [min, max]: digits with an optional fraction.
