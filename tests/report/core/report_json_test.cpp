@@ -239,6 +239,12 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       EXPECT_EQ(e.exit_status, kExitBadInput);
     }
   }
+  // As many records as a series made here holds, and not one more, are taken.
+  auto full = good;
+  full["series"][0]["failed_runs"] = nlohmann::json::array();
+  for (std::size_t i = full["series"][0]["runs"].size(); i < kMaxSeriesRecords; ++i)
+    full["series"][0]["failed_runs"].push_back({{"run", 1}, {"reason", ""}});
+  EXPECT_EQ(parse_report_json(full.dump(), "f.json").series[0].failures.size(), kMaxSeriesRecords - 2);
   EXPECT_THROW(parse_report_json("{\"runs\": [", "f.json"), Error);
   EXPECT_THROW(parse_report_json("[1, 2]", "f.json"), Error);
 }
