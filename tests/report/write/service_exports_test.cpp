@@ -5,6 +5,8 @@
 // and extra texts). Names are counted in bytes, which are never fewer than characters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -126,7 +128,23 @@ TEST(ServiceExports, FollowEachFormatsRules) {
     if (c.prefixes.empty())
       for (const auto& [name, measures] : bmf.items())
         EXPECT_EQ(name.rfind(kLong.substr(0, 900), 0), 0u) << name;
-    check_github(nlohmann::json::parse(make_github_benchmark_exporter()->render(report)), 7 * c.tracked_series);
+    const auto github = nlohmann::json::parse(make_github_benchmark_exporter()->render(report));
+    check_github(github, 7 * c.tracked_series);
+    if (c.prefixes.empty()) continue;
+    // The first series' median of TestNoFrameA: "± half-width" and "95% CI [low, high]".
+    const auto& median = *report.series[0].analysis->procedures[0].median;
+    const auto entry = std::find_if(github.begin(), github.end(), [&](const auto& e) {
+      return e["name"] == c.prefixes[0] + "TestNoFrameA millicycles";
+    });
+    ASSERT_NE(entry, github.end());
+    EXPECT_EQ((*entry)["unit"], "millicycles per call");
+    const std::string range = (*entry)["range"], extra = (*entry)["extra"];
+    ASSERT_EQ(range.rfind("\xc2\xb1 ", 0), 0u) << range;
+    EXPECT_NEAR(std::stod(range.substr(3)), (median.high - median.low) / 2, 1e-5 * median.high) << range;
+    double low = 0, high = 0;
+    ASSERT_EQ(std::sscanf(extra.c_str(), "95%% CI [%lf, %lf]", &low, &high), 2) << extra;
+    EXPECT_NEAR(low, median.low, 1e-5 * median.high) << extra;
+    EXPECT_NEAR(high, median.high, 1e-5 * median.high) << extra;
   }
 }
 
