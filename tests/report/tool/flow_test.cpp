@@ -96,6 +96,10 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
        "erratic",
        9,
        "precision target +/-1.0% NOT reached after 8 runs"},
+      {{"--precision", "0.01", "--runs", "3", "--max-runs", "3"},
+       "erratic",
+       4,
+       "precision target +/-1.0% NOT reached after 3 runs"},
       // More runs than the default --max-runs, which was not given.
       {{"--precision", "0.5", "--runs", "101"}, "even", 102, "101 of 101 runs valid"},
   };
@@ -396,6 +400,7 @@ TEST_F(Flow, MisusedOptionsAreRefused) {
        "--vs and --baseline cannot be used together"},
       {{"--json", "-", "--csv", "-", "--", kStandin}, "cannot both write to standard output"},
       {{"--max-runs", "5", "--", kStandin}, "--max-runs is the limit of --precision"},
+      {{"--precision", "0.1", "--runs", "5", "--max-runs", "4", "--", kStandin}, "--max-runs is below --runs"},
       {{"compare"}, "files is required"},
   };
   for (const auto& c : cases) {
