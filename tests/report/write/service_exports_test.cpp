@@ -104,6 +104,9 @@ TEST(ServiceExports, FollowEachFormatsRules) {
       {Report::Kind::Files, 2, 2, {"lab", "lab"}, {"lab/", "lab #2/"}},
       {Report::Kind::Files, 3, 3, {"", "", "lab"}, {"pc/", "pc #2/", "lab/"}},
       {Report::Kind::Files, 50, 50, std::vector<std::string>(50, "lab"), {"lab/", "lab #2/"}},
+      // A name from a file is shown by the services as the terminal shows it: no
+      // line break, escape sequence or reordering of its own.
+      {Report::Kind::Files, 1, 1, {"lab\n\x1b[2J\xe2\x80\xae\xff"}, {"lab\\n\\x1b[2J\\u202e\\xff/"}},
       // Labels too long for a name: cut, and still apart.
       {Report::Kind::Files, 2, 2, {kLong + "x", kLong + "y"}, {}},
       {Report::Kind::Files, 3, 3, std::vector<std::string>(3, kLong), {}},
