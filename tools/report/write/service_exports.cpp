@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
-#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -44,17 +43,13 @@ std::string lasting_name(const Series& series) {
 constexpr std::size_t kMaxNameBytes = 1024;
 constexpr std::size_t kMaxSeriesNameBytes = kMaxNameBytes - 32;
 
-// The name as the JSON will hold it, each byte that is not UTF-8 as U+FFFD;
-// when too long, its start cut between characters and a hash of it all, so
-// that it stays the same from one report to the next and apart from others.
-std::string fitted(std::string_view name) {
-  std::string text;
-  for (std::size_t at = 0; at < name.size();) {
-    unsigned code = 0;
-    const std::size_t length = utf8_sequence(name.substr(at), code);
-    text += length ? name.substr(at, length) : "\xef\xbf\xbd";
-    at += length ? length : 1;
-  }
+// The name as the terminal shows it: the services print names in pages and
+// alerts, where a label from a file may not break a line, send escape
+// sequences or reorder text. When too long, its start cut between characters
+// and a hash of it all, so that it stays the same from one report to the next
+// and apart from others.
+std::string fitted(const std::string& name) {
+  const std::string text = printable(name);
   if (text.size() <= kMaxSeriesNameBytes) return text;
   std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a
   for (const unsigned char byte : text) hash = (hash ^ byte) * 0x100000001b3u;
