@@ -242,6 +242,12 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   EXPECT_FALSE(contains(three.out, "[1] against")) << three.out;
   EXPECT_EQ(table_row(three.out, "medians [95% CI]", "[3]").size(), 5u) << three.out;
   EXPECT_TRUE(contains(three.out, "\nnote: [1] and [3] are one report's runs, read twice\n")) << three.out;
+  // Told once for every copy, not for every pair of them.
+  const auto thrice =
+      report({"compare", path("one.json"), path("one.json"), path("two.json"), path("one.json")});
+  EXPECT_TRUE(contains(thrice.out, "\nnote: [1], [2] and [4] are one report's runs, read 3 times\n"))
+      << thrice.out;
+  EXPECT_EQ(thrice.out.find("runs, read"), thrice.out.rfind("runs, read")) << thrice.out;
 
   // A report and itself, or a copy of it: the same runs, which nothing can compare.
   fs::copy_file(path("one.json"), path("copy.json"));
