@@ -1,8 +1,10 @@
 // Exports for continuous-benchmarking services: Bencher's metric format and
 // the custom input of the GitHub benchmark action.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -60,11 +62,20 @@ std::string fitted(const std::string& name) {
   return text.substr(0, cut) + tail;
 }
 
+// The names a file holds, and the last number each name met was given.
+struct Names {
+  std::set<std::string> taken;
+  std::map<std::string, int> numbered;
+};
+
 // The name fitted, or the first of "name #2", "name #3"... not taken yet:
-// series that go by one name keep their benchmarks apart, numbered in their order.
-std::string distinct(const std::string& name, std::set<std::string>& taken) {
+// series that go by one name keep their benchmarks apart, numbered in their
+// order (each name counts on from its last number, however many share it).
+std::string distinct(const std::string& name, Names& names) {
   std::string candidate = fitted(name);
-  for (int n = 2; !taken.insert(candidate).second; ++n) candidate = fitted(name + " #" + std::to_string(n));
+  int& last = names.numbered[name];
+  while (!names.taken.insert(candidate).second)
+    candidate = fitted(name + " #" + std::to_string(last = std::max(last, 1) + 1));
   return candidate;
 }
 
@@ -74,14 +85,14 @@ std::string distinct(const std::string& name, std::set<std::string>& taken) {
 // procedures' alone, or "A/" and "B/" before them for two commands.
 std::vector<TrackedFigure> tracked_figures(const Report& report) {
   std::vector<TrackedFigure> figures;
-  std::set<std::string> taken;
+  Names names;
   for (const auto& series : report.series) {
     if (report.kind == Report::Kind::Baseline && series.file) continue;
     std::string prefix;
     if (report.kind == Report::Kind::Files)
-      prefix = distinct(lasting_name(series), taken) + "/";
+      prefix = distinct(lasting_name(series), names) + "/";
     else if (report.kind == Report::Kind::Interleaved)
-      prefix = distinct(series.name, taken) + "/";
+      prefix = distinct(series.name, names) + "/";
     if (!series.analysis) continue;
     for (std::size_t p = 0; p < kProcedures; ++p) {
       const std::string benchmark = prefix + std::string(kProcedureNames[p]);
