@@ -356,6 +356,14 @@ TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
       << mangled.err;
   EXPECT_TRUE(contains(mangled.err, "cmd /c \"callbench.exe > run1.txt\"")) << mangled.err;
 
+  // One output twice is one run, not two.
+  for (const auto& again : {path("./run1.txt"), std::string("-")}) {
+    const auto twice =
+        report({"--from", again, path("run1.txt"), again}, Destination::File, "", path("run1.txt"));
+    EXPECT_EQ(twice.status, 2) << twice.out;
+    EXPECT_TRUE(contains(twice.err, "--from: " + again + " is given twice")) << twice.err;
+  }
+
   const auto missing = report({"--from", path("run1.txt"), path("none.txt")});
   EXPECT_EQ(missing.status, 2);
   EXPECT_FALSE(contains(missing.err, "run 1")) << "every file is read before any is judged";
