@@ -23,8 +23,21 @@
 namespace callbench {
 namespace {
 
+// Each saved output once: one named twice would count one run as two.
+void check_each_output_once(const std::vector<std::string>& sources) {
+  std::vector<std::pair<std::string, std::optional<FileIdentity>>> seen;
+  for (const auto& source : sources) {
+    const auto identity = source == "-" ? std::nullopt : existing_file_identity(source);
+    for (const auto& [name, known] : seen)
+      if (source == "-" ? name == "-" : identity && known && *identity == *known)
+        throw Error("--from: " + name + " is given twice" + (name == source ? "" : " (as " + source + ")"));
+    seen.emplace_back(source, identity);
+  }
+}
+
 // Saved outputs, reported as runs of the machine they came from.
 void read_saved_outputs(const MeasureOptions& options, Report& report) {
+  check_each_output_once(options.from);
   Series series = read_captures(options.from);
   series.name = kRunSeriesNames[0];
   series.conditions.date_utc = report.date_utc;
