@@ -215,8 +215,9 @@ Report read_versions_2_to_4(const JsonField& root, int version) {
     report.series.push_back(read_series(series.at(i), shared ? &*shared : nullptr, version));
   if (report.series.empty()) series.fail("holds no series");
   if (report.series.size() == 1) report.kind = Report::Kind::Single;
-  for (auto& s : report.series)
-    if (s.label.empty()) s.label = report.label;
+  // Version 2 kept the label once, for the report; later ones keep each series' own.
+  if (version == 2)
+    for (auto& s : report.series) s.label = report.label;
   return report;
 }
 
