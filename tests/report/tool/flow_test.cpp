@@ -96,6 +96,11 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
        "erratic",
        9,
        "precision target +/-1.0% NOT reached after 8 runs"},
+      // One run has no interval: how wide the widest is cannot be told.
+      {{"--precision", "0.01", "--runs", "1", "--max-runs", "1"},
+       "even",
+       2,
+       "precision target +/-1.0% NOT reached after 1 run (no interval could be told)"},
       {{"--precision", "0.01", "--runs", "3", "--max-runs", "3"},
        "erratic",
        4,
