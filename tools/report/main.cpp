@@ -43,7 +43,7 @@ class OutputOptions {
 
 void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {
   app.add_option("--seed", analysis.seed, "Seed of the order of interleaved pairs, for reproducible reports")
-      ->check(whole_number(0, kMaxSeed))
+      ->transform(whole_number(0, kMaxSeed))
       ->capture_default_str();
   app.add_option("--noise-threshold", analysis.noise_threshold,
                  "Relative differences within this are not claimed (0.01 = 1%)")
@@ -63,22 +63,22 @@ int run(const std::vector<std::string>& arguments) {
   MeasureOptions m;
   OutputOptions measure_outputs;
   app.add_option("--runs", m.run.runs, "Runs of each command to count (with --precision, the least)")
-      ->check(whole_number(1, kMaxRuns))
+      ->transform(whole_number(1, kMaxRuns))
       ->capture_default_str();
   app.add_option("--warmup", m.run.warmup, "Runs of each command made and checked first, not counted")
-      ->check(whole_number(0, kMaxWarmup))
+      ->transform(whole_number(0, kMaxWarmup))
       ->capture_default_str();
   app.add_option("--precision", m.run.precision,
                  "Keep running until every interval is within +/- this fraction of its estimate (0.01 = 1%)")
       ->check(decimal_number(0.0001, 0.5));
   app.add_option("--max-runs", m.run.max_runs, "With --precision, stop after this many runs")
-      ->check(whole_number(1, kMaxRuns))
+      ->transform(whole_number(1, kMaxRuns))
       ->capture_default_str();
   app.add_option("--timeout", m.run.timeout_seconds, "Seconds a run may take before it is killed")
       ->check(decimal_number(0.001, 86400.0))
       ->capture_default_str();
   app.add_option("--cpu", m.cpu, "Pin the runs (and the clock calibration) to this processor")
-      ->check(whole_number(0, kMaxCpu));
+      ->transform(whole_number(0, kMaxCpu));
   app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")
       ->check(not_empty());
   app.add_option("--label", m.label, "Name this report in later comparisons (stored in the JSON)");
@@ -107,7 +107,7 @@ int run(const std::vector<std::string>& arguments) {
       "Check whether this machine is fit to measure (governor, boost, SMT, isolation, hypervisor, "
       "load, priority; on Windows the power plan); exit 0 when fit, 2 when not. Changes nothing.");
   system_app->add_option("--cpu", s.cpu, "The processor the runs would be pinned to")
-      ->check(whole_number(0, kMaxCpu));
+      ->transform(whole_number(0, kMaxCpu));
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {

@@ -92,6 +92,25 @@ TEST(Comparison, TheReportsKindDecidesTheMethod) {
   report.kind = Report::Kind::Baseline;
   analyse_report(report);
   EXPECT_EQ(report.comparison->method, Comparison::Method::AcrossTime);
+  // The drift between a baseline and the new runs (the first series) grows with
+  // the new runs' warm-up, made between them; the baseline's own came before it.
+  Report drifting = report;
+  for (auto& series : drifting.series) {
+    series = series_of(noisy_runs(12, kBase, 1, 0.01, series.name == "A" ? 5 : 6), series.name);
+    for (std::size_t r = 0; r < series.runs.size(); ++r)
+      for (auto& sweep : series.runs[r].figures)
+        for (auto& figure : sweep) figure = static_cast<std::int32_t>(figure * (1 + 0.01 * (r % 2)));
+  }
+  drifting.series[0].warmup_runs = 40;
+  drifting.series[1].warmup_runs = 3;
+  analyse_report(drifting);
+  const auto width = [&](std::size_t between) {
+    return compare_across_time(drifting.series[0], drifting.series[1], AnalysisSettings{}, between)
+        .procedures[0]
+        .ratio.relative_half_width();
+  };
+  ASSERT_GT(width(40), width(3));
+  EXPECT_DOUBLE_EQ(drifting.comparison->procedures[0].ratio.relative_half_width(), width(40));
   report.series.pop_back();
   analyse_report(report);
   EXPECT_FALSE(report.comparison);

@@ -28,15 +28,17 @@ TEST(SeriesAnalysis, VerdictsFollowTheIntervalTheThresholdAndTheTest) {
     double factor, wobble, threshold;
     std::size_t runs;
     Verdict verdict;
+    std::size_t higher;  // sweeps where the procedure costs more than TheOne
   } cases[] = {
-      {2, 0, 0.01, 5, Verdict::Slower},
-      {0.75, 0, 0.01, 5, Verdict::Faster},
-      {1.25, 0, 0.26, 5, Verdict::Equivalent},
-      {1.25, 0, 0.24, 5, Verdict::Slower},
-      {1.004, 0, 0.01, 5, Verdict::Equivalent},
-      {1.10, 0.02, 0.01, 6, Verdict::Slower},        // wobbling runs, still clear
-      {1.01, 0.05, 0.01, 6, Verdict::Inconclusive},  // the interval spans the threshold
-      {2, 0, 0.01, 1, Verdict::Inconclusive},        // one run: no interval at all
+      {2, 0, 0.01, 5, Verdict::Slower, 15},
+      {0.75, 0, 0.01, 5, Verdict::Faster, 0},
+      {1.25, 0, 0.26, 5, Verdict::Equivalent, 15},
+      {1.25, 0, 0.24, 5, Verdict::Slower, 15},
+      {1.004, 0, 0.01, 5, Verdict::Equivalent, 15},
+      {1.10, 0.02, 0.01, 6, Verdict::Slower, 18},       // wobbling runs, still clear
+      {1.01, 0.05, 0.01, 6, Verdict::Inconclusive, 9},  // the interval spans the threshold
+      {2, 0, 0.01, 1, Verdict::Inconclusive, 3},        // one run: no interval at all
+      {1, 0, 0.01, 6, Verdict::Equivalent, 6},          // a third of the sweeps tie, not higher
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.factor) + " wobble " + std::to_string(c.wobble) + " threshold " +
@@ -47,6 +49,7 @@ TEST(SeriesAnalysis, VerdictsFollowTheIntervalTheThresholdAndTheTest) {
     for (std::size_t p : {kA, kB, kFrame}) {
       const auto& paired = analysis.paired[p];
       EXPECT_EQ(paired.sweeps, 3 * c.runs);
+      EXPECT_EQ(paired.higher, c.higher);
       EXPECT_EQ(paired.decision.verdict, c.verdict);
       EXPECT_NEAR(paired.decision.ratio.estimate, c.factor, c.factor * (c.wobble + 1e-3));
       EXPECT_EQ(paired.decision.ratio.bounded, c.runs > 1);

@@ -48,7 +48,8 @@ Report sample_report() {
   for (const char* name : {"A", "B"}) {
     Series s;
     s.name = name;
-    s.label = report.label;
+    // A series keeps its own label, none too (a baseline made without one).
+    s.label = name[0] == 'A' ? report.label : "";
     s.command = {"./callbench", std::string("arg ") + name};
     s.benchmark = BenchmarkFile{"./callbench", std::string(64, 'a')};
     s.conditions.date_utc = report.date_utc;
@@ -98,6 +99,7 @@ TEST(ReportJson, WhatIsWrittenReadsBackAndIsWrittenTheSameAgain) {
   EXPECT_EQ(back.series[0].runs[1].figures[2][3], -20 + 302);
   EXPECT_EQ(back.series[0].conditions.calibration_before->samples, (std::vector<double>{1.01, 0.98, 1.02}));
   EXPECT_EQ(back.series[1].file, "r.json");
+  EXPECT_EQ(back.series[1].label, "");
   ASSERT_EQ(back.series[0].conditions.checks.size(), 1u);
   EXPECT_EQ(back.series[0].conditions.checks[0].status, MachineCheck::Status::NotFit);
   EXPECT_EQ(back.series[0].conditions.processor->identity, report.series[0].conditions.processor->identity);
@@ -239,6 +241,12 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       EXPECT_EQ(e.exit_status, kExitBadInput);
     }
   }
+  // As many records as a series made here holds, and not one more, are taken.
+  auto full = good;
+  full["series"][0]["failed_runs"] = nlohmann::json::array();
+  for (std::size_t i = full["series"][0]["runs"].size(); i < kMaxSeriesRecords; ++i)
+    full["series"][0]["failed_runs"].push_back({{"run", 1}, {"reason", ""}});
+  EXPECT_EQ(parse_report_json(full.dump(), "f.json").series[0].failures.size(), kMaxSeriesRecords - 2);
   EXPECT_THROW(parse_report_json("{\"runs\": [", "f.json"), Error);
   EXPECT_THROW(parse_report_json("[1, 2]", "f.json"), Error);
 }

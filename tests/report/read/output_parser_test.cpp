@@ -22,6 +22,9 @@ TEST(Parse, GoodOutput) {
   EXPECT_EQ(out.figures[1], (Sweep{0, -5, 2147483647, -2147483647 - 1}));
   EXPECT_EQ(out.figures[2][3], 40);
   EXPECT_EQ(out.sizes, (Sizes{7, 15, 13, 16}));
+  const auto largest = parse_output(replace(kGood, "\t15\r", "\t2147483647\r"));
+  ASSERT_TRUE(std::holds_alternative<RunOutput>(largest)) << describe(std::get<ParseError>(largest));
+  EXPECT_EQ(std::get<RunOutput>(largest).sizes[1], 2147483647);
 }
 
 struct Malformed {

@@ -129,6 +129,9 @@ TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
   wordy["series"][0]["runs"][0]["sweeps"][0]["TheOne"] = "fast";
   auto newer = json;
   newer["format_version"] = 99;
+  // Nesting that a parser which recurses would crash on, before a key that moves it.
+  std::ofstream(path("deep.json")) << "{\"a\":" + std::string(200000, '[') + std::string(200000, ']') +
+                                          ",\"b\":1}";
   struct {
     std::string file;
     std::string problem;
@@ -139,6 +142,7 @@ TEST_F(EndToEnd, BrokenReportFilesAreRefusedBeforeAnyRun) {
       {write("lacking.json", lacking), "series[0].runs[1].sweeps[2]: lacks \"TheOne\""},
       {write("wordy.json", wordy), "series[0].runs[0].sweeps[0].TheOne: expected a whole number"},
       {write("newer.json", newer), "format version 99 is newer than this callbench-report reads (4)"},
+      {path("deep.json"), "nested deeper than 64 levels; is it a file written by callbench-report --json?"},
   };
   for (const auto& b : broken) {
     for (const auto& args :

@@ -55,12 +55,24 @@ TEST_F(Flow, DisturbedFiguresAreCountedKeptAndLeftOut) {
   EXPECT_EQ(figures[2], "n/a");  // no valid median
   EXPECT_EQ(figures[4], "n/a");  // nor minimum
   EXPECT_EQ(figures[6], "6");
-  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(), "inconclusive (needs at least 2 runs)")
+  // The runs are there; what they lack is undisturbed figures of TheOne.
+  EXPECT_EQ(table_row(ran.out, kPaired, "TestNoFrameA").back(),
+            "inconclusive (needs at least 2 runs with undisturbed figures)")
       << ran.out;
   EXPECT_EQ(table_row(ran.out, "each procedure's figures", "TestNoFrameA")[4], "1000") << ran.out;
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
   EXPECT_EQ(json["series"][0]["runs"][0]["sweeps"][0]["TheOne"], 0);
   EXPECT_EQ(json["series"][0]["analysis"]["procedures"]["TheOne"]["disturbed"], 6);
+
+  const auto again = report({"--runs", "3", "--baseline", path("r.json"), "--", kStandin, "zero"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(table_row(again.out, "new against baseline", "TheOne").back(),
+            "inconclusive (needs at least 2 runs each with undisturbed figures)")
+      << again.out;
+  const auto one = report({"--runs", "1", "--baseline", path("r.json"), "--", kStandin, "good"});
+  EXPECT_EQ(table_row(one.out, "new against baseline", "TestNoFrameA").back(),
+            "inconclusive (needs at least 2 runs each)")
+      << one.out;
 }
 
 TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
@@ -70,16 +82,29 @@ TEST_F(Flow, WarmUpAndPrecisionDecideHowManyRunsAreMade) {
     int calls;  // warm-up included
     std::string line;
   } cases[] = {
-      {{"--warmup", "2", "--runs", "3"}, "even", 5, "3 of 3 runs valid (after 2 warm-up runs, not counted)"},
+      // Whole numbers are decimal, leading zeros and all.
+      {{"--warmup", "02", "--runs", "010"},
+       "even",
+       12,
+       "10 of 10 runs valid (after 2 warm-up runs, not counted)"},
       {{"--warmup", "0", "--runs", "2"}, "even", 2, "2 of 2 runs valid;"},
       {{"--precision", "0.01", "--runs", "3", "--max-runs", "30"},
        "factor",
        4,
        "precision target +/-1.0% reached after 3 runs"},
-      {{"--precision", "0.01", "--runs", "2", "--max-runs", "6"},
+      {{"--precision", "0.01", "--runs", "2", "--max-runs", "08"},
        "erratic",
-       7,
-       "precision target +/-1.0% NOT reached after 6 runs"},
+       9,
+       "precision target +/-1.0% NOT reached after 8 runs"},
+      // One run has no interval: how wide the widest is cannot be told.
+      {{"--precision", "0.01", "--runs", "1", "--max-runs", "1"},
+       "even",
+       2,
+       "precision target +/-1.0% NOT reached after 1 run (no interval could be told)"},
+      {{"--precision", "0.01", "--runs", "3", "--max-runs", "3"},
+       "erratic",
+       4,
+       "precision target +/-1.0% NOT reached after 3 runs"},
       // More runs than the default --max-runs, which was not given.
       {{"--precision", "0.5", "--runs", "101"}, "even", 102, "101 of 101 runs valid"},
   };
@@ -134,9 +159,11 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
 }
 
 TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
-  ASSERT_EQ(
-      report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status,
-      0);
+  ASSERT_EQ(report({"--runs", "3", "--seed", "010", "--label", "first", "--json", path("one.json"), "--",
+                    kStandin, "good"})
+                .status,
+            0);
+  EXPECT_EQ(nlohmann::json::parse(file_text(path("one.json")))["settings"]["seed"], 10);
   ASSERT_EQ(report({"--runs", "4", "--json", path("two.json"), "--", kStandin, "good"}).status, 0);
   auto other = nlohmann::json::parse(file_text(path("two.json")));
   other["series"][0]["conditions"]["processor"]["brand"] = "Some Other CPU";
@@ -219,6 +246,24 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(three.status, 0) << three.err;
   EXPECT_FALSE(contains(three.out, "[1] against")) << three.out;
   EXPECT_EQ(table_row(three.out, "medians [95% CI]", "[3]").size(), 5u) << three.out;
+  EXPECT_TRUE(contains(three.out, "\nnote: [1] and [3] are one report's runs, read twice\n")) << three.out;
+  // Told once for every copy, not for every pair of them.
+  const auto thrice =
+      report({"compare", path("one.json"), path("one.json"), path("two.json"), path("one.json")});
+  EXPECT_TRUE(contains(thrice.out, "\nnote: [1], [2] and [4] are one report's runs, read 3 times\n"))
+      << thrice.out;
+  EXPECT_EQ(thrice.out.find("runs, read"), thrice.out.rfind("runs, read")) << thrice.out;
+
+  // A report and itself, or a copy of it: the same runs, which nothing can compare.
+  fs::copy_file(path("one.json"), path("copy.json"));
+  for (const auto& second : {path("one.json"), path("copy.json")}) {
+    const auto itself = report({"compare", path("one.json"), second});
+    ASSERT_EQ(itself.status, 0) << itself.err;
+    EXPECT_TRUE(contains(itself.out, "\nnote: [1] and [2] are one report's runs, read twice: not compared\n"))
+        << itself.out;
+    EXPECT_FALSE(contains(itself.out, "[1] against [2]")) << itself.out;
+    EXPECT_FALSE(contains(itself.out, "different times")) << itself.out;
+  }
 }
 
 TEST_F(Flow, ANoiseThresholdOfZeroIsTakenByEveryFlow) {
@@ -275,6 +320,15 @@ TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
   const auto to_stdout = report({"--runs", "1", "--csv", "-", "--", kStandin, "good"});
   EXPECT_EQ(to_stdout.out.rfind("section,procedure,bytes,median [95% CI],spread,min,", 0), 0u) << to_stdout.out;
   EXPECT_TRUE(contains(to_stdout.err, "each procedure's figures")) << "the table goes to stderr";
+
+  // Both series of one --vs report keep their benchmarks when compared.
+  ASSERT_EQ(report({"--runs", "2", "--label", "lab", "--json", path("ab.json"), "--", kStandin, "good", "--vs",
+                    kStandin, "good"})
+                .status,
+            0);
+  const auto bmf = nlohmann::json::parse(report({"compare", path("ab.json"), "--bmf", "-"}).out);
+  EXPECT_EQ(bmf.size(), 8u) << bmf.dump();
+  EXPECT_TRUE(bmf.contains("lab/A/TestNoFrameA") && bmf.contains("lab/B/TestNoFrameA")) << bmf.dump();
 }
 
 TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
@@ -307,6 +361,14 @@ TEST_F(Flow, SavedOutputsAreReportedAsRunsFromTheirMachine) {
       << mangled.err;
   EXPECT_TRUE(contains(mangled.err, "cmd /c \"callbench.exe > run1.txt\"")) << mangled.err;
 
+  // One output twice is one run, not two.
+  for (const auto& again : {path("./run1.txt"), std::string("-")}) {
+    const auto twice =
+        report({"--from", again, path("run1.txt"), again}, Destination::File, "", path("run1.txt"));
+    EXPECT_EQ(twice.status, 2) << twice.out;
+    EXPECT_TRUE(contains(twice.err, "--from: " + again + " is given twice")) << twice.err;
+  }
+
   const auto missing = report({"--from", path("run1.txt"), path("none.txt")});
   EXPECT_EQ(missing.status, 2);
   EXPECT_FALSE(contains(missing.err, "run 1")) << "every file is read before any is judged";
@@ -320,6 +382,29 @@ TEST_F(Flow, TheMachineChecksSayWhetherTheMachineIsFit) {
   ASSERT_EQ(report({"--runs", "1", "--json", path("r.json"), "--", kStandin, "good"}).status, 0);
   const auto json = nlohmann::json::parse(file_text(path("r.json")));
   EXPECT_FALSE(json["series"][0]["conditions"]["checks"].empty());
+
+  // A processor the runs would refuse, missing or forbidden, is refused alike.
+  const int processors = static_cast<int>(::sysconf(_SC_NPROCESSORS_CONF));
+  const struct {
+    std::string cpu;
+    std::vector<std::string> wrapper;
+    std::string err;
+  } refused[] = {
+      {std::to_string(processors), {}, "processor " + std::to_string(processors) + " does not exist"},
+      {"1", {"taskset", "-c", "0"}, "processor 1 is not among those this process may use"},
+      {"010", {}, "--cpu 10: processor 10 does not exist"},  // decimal, not octal
+  };
+  for (const auto& c : refused) {
+    if (!c.wrapper.empty() && (processors < 2 || !fs::exists("/usr/bin/taskset"))) continue;
+    if (c.cpu == "010" && processors > 10) continue;
+    const auto run = report({"--cpu", c.cpu, "--", kStandin, "good"}, Destination::File, "", "", c.wrapper);
+    const auto system = report({"system", "--cpu", c.cpu}, Destination::File, "", "", c.wrapper);
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_TRUE(contains(run.err, c.err)) << run.err;
+    EXPECT_EQ(system.status, 2) << system.out;
+    EXPECT_EQ(system.err, run.err);
+    EXPECT_FALSE(contains(system.out, "fit to measure")) << system.out;
+  }
 }
 
 TEST_F(Flow, MisusedOptionsAreRefused) {
@@ -334,6 +419,7 @@ TEST_F(Flow, MisusedOptionsAreRefused) {
        "--vs and --baseline cannot be used together"},
       {{"--json", "-", "--csv", "-", "--", kStandin}, "cannot both write to standard output"},
       {{"--max-runs", "5", "--", kStandin}, "--max-runs is the limit of --precision"},
+      {{"--precision", "0.1", "--runs", "5", "--max-runs", "4", "--", kStandin}, "--max-runs is below --runs"},
       {{"compare"}, "files is required"},
   };
   for (const auto& c : cases) {

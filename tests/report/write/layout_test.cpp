@@ -6,6 +6,7 @@
 
 #include "analyse/report_analysis.hpp"
 #include "series_builder.hpp"
+#include "write/document.hpp"
 #include "write/exporter.hpp"
 #include "write/layout.hpp"
 
@@ -53,6 +54,21 @@ TEST(Layout, EquivalentAndOneRunInconclusive) {
   EXPECT_EQ(equivalent.sections.at(1).table.rows[1].back(), "equivalent");
   const auto single = layout_report(sample_report(1, 0.001));
   EXPECT_EQ(single.sections.at(1).table.rows[0].back(), "inconclusive (needs at least 2 runs)");
+}
+
+TEST(Layout, MarkdownEscapesItsOwnCharactersAndTextAlignsVerdictsAsWords) {
+  Document document;
+  document.sections.push_back({"",
+                               {{"procedure", "median", kVerdictHeading},
+                                {{"a_b*c`d", "1", "slower"}, {"x", "1000", "inconclusive"}}}});
+  EXPECT_NE(render_markdown(document).find("| a\\_b\\*c\\`d | 1 | slower |\n"), std::string::npos)
+      << render_markdown(document);
+  // Figures to the right, the verdict column's words to the left.
+  EXPECT_EQ(render_text(document),
+            "\n"
+            "procedure  median  verdict\n"
+            "a_b*c`d         1  slower\n"
+            "x            1000  inconclusive\n");
 }
 
 }  // namespace

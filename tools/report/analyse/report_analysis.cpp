@@ -2,6 +2,7 @@
 
 #include "analyse/comparison.hpp"
 #include "analyse/series_analysis.hpp"
+#include "core/same_runs.hpp"
 
 namespace callbench {
 
@@ -11,6 +12,7 @@ void analyse_report(Report& report) {
   if (report.series.size() != 2) return;
   const auto& a = report.series[0];
   const auto& b = report.series[1];
+  if (same_runs(a, b)) return;  // nothing to compare
   if (report.kind == Report::Kind::Interleaved) {
     report.comparison = compare_paired(a, b, report.analysis_settings);
   } else {

@@ -8,6 +8,7 @@
 
 #include "core/error.hpp"
 #include "core/text.hpp"
+#include "system/host.hpp"
 
 namespace callbench {
 namespace {
@@ -44,6 +45,7 @@ CLI::Validator whole_number(long long min, long long max) {
         const long long value = std::strtoll(text.c_str(), nullptr, 10);
         if (errno == ERANGE || value < min || value > max)
           return quote(text) + " is not in the range " + range_text(min, max);
+        text = std::to_string(value);  // CLI11 would read a leading 0 as octal
         return {};
       },
       "WHOLE NUMBER " + range_text(min, max));
@@ -72,6 +74,14 @@ CLI::Validator not_empty() {
         return text.empty() ? "an empty value is not allowed" : std::string();
       },
       "");
+}
+
+void check_cpu(int cpu) {
+  try {
+    check_processor(cpu);
+  } catch (const std::runtime_error& e) {
+    throw Error("--cpu " + std::to_string(cpu) + ": " + e.what());
+  }
 }
 
 void settle_measure_options(MeasureOptions& m, const std::function<bool(const char*)>& given) {

@@ -38,6 +38,7 @@ int compare(const CompareOptions& options) {
   }
   for (auto& file : files)
     for (auto& series : file.series) {
+      if (file.series.size() > 1) series.name_in_file = series.name;
       series.name = "[" + std::to_string(report.series.size() + 1) + "]";
       report.series.push_back(std::move(series));
     }

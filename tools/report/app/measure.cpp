@@ -4,6 +4,7 @@
 
 #include "analyse/precision.hpp"
 #include "analyse/report_analysis.hpp"
+#include "app/cli_checks.hpp"
 #include "app/options.hpp"
 #include "app/outputs.hpp"
 #include "app/version.hpp"
@@ -22,8 +23,21 @@
 namespace callbench {
 namespace {
 
+// Each saved output once: one named twice would count one run as two.
+void check_each_output_once(const std::vector<std::string>& sources) {
+  std::vector<std::pair<std::string, std::optional<FileIdentity>>> seen;
+  for (const auto& source : sources) {
+    const auto identity = source == "-" ? std::nullopt : existing_file_identity(source);
+    for (const auto& [name, known] : seen)
+      if (source == "-" ? name == "-" : identity && known && *identity == *known)
+        throw Error("--from: " + name + " is given twice" + (name == source ? "" : " (as " + source + ")"));
+    seen.emplace_back(source, identity);
+  }
+}
+
 // Saved outputs, reported as runs of the machine they came from.
 void read_saved_outputs(const MeasureOptions& options, Report& report) {
+  check_each_output_once(options.from);
   Series series = read_captures(options.from);
   series.name = kRunSeriesNames[0];
   series.conditions.date_utc = report.date_utc;
@@ -69,6 +83,7 @@ void make_runs(const MeasureOptions& options, Report& report) {
     if (runs_under_wine(command)) plan.limits.spared = wine_own_processes();
   plan.order_seed = options.analysis.seed;
   if (options.cpu) {
+    check_cpu(*options.cpu);
     try {
       pin_to_processor(*options.cpu);
     } catch (const std::exception& e) {

@@ -36,5 +36,7 @@ inline constexpr std::size_t kMaxBaselineFile = kMaxSeriesRecords * kMaxRecordJs
 // the files together may take half the room, the analyses the rest.
 inline constexpr std::size_t kMaxComparedBytes = kMaxReportFile / 2;
 inline constexpr std::size_t kMaxComparedFiles = 1000;
+// Report files nest a few levels; the readers refuse deeper nesting.
+inline constexpr int kMaxJsonDepth = 64;
 
 }  // namespace callbench

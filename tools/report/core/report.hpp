@@ -45,6 +45,7 @@ struct Series {
   std::string name;                   // "A", "B", "new", "baseline", or a file's "[1]"
   std::string label;                  // the --label of the report it was made in, if any
   std::optional<std::string> file;    // the report file it was read from
+  std::string name_in_file;           // its name there ("B"), where that file held several series
   std::vector<std::string> command;   // empty for captured outputs
   std::vector<std::string> captures;  // the files the outputs were read from (--from)
   std::optional<BenchmarkFile> benchmark;

@@ -2,6 +2,8 @@
 // 2 had the conditions at the top level, series without a label, and kept
 // only the median and range of a calibration's samples; 3 had no processor
 // identity (it stays unknown); 4 is written now.
+#include <string_view>
+
 #include "core/json_field.hpp"
 #include "core/limits.hpp"
 #include "core/processor_identity.hpp"
@@ -213,15 +215,43 @@ Report read_versions_2_to_4(const JsonField& root, int version) {
     report.series.push_back(read_series(series.at(i), shared ? &*shared : nullptr, version));
   if (report.series.empty()) series.fail("holds no series");
   if (report.series.size() == 1) report.kind = Report::Kind::Single;
-  for (auto& s : report.series)
-    if (s.label.empty()) s.label = report.label;
+  // Version 2 kept the label once, for the report; later ones keep each series' own.
+  if (version == 2)
+    for (auto& s : report.series) s.label = report.label;
   return report;
+}
+
+// Whether arrays and objects nest deeper than a report's ever do: counted in
+// one pass outside strings, before the parser, whose copies of a deep value
+// recurse past the stack.
+bool nested_too_deep(std::string_view text) {
+  int depth = 0;
+  bool in_string = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        in_string = false;
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxJsonDepth) return true;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
 Report parse_report_json(const std::string& text, const std::string& file) {
   Json json;
+  if (nested_too_deep(text))
+    throw Error(file + ": nested deeper than " + std::to_string(kMaxJsonDepth) +
+                " levels; is it a file written by callbench-report --json?");
   try {
     json = Json::parse(text);
   } catch (const Json::exception& e) {

@@ -223,7 +223,7 @@ Json precision_json(const std::optional<PrecisionOutcome>& precision) {
   return {{"target", precision->target},
           {"reached", precision->reached},
           {key::kRuns, precision->runs},
-          {"widest", precision->widest},
+          {"widest", precision->widest > 0 ? Json(precision->widest) : Json(nullptr)},  // none told
           {key::kRunsNeeded, optional_value(precision->runs_needed)}};
 }
 

@@ -103,9 +103,12 @@ std::vector<std::string> footer_lines(const Report& report) {
                   percent_text(s.noise_threshold));
   if (report.precision) {
     const auto& p = *report.precision;
-    std::string line = "precision target +/-" + percent_text(p.target) +
-                       (p.reached ? " reached after " : " NOT reached after ") + std::to_string(p.runs) +
-                       " runs (widest +/-" + percent_text(p.widest) + ")";
+    // A widest of 0 is none told: too few runs, or runs without scatter.
+    std::string line =
+        "precision target +/-" + percent_text(p.target) +
+        (p.reached ? " reached after " : " NOT reached after ") + std::to_string(p.runs) +
+        (p.runs == 1 ? " run" : " runs") +
+        (p.widest > 0 ? " (widest +/-" + percent_text(p.widest) + ")" : " (no interval could be told)");
     if (!p.reached && p.runs_needed)
       line += "; at the spread seen it needs about " + std::to_string(*p.runs_needed) + " runs";
     lines.push_back(line);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/processor_identity.hpp"
+#include "core/same_runs.hpp"
 #include "core/text.hpp"
 #include "write/series_labels.hpp"
 
@@ -124,6 +125,25 @@ std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
   return warnings;
 }
 
+// Series that hold one report's runs, read more than once: each such report told once.
+void same_runs_notes(const Report& report, std::vector<std::string>& notes) {
+  std::vector<bool> told(report.series.size());
+  for (std::size_t i = 0; i < report.series.size(); ++i) {
+    std::vector<std::string> names = {report.series[i].name};
+    for (std::size_t j = i + 1; j < report.series.size(); ++j)
+      if (!told[j] && same_runs(report.series[i], report.series[j])) {
+        told[j] = true;
+        names.push_back(report.series[j].name);
+      }
+    if (names.size() == 1) continue;
+    std::string text = names[0];
+    for (std::size_t n = 1; n < names.size(); ++n) text += (n + 1 == names.size() ? " and " : ", ") + names[n];
+    notes.push_back("note: " + text + " are one report's runs, read " +
+                    (names.size() == 2 ? "twice" : std::to_string(names.size()) + " times") +
+                    (report.series.size() == 2 ? ": not compared" : ""));
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> report_notes(const Report& report) {
@@ -145,6 +165,7 @@ std::vector<std::string> report_notes(const Report& report) {
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
     same_label_warnings(report, notes);
   }
+  same_runs_notes(report, notes);
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
     notes.push_back("note: " + report.series[report.comparison->a].name + " and " +
                     report.series[report.comparison->b].name +

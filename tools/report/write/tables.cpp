@@ -1,5 +1,7 @@
 #include "write/tables.hpp"
 
+#include <algorithm>
+
 #include "core/text.hpp"
 #include "write/number_format.hpp"
 #include "write/series_labels.hpp"
@@ -41,11 +43,13 @@ std::string ratio_text(const Series& series, std::size_t proc) {
 }
 
 // A decision's verdict, and for an inconclusive one what the data resolve:
-// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)".
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit) {
+// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)". made: the
+// fewest runs (or pairs) made, which without an interval may yet be enough.
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit, std::size_t made) {
   std::string text = verdict_word(decision.verdict);
   if (decision.verdict != Verdict::Inconclusive) return text;
-  if (!decision.ratio.bounded) return text + " (needs at least 2 " + unit + ")";
+  if (!decision.ratio.bounded)
+    return text + " (needs at least 2 " + unit + (made < 2 ? "" : " with undisturbed figures") + ")";
   if (!(decision.ratio.high > decision.ratio.low))
     return text + " (the " + unit + " agree exactly, and their sweeps too: no scatter to judge by)";
   text += " (resolves +/-" + percent_text(decision.resolvable.value_or(decision.ratio.relative_half_width()));
@@ -89,6 +93,9 @@ TextTable figures_table(const Series& series, bool compact) {
 }
 
 TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
+  // Every run gives each procedure a figure per sweep, valid or disturbed.
+  const std::size_t runs =
+      (analysis.procedures[kReference].valid + analysis.procedures[kReference].disturbed) / kSweeps;
   TextTable table;
   table.header = {
       "procedure",    interval_heading("ratio"), interval_heading("difference"), "higher in", "p (Holm)",
@@ -100,7 +107,7 @@ TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
     table.rows.push_back({name_of(proc), d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a",
                           format_interval(paired.difference, 0),
                           std::to_string(paired.higher) + " of " + std::to_string(paired.sweeps) + " sweeps",
-                          p_text(d), verdict_text(d, noise_threshold, "runs")});
+                          p_text(d), verdict_text(d, noise_threshold, "runs", runs)});
   }
   return table;
 }
@@ -109,7 +116,9 @@ TextTable change_table(const Report& report) {
   const auto& comparison = *report.comparison;
   const auto& a = report.series.at(comparison.a);
   const auto& b = report.series.at(comparison.b);
-  const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
+  const bool paired = comparison.method == Comparison::Method::Paired;
+  const char* unit = paired ? "pairs" : "runs each";
+  const std::size_t made = paired ? comparison.pairs : std::min(a.runs.size(), b.runs.size());
   TextTable table;
   table.header = {"procedure",        a.name + " median",
                   b.name + " median", interval_heading(a.name + " vs " + b.name),
@@ -120,7 +129,7 @@ TextTable change_table(const Report& report) {
     const auto& mb = analysis_of(b).procedures[proc].median;
     table.rows.push_back({name_of(proc), format_interval(ma, 0), format_interval(mb, 0),
                           d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
-                          verdict_text(d, report.analysis_settings.noise_threshold, unit)});
+                          verdict_text(d, report.analysis_settings.noise_threshold, unit, made)});
   }
   return table;
 }
