@@ -128,9 +128,10 @@ TEST(ServiceExports, FollowEachFormatsRules) {
                        analysis.paired[0].decision.ratio.low);
       EXPECT_FALSE(bmf[c.prefixes[i] + "TheOne"].contains("ratio-to-TheOne"));
     }
-    if (c.prefixes.empty())
+    if (c.prefixes.empty()) {
       for (const auto& [name, measures] : bmf.items())
         EXPECT_EQ(name.rfind(kLong.substr(0, 900), 0), 0u) << name;
+    }
     const auto github = nlohmann::json::parse(make_github_benchmark_exporter()->render(report));
     check_github(github, 7 * c.tracked_series);
     if (c.prefixes.empty()) continue;
