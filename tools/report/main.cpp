@@ -43,9 +43,11 @@ class OutputOptions {
 };
 
 void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {
-  app.add_option("--seed", analysis.seed, "Seed of the order of interleaved pairs, for reproducible reports")
-      ->check(whole_number(0, 9'000'000'000'000'000'000LL))
-      ->capture_default_str();
+  app.add_option(
+         "--seed", analysis.seed,
+         "Seed of the order of interleaved pairs, to make an order again (default: a fresh one, recorded "
+         "in the report)")
+      ->check(whole_number(0, 9'000'000'000'000'000'000LL));
   app.add_option("--noise-threshold", analysis.noise_threshold,
                  "Relative differences within this are not claimed (0.01 = 1%)")
       ->check(decimal_number(0, 0.5))

@@ -55,11 +55,11 @@ TEST(Session, InterleavedPairsComeInASeededRandomOrderAndAreNumberedInTime) {
     const std::string order = scratch.text("log");
     ASSERT_EQ(order.size(), 2 * 13 * 2u) << order;
     EXPECT_EQ(order.substr(0, 4), "A\nB\n") << "warm-up in the given order";
-    bool ab = false, ba = false;
+    int ab = 0, ba = 0;
     for (std::size_t pair = 1; pair < 13; ++pair) {
       const std::string two = order.substr(4 * pair, 4);
-      ab |= two == "A\nB\n";
-      ba |= two == "B\nA\n";
+      ab += two == "A\nB\n";
+      ba += two == "B\nA\n";
       ASSERT_TRUE(two == "A\nB\n" || two == "B\nA\n") << order;
       const auto& a = result.series[0].runs[pair - 1];
       const auto& b = result.series[1].runs[pair - 1];
@@ -67,7 +67,8 @@ TEST(Session, InterleavedPairsComeInASeededRandomOrderAndAreNumberedInTime) {
       EXPECT_EQ(*a.sequence < *b.sequence, two == "A\nB\n");
       EXPECT_EQ(std::abs(*a.sequence - *b.sequence), 1);
     }
-    EXPECT_TRUE(ab && ba) << order;
+    EXPECT_EQ(ab, 6) << order;
+    EXPECT_EQ(ba, 6) << order;
     if (attempt == 0) first_order = order;
     EXPECT_EQ(order, first_order) << "the same seed, the same order";
     EXPECT_EQ(result.series[0].warmup_runs, 1);

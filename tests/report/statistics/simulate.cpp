@@ -4,6 +4,7 @@
 
 #include "analyse/run_summaries.hpp"
 #include "random_stream.hpp"
+#include "run/pair_order.hpp"
 #include "stats/decisions.hpp"
 
 namespace callbench::statcheck {
@@ -48,12 +49,12 @@ ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, double
 
 ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
   const Scenario a = scenario_for(c, seed, 0), b = scenario_for(c, seed, 1);
-  RandomStream order(key({seed, kOrderStream}));
+  PairOrder order(key({seed, kOrderStream}) % (kMaxOrderSeed + 1), static_cast<int>(runs));
   std::vector<Figures> side_a, side_b;
   const std::uint64_t first = 2 * kWarmup;
   const auto drift = drift_path(a, first + 2 * runs);  // the machine's, the same for both sides
   for (std::size_t i = 0; i < runs; ++i) {
-    const bool b_first = order.uniform() < 0.5;
+    const bool b_first = order.second_first(static_cast<int>(i + 1));
     const std::uint64_t pa = first + 2 * i + (b_first ? 1 : 0), pb = first + 2 * i + (b_first ? 0 : 1);
     side_a.push_back(simulate_run(a, pa, 0, drift[pa]));
     side_b.push_back(simulate_run(b, pb, 1, drift[pb]));

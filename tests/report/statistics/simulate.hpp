@@ -12,7 +12,7 @@
 namespace callbench::statcheck {
 
 // Processes are numbered as the tool starts them: one warm-up run per series
-// first, then the counted runs (A and B alternating, in a random order within
+// first, then the counted runs (A and B alternating, in the tool's balanced order within
 // each pair, for interleaved ones); a sequential pair's second report follows
 // its first.
 ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,

@@ -129,6 +129,35 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
   EXPECT_EQ(table_row(twice.out, "A against B", "TheOne").back(), "equivalent");
 }
 
+TEST_F(Flow, ThePairOrderIsBalancedFreshForEachReportAndMadeAgainFromItsSeed) {
+  // The order of the counted pairs, "AB" or "BA" each, and the seed the report recorded.
+  const auto made = [&](const std::vector<std::string>& seed) {
+    fs::remove(path("log"));
+    auto args = seed;
+    args.insert(args.end(), {"--runs", "6", "--warmup", "0", "--json", path("order.json"), "--", kStandin,
+                             "log", path("log"), "A", "--vs", kStandin, "log", path("log"), "B"});
+    const auto ran = report(args);
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    std::string order;
+    for (const char c : file_text(path("log")))
+      if (c != '\n') order += c;
+    const auto json = nlohmann::json::parse(file_text(path("order.json")));
+    return std::make_pair(order, json["settings"]["seed"].get<std::uint64_t>());
+  };
+  const auto fresh = made({}), other = made({});
+  EXPECT_NE(fresh.second, other.second) << "each report draws its own seed";
+  for (const auto& [order, seed] : {fresh, other}) {
+    ASSERT_EQ(order.size(), 12u) << order;
+    int b_first = 0;
+    for (std::size_t pair = 0; pair < 6; ++pair) b_first += order[2 * pair] == 'B';
+    EXPECT_EQ(b_first, 3) << order;
+    EXPECT_EQ(made({"--seed", std::to_string(seed)}).first, order) << "the recorded seed makes the order again";
+  }
+  const auto one = made({"--seed", "1"}), two = made({"--seed", "2"});
+  EXPECT_EQ(one.second, 1u);
+  EXPECT_NE(one.first, two.first) << "another seed, another order";
+}
+
 TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(
       report({"--runs", "3", "--label", "first", "--json", path("one.json"), "--", kStandin, "good"}).status,

@@ -229,7 +229,7 @@ Json settings_json(const Report& report) {
                 {"timeout_seconds", r->timeout_seconds}};
   }
   settings["interleaved"] = report.kind == Report::Kind::Interleaved;
-  settings["seed"] = a.seed;
+  settings["seed"] = optional_value(a.seed);
   settings["confidence"] = stats::kConfidence;
   settings["noise_threshold"] = a.noise_threshold;
   return settings;

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <ostream>
-#include <random>
 
 #include "core/limits.hpp"
 #include "core/text.hpp"
 #include "run/failure_reason.hpp"
+#include "run/pair_order.hpp"
 #include "system/interruption.hpp"
 
 namespace callbench {
@@ -103,10 +103,9 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   for (int number = 1; going && number <= settings.warmup; ++number)
     for (std::size_t i = 0; going && i < commands; ++i) run_once(i, number, true);
 
-  // Which command of a pair goes first is drawn anew for every pair, so that
-  // neither side always runs first: a drift or a carry-over from the run before
-  // then falls on both alike.
-  std::mt19937_64 order(plan.order_seed);
+  // Each side goes first in half the pairs, in a random order, so that a drift
+  // or a carry-over from the run before falls on both alike.
+  PairOrder order(plan.order_seed, settings.runs);
   const int last = settings.precision ? std::max(settings.runs, settings.max_runs) : settings.runs;
   // Judging the intervals costs more the more runs there are. It is done after
   // each of the first twenty rounds, the round that makes the runs asked for
@@ -132,7 +131,7 @@ SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_
   const bool checking = settings.precision && probe;
   for (int number = 1; going && number <= last; ++number) {
     const auto start = Clock::now();
-    const bool b_first = several && (order() & 1) != 0;
+    const bool b_first = several && order.second_first(number);
     for (std::size_t k = 0; going && k < commands; ++k) run_once(b_first ? commands - 1 - k : k, number, false);
     if (!going || !checking) continue;
     finished = number;

@@ -89,11 +89,11 @@ std::vector<std::string> footer_lines(const Report& report) {
                       format_number(*series.analysis->median_wall_seconds, 3) + " s");
   }
   const auto& s = report.analysis_settings;
-  lines.push_back((report.tool_version.empty() ? std::string("callbench-report")
-                                               : "callbench-report " + report.tool_version) +
-                  "; seed " + std::to_string(s.seed) + ", " + percent_text(kConfidence) +
-                  " intervals over runs (Student t), Holm-adjusted p, noise threshold " +
-                  percent_text(s.noise_threshold));
+  lines.push_back(
+      (report.tool_version.empty() ? std::string("callbench-report")
+                                   : "callbench-report " + report.tool_version) +
+      "; " + (s.seed ? "seed " + std::to_string(*s.seed) + ", " : std::string()) + percent_text(kConfidence) +
+      " intervals over runs (Student t), Holm-adjusted p, noise threshold " + percent_text(s.noise_threshold));
   if (report.precision) {
     const auto& p = *report.precision;
     std::string line = "precision target +/-" + percent_text(p.target) +
