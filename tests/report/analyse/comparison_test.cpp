@@ -2,6 +2,8 @@
 // apart, where the machine's drift counts against any change.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "analyse/comparison.hpp"
 #include "analyse/report_analysis.hpp"
 #include "series_builder.hpp"
@@ -56,6 +58,55 @@ TEST(Comparison, DriftWithinTheSeriesWidensAChangeAcrossTime) {
   for (std::size_t p = 0; p < kProcedures; ++p)
     EXPECT_GT(across.procedures[p].ratio.relative_half_width(),
               paired.procedures[p].ratio.relative_half_width());
+}
+
+// A and B run as interleaved pairs in the order given ('A': A first), the
+// pair's second run multiplied by `second`: sequences as the session numbers them.
+std::pair<Series, Series> interleaved(const std::vector<Figures>& a_runs, const std::vector<Figures>& b_runs,
+                                      const std::string& order, double second) {
+  auto a = series_of(a_runs, "A"), b = series_of(b_runs, "B");
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const bool a_first = order[i] == 'A';
+    a.runs[i].sequence = static_cast<int>(2 * i + (a_first ? 1 : 2));
+    b.runs[i].sequence = static_cast<int>(2 * i + (a_first ? 2 : 1));
+    for (auto& sweep : (a_first ? b : a).runs[i].figures)
+      for (auto& figure : sweep) figure = static_cast<std::int32_t>(std::lround(figure * second));
+  }
+  return {a, b};
+}
+
+TEST(Comparison, APositionEffectIsEstimatedAndKeptOutOfTheChange) {
+  // A against itself; the second run of every pair 5 % dearer.
+  const auto [a, b] =
+      interleaved(noisy_runs(8, kBase, 1, 0.01, 5), noisy_runs(8, kBase, 1, 0.01, 6), "ABBAABBA", 1.05);
+  const auto comparison = compare_paired(a, b, AnalysisSettings{});
+  ASSERT_TRUE(comparison.position);
+  const auto& position = *comparison.position;
+  EXPECT_EQ(position.a_first, 4u);
+  EXPECT_EQ(position.b_first, 4u);
+  EXPECT_TRUE(position.overall.bounded);
+  EXPECT_NEAR(position.overall.estimate, 1.05, 0.006);
+  EXPECT_EQ(position.verdict, Verdict::Slower);
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    SCOPED_TRACE(kProcedureNames[p]);
+    ASSERT_TRUE(position.procedures[p]);
+    EXPECT_LT(position.procedures[p]->low, 1.05);
+    EXPECT_GT(position.procedures[p]->high, 1.05);
+    const auto& change = comparison.procedures[p];
+    EXPECT_NEAR(change.ratio.estimate, 1, 0.01);
+    EXPECT_LT(change.ratio.high, 1.02) << "the 5 % is out of the change's noise";
+    EXPECT_NE(change.verdict, Verdict::Slower);
+    EXPECT_NE(change.verdict, Verdict::Faster);
+  }
+
+  // Runs read without their order: no position, the plain paired test.
+  auto plain_a = a, plain_b = b;
+  for (auto* s : {&plain_a, &plain_b})
+    for (auto& run : s->runs) run.sequence.reset();
+  const auto plain = compare_paired(plain_a, plain_b, AnalysisSettings{});
+  EXPECT_FALSE(plain.position);
+  EXPECT_GT(plain.procedures[0].ratio.relative_half_width(),
+            comparison.procedures[0].ratio.relative_half_width());
 }
 
 TEST(Comparison, TheReportsKindDecidesTheMethod) {

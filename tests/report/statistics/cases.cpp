@@ -16,6 +16,12 @@ Target at_least(double rate, std::vector<std::size_t> runs) {
 
 const std::vector<std::size_t> kEveryK = {2, 3, 5, 10, 20};
 
+// The second run of each interleaved pair dearer by this much.
+Case with_position(Case c, double effect) {
+  c.position_effect = effect;
+  return c;
+}
+
 }  // namespace
 
 std::vector<Case> standard_cases() {
@@ -53,6 +59,26 @@ std::vector<Case> standard_cases() {
        at_least(0.95, {20})},
       {"sequential --baseline, drifting: 30 % dearer detected", D::Sequential, 1, 1.30, M::DetectedDearerB,
        at_least(0.80, {20})},
+      with_position(
+          {"interleaved A/A, drifting, second run of a pair 5 % dearer: a change claimed on any of the "
+           "four",
+           D::Interleaved, 1, 1, M::ClaimAny, at_most(0.05, {5, 10, 20})},
+          0.05),
+      with_position(
+          {"interleaved A/A, drifting, second run of a pair 2 % dearer: a change claimed on any of the "
+           "four",
+           D::Interleaved, 1, 1, M::ClaimAny, at_most(0.05, {5, 10, 20})},
+          0.02),
+      with_position({"interleaved A/A, drifting, second run of a pair 5 % dearer: its interval holds it",
+                     D::Interleaved, 1, 1, M::PositionCoverage, at_least(0.92, {5, 10, 20})},
+                    0.05),
+      with_position({"interleaved, drifting, second run of a pair 5 % dearer: 10 % dearer detected",
+                     D::Interleaved,
+                     1,
+                     1.10,
+                     M::DetectedDearerB,
+                     {}},
+                    0.05),
   };
 }
 
@@ -67,7 +93,7 @@ std::size_t setup_of(const std::vector<Case>& cases, std::size_t c) {
   for (std::size_t first = 0; first < c; ++first) {
     const Case &a = cases[first], &b = cases[c];
     if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b &&
-        a.noise_scale == b.noise_scale)
+        a.noise_scale == b.noise_scale && a.position_effect == b.position_effect)
       return first;
   }
   return c;
@@ -78,6 +104,7 @@ Scenario scenario_for(const Case& c, std::uint64_t seed, int side) {
   s.seed = seed;
   s.drift = c.drift;
   scale_white_noise(s.noise, c.noise_scale);
+  s.position_effect = c.position_effect;
   if (side == 1) s.factors[kDearer] = c.factor_b;
   return s;
 }
@@ -117,6 +144,13 @@ Count score(const Case& c, const ReportOutcome& outcome) {
       // side B, against its baseline for sequential ones (slower).
       const Claim expected = c.design == Design::Interleaved ? Claim::Faster : Claim::Slower;
       count = {outcome.claims[kDearer] == expected ? 1u : 0u, 1};
+      break;
+    }
+    case Measure::PositionCoverage: {
+      const double truth = 1 + c.position_effect;
+      // Counted where there is one: below three pairs, or in one order only, there is none.
+      if (const auto& interval = outcome.position)
+        count = {interval->low <= truth && truth <= interval->high ? 1u : 0u, 1};
       break;
     }
   }

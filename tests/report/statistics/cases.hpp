@@ -20,12 +20,13 @@ enum class Design {
 
 // What a row counts, per report.
 enum class Measure {
-  Coverage,         // the three paired-ratio intervals hold the true ratios
-  ClaimOnEqual,     // TestNoFrameB, as dear as TheOne, called slower or faster
-  ClaimEach,        // A/A: each procedure's claim, pooled over the four
-  ClaimAny,         // A/A: a change claimed on any of the four
-  PBelowLevelEach,  // A/A: each procedure's unadjusted p below 0.05, pooled over the four
-  DetectedDearerB,  // TestNoFrameA dearer on side B: detected as such
+  Coverage,          // the three paired-ratio intervals hold the true ratios
+  ClaimOnEqual,      // TestNoFrameB, as dear as TheOne, called slower or faster
+  ClaimEach,         // A/A: each procedure's claim, pooled over the four
+  ClaimAny,          // A/A: a change claimed on any of the four
+  PBelowLevelEach,   // A/A: each procedure's unadjusted p below 0.05, pooled over the four
+  DetectedDearerB,   // TestNoFrameA dearer on side B: detected as such
+  PositionCoverage,  // interleaved: the position effect's interval holds the true one
 };
 
 // A row is checked when its rate's 95 % interval lies wholly beyond the target
@@ -43,7 +44,8 @@ struct Case {
   double factor_b = 1;  // TestNoFrameA's cost factor on side B
   Measure measure = Measure::Coverage;
   std::optional<Target> target;
-  double noise_scale = 1;  // of the model's white noise
+  double noise_scale = 1;      // of the model's white noise
+  double position_effect = 0;  // relative: the second run of an interleaved pair dearer by this
 };
 
 std::vector<Case> standard_cases();

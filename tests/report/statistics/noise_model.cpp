@@ -40,7 +40,7 @@ Figures simulate_run(const Scenario& s, std::uint64_t process, int side, const D
   const NoiseLevels& n = s.noise;
   RandomStream random(key({s.seed, kProcess, process, static_cast<std::uint64_t>(side)}));
   std::array<double, kProcedures> level{};
-  const double shared = n.run_level * random.normal();
+  const double shared = n.run_level * random.normal() + (process % 2 == 1 ? std::log1p(s.position_effect) : 0);
   for (std::size_t p = 0; p < kProcedures; ++p)
     level[p] = std::log(s.costs[p] * s.factors[p]) + shared + n.procedure_offset * random.normal() + drift[p];
 

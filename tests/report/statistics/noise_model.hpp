@@ -37,6 +37,10 @@ struct Scenario {
   std::array<double, kProcedures> costs = kTrueCosts;
   std::array<double, kProcedures> factors = {1, 1, 1, 1};  // this side's cost factors, for power
   NoiseLevels noise{};
+  // A carry-over from the run before: the second run of each interleaved pair
+  // (an odd process: the tool starts A's and B's warm-up runs, then pair after
+  // pair) costs this much more, relatively, in all four procedures.
+  double position_effect = 0;
 };
 
 // Where the drift has taken each procedure's log cost at a process: the walk

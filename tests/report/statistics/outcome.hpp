@@ -30,6 +30,8 @@ struct ReportOutcome {
   std::array<std::optional<RatioInterval>, kProcedures> intervals{};
   // Two series only: each procedure's p-value before any adjustment.
   std::array<std::optional<double>, kProcedures> p_values{};
+  // Interleaved only: a pair's second run against its first, where told.
+  std::optional<RatioInterval> position;
 };
 
 }  // namespace callbench::statcheck

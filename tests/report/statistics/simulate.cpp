@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "analyse/comparison.hpp"
 #include "analyse/run_summaries.hpp"
 #include "random_stream.hpp"
 #include "run/pair_order.hpp"
@@ -22,14 +23,18 @@ std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std:
   return figures;
 }
 
+Claim claim_of(stats::Verdict verdict) {
+  return verdict == stats::Verdict::Slower   ? Claim::Slower
+         : verdict == stats::Verdict::Faster ? Claim::Faster
+                                             : Claim::None;
+}
+
 ReportOutcome claims_of(std::vector<stats::Decision> family, double noise_threshold) {
   stats::adjust_family(family, noise_threshold);
   ReportOutcome outcome;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto& d = family[p];
-    outcome.claims[p] = d.verdict == stats::Verdict::Slower   ? Claim::Slower
-                        : d.verdict == stats::Verdict::Faster ? Claim::Faster
-                                                              : Claim::None;
+    outcome.claims[p] = claim_of(d.verdict);
     if (d.ratio.bounded) outcome.intervals[p] = RatioInterval{d.ratio.low, d.ratio.high};
     outcome.p_values[p] = d.p_value;
   }
@@ -50,20 +55,28 @@ ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, double
 ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
   const Scenario a = scenario_for(c, seed, 0), b = scenario_for(c, seed, 1);
   PairOrder order(key({seed, kOrderStream}) % (kMaxOrderSeed + 1), static_cast<int>(runs));
-  std::vector<Figures> side_a, side_b;
+  Series side_a, side_b;
   const std::uint64_t first = 2 * kWarmup;
   const auto drift = drift_path(a, first + 2 * runs);  // the machine's, the same for both sides
   for (std::size_t i = 0; i < runs; ++i) {
     const bool b_first = order.second_first(static_cast<int>(i + 1));
     const std::uint64_t pa = first + 2 * i + (b_first ? 1 : 0), pb = first + 2 * i + (b_first ? 0 : 1);
-    side_a.push_back(simulate_run(a, pa, 0, drift[pa]));
-    side_b.push_back(simulate_run(b, pb, 1, drift[pb]));
+    const int number = static_cast<int>(i + 1);
+    // Sequences count from 1, as the tool's do.
+    side_a.runs.push_back({number, static_cast<int>(pa + 1), std::nullopt, simulate_run(a, pa, 0, drift[pa])});
+    side_b.runs.push_back({number, static_cast<int>(pb + 1), std::nullopt, simulate_run(b, pb, 1, drift[pb])});
   }
-  const auto sa = summarise_runs(side_a), sb = summarise_runs(side_b);
-  std::vector<stats::Decision> family;
-  for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), noise_threshold));
-  return claims_of(std::move(family), noise_threshold);
+  AnalysisSettings settings;
+  settings.noise_threshold = noise_threshold;
+  const Comparison comparison = compare_paired(side_a, side_b, settings);
+  ReportOutcome outcome;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    outcome.claims[p] = claim_of(comparison.procedures[p].verdict);
+    outcome.p_values[p] = comparison.procedures[p].p_value;
+  }
+  if (comparison.position && comparison.position->overall.bounded)
+    outcome.position = RatioInterval{comparison.position->overall.low, comparison.position->overall.high};
+  return outcome;
 }
 
 ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {

@@ -16,7 +16,7 @@ struct StandinSetup {
   double noise_scale = 1;  // applied to scenario.noise when read
 };
 
-// --state FILE --seed N --side 0|1 --drift SCALE --noise SCALE --factors F,F,F,F
+// --state FILE --seed N --side 0|1 --drift SCALE --noise SCALE --factors F,F,F,F --position P
 std::vector<std::string> standin_arguments(const StandinSetup& setup);
 std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::string>& args);
 

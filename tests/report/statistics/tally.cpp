@@ -46,8 +46,11 @@ std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column,
     std::memcpy(&b, &x, sizeof b);
     return b;
   };
-  return key({seed, static_cast<std::uint64_t>(setup.design), bits(setup.drift), bits(setup.factor_b),
-              bits(setup.noise_scale), tally.runs[column], report});
+  std::uint64_t k = key({seed, static_cast<std::uint64_t>(setup.design), bits(setup.drift),
+                         bits(setup.factor_b), bits(setup.noise_scale), tally.runs[column], report});
+  // Knobs added later change the seeds only of the setups that turn them.
+  if (setup.position_effect != 0) k = key({k, 1, bits(setup.position_effect)});
+  return k;
 }
 
 void print_markdown(const Tally& tally, const std::string& title, std::ostream& out) {

@@ -75,7 +75,10 @@ ReportOutcome paired_outcome(const Json& report) {
 
 ReportOutcome comparison_outcome(const Json& report) {
   ReportOutcome outcome;
-  const Json& procedures = report.at("comparison").at("procedures");
+  const Json& comparison = report.at("comparison");
+  if (comparison.contains("position") && comparison["position"].is_object())
+    outcome.position = interval_of(comparison["position"].at("second_against_first"));
+  const Json& procedures = comparison.at("procedures");
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const Json& entry = procedures.at(std::string(kProcedureNames[p]));
     outcome.claims[p] = claim_from_word(entry.value("verdict", ""));

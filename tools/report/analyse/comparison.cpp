@@ -1,11 +1,13 @@
 #include "analyse/comparison.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
 #include "stats/drift.hpp"
+#include "stats/position.hpp"
 
 namespace callbench {
 namespace {
@@ -21,6 +23,55 @@ void decide_family(Comparison& comparison, std::vector<Decision> family, const A
   std::move(family.begin(), family.end(), comparison.procedures.begin());
 }
 
+std::optional<Interval> ratio_interval(const stats::MeanEstimate& log_estimate) {
+  const auto ci = stats::t_interval(log_estimate);
+  if (!ci) return std::nullopt;
+  return Interval{std::exp(log_estimate.mean), std::exp(ci->low), std::exp(ci->high), true};
+}
+
+// From each pair's log differences A - B, over the four procedures (their mean,
+// where present) and for each; none unless every order is known and both occur.
+std::optional<PositionEffect> position_effect(const std::vector<RunSummary>& sa,
+                                              const std::vector<RunSummary>& sb,
+                                              const std::vector<std::optional<bool>>& a_first,
+                                              const AnalysisSettings& settings) {
+  PositionEffect effect;
+  std::vector<double> overall;
+  std::vector<bool> overall_order;
+  std::array<std::vector<double>, kProcedures> each;
+  std::array<std::vector<bool>, kProcedures> each_order;
+  for (std::size_t i = 0; i < a_first.size(); ++i) {
+    if (!a_first[i]) return std::nullopt;
+    double sum = 0;
+    int present = 0;
+    for (std::size_t p = 0; p < kProcedures; ++p) {
+      const auto &x = sa[i].log_median[p], &y = sb[i].log_median[p];
+      if (!x || !y) continue;
+      each[p].push_back(*x - *y);
+      each_order[p].push_back(*a_first[i]);
+      sum += *x - *y;
+      ++present;
+    }
+    if (present == 0) continue;
+    overall.push_back(sum / present);
+    overall_order.push_back(*a_first[i]);
+  }
+  const auto fit = stats::fit_position(overall, overall_order);
+  if (!fit) return std::nullopt;
+  effect.a_first = fit->a_first;
+  effect.b_first = fit->b_first;
+  const auto interval = ratio_interval(fit->position);
+  effect.overall = interval.value_or(Interval{std::exp(fit->position.mean), std::exp(fit->position.mean),
+                                              std::exp(fit->position.mean), false});
+  effect.p_value = stats::t_test_p(fit->position);
+  if (interval && effect.p_value)
+    effect.verdict = stats::classify(interval->low, interval->high, *effect.p_value, settings.noise_threshold);
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    if (const auto own = stats::fit_position(each[p], each_order[p]))
+      effect.procedures[p] = ratio_interval(own->position);
+  return effect;
+}
+
 }  // namespace
 
 Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettings& settings) {
@@ -30,18 +81,23 @@ Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettin
   std::map<int, const Run*> b_by_number;
   for (const auto& run : b.runs) b_by_number[run.number] = &run;
   std::vector<Figures> paired_a, paired_b;
+  std::vector<std::optional<bool>> a_first;  // unknown for runs read without their sequence
   for (const auto& run : a.runs) {
     const auto partner = b_by_number.find(run.number);
     if (partner == b_by_number.end()) continue;
     paired_a.push_back(run.figures);
     paired_b.push_back(partner->second->figures);
+    const auto& other = partner->second->sequence;
+    a_first.push_back(run.sequence && other ? std::optional<bool>(*run.sequence < *other) : std::nullopt);
   }
   comparison.pairs = paired_a.size();
   const auto sa = summarise_runs(paired_a), sb = summarise_runs(paired_b);
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired(log_medians(sa, p), log_medians(sb, p), settings.noise_threshold));
+    family.push_back(stats::decide_paired_in_order(log_medians(sa, p), log_medians(sb, p), a_first,
+                                                   settings.noise_threshold));
   decide_family(comparison, std::move(family), settings);
+  comparison.position = position_effect(sa, sb, a_first, settings);
   return comparison;
 }
 

@@ -65,6 +65,18 @@ struct SeriesAnalysis {
   std::optional<double> median_wall_seconds;
 };
 
+// Interleaved pairs: how much dearer a pair's second run was than its first,
+// a carry-over from the run before (caches, clocks, the page cache). With
+// each side first in half the pairs it falls on both alike; it is estimated
+// over the four procedures (each pair's mean log difference) and for each.
+struct PositionEffect {
+  std::size_t a_first = 0, b_first = 0;     // pairs in each order
+  Interval overall;                         // a second run against a first, ratio scale
+  std::optional<double> p_value;            // against no effect
+  Verdict verdict = Verdict::Inconclusive;  // as a change would be decided: beyond the noise threshold or not
+  std::array<std::optional<Interval>, kProcedures> procedures{};
+};
+
 // Two series compared procedure by procedure.
 struct Comparison {
   std::size_t a = 0, b = 1;  // indices of the series; the ratio is a / b
@@ -75,6 +87,8 @@ struct Comparison {
   Method method = Method::Paired;
   std::size_t pairs = 0;  // paired: pairs in which both runs were valid
   std::array<Decision, kProcedures> procedures{};
+  // Paired, with pairs in both orders and their order known.
+  std::optional<PositionEffect> position;
 };
 
 }  // namespace callbench

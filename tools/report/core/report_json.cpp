@@ -235,6 +235,20 @@ Json settings_json(const Report& report) {
   return settings;
 }
 
+Json position_json(const std::optional<PositionEffect>& position) {
+  if (!position) return nullptr;
+  Json procedures = Json::object();
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    procedures[name(proc)] = interval_json(position->procedures[proc]);
+  return {{"pairs_a_first", position->a_first},
+          {"pairs_b_first", position->b_first},
+          {"second_against_first", interval_json(position->overall)},
+          {"p_value", optional_value(position->p_value)},
+          // Beyond the noise threshold, as a change would be claimed.
+          {"notable", position->verdict == Verdict::Slower || position->verdict == Verdict::Faster},
+          {"procedures", procedures}};
+}
+
 Json comparison_json(const Report& report) {
   if (!report.comparison) return nullptr;
   const auto& c = *report.comparison;
@@ -248,7 +262,8 @@ Json comparison_json(const Report& report) {
           {"b", report.series.at(c.b).name},
           {"method", c.method == Comparison::Method::Paired ? "paired" : "across time"},
           {"pairs", c.pairs},
-          {"procedures", procedures}};
+          {"procedures", procedures},
+          {"position", position_json(c.position)}};
 }
 
 // ---------------------------------------------------------------- the text

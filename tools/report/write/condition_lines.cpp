@@ -88,6 +88,15 @@ std::vector<std::string> footer_lines(const Report& report) {
       lines.push_back(prefix + "median wall time of a run: " +
                       format_number(*series.analysis->median_wall_seconds, 3) + " s");
   }
+  if (report.comparison && report.comparison->position) {
+    const auto& position = *report.comparison->position;
+    const auto& a = report.series.at(report.comparison->a).name;
+    const auto& b = report.series.at(report.comparison->b).name;
+    lines.push_back("a pair's second run against its first: " + format_change(position.overall) + " (" +
+                    std::to_string(position.a_first) + " pairs with " + a + " first, " +
+                    std::to_string(position.b_first) + " with " + b + " first" +
+                    (position.p_value ? "; p = " + format_p_value(*position.p_value) : std::string()) + ")");
+  }
   const auto& s = report.analysis_settings;
   lines.push_back(
       (report.tool_version.empty() ? std::string("callbench-report")

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/text.hpp"
+#include "write/number_format.hpp"
 #include "write/series_labels.hpp"
 
 namespace callbench {
@@ -99,6 +100,14 @@ std::vector<std::string> report_notes(const Report& report) {
     for (std::size_t i = 1; i < report.series.size(); ++i)
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
   }
+  if (report.comparison && report.comparison->position &&
+      (report.comparison->position->verdict == Verdict::Slower ||
+       report.comparison->position->verdict == Verdict::Faster))
+    notes.push_back(
+        "note: a pair's second run cost " + format_change(report.comparison->position->overall) +
+        " against its first: a carry-over from the run before (caches, clocks, files); each side went "
+        "first in half the pairs and the changes are estimated at either order, so it does not bias "
+        "them, but a comparison that always runs one side first would be off by it");
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
     notes.push_back("note: " + report.series[report.comparison->a].name + " and " +
                     report.series[report.comparison->b].name +
