@@ -60,25 +60,10 @@ TEST(Comparison, DriftWithinTheSeriesWidensAChangeAcrossTime) {
               paired.procedures[p].ratio.relative_half_width());
 }
 
-// A and B run as interleaved pairs in the order given ('A': A first), the
-// pair's second run multiplied by `second`: sequences as the session numbers them.
-std::pair<Series, Series> interleaved(const std::vector<Figures>& a_runs, const std::vector<Figures>& b_runs,
-                                      const std::string& order, double second) {
-  auto a = series_of(a_runs, "A"), b = series_of(b_runs, "B");
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const bool a_first = order[i] == 'A';
-    a.runs[i].sequence = static_cast<int>(2 * i + (a_first ? 1 : 2));
-    b.runs[i].sequence = static_cast<int>(2 * i + (a_first ? 2 : 1));
-    for (auto& sweep : (a_first ? b : a).runs[i].figures)
-      for (auto& figure : sweep) figure = static_cast<std::int32_t>(std::lround(figure * second));
-  }
-  return {a, b};
-}
-
 TEST(Comparison, APositionEffectIsEstimatedAndKeptOutOfTheChange) {
   // A against itself; the second run of every pair 5 % dearer.
   const auto [a, b] =
-      interleaved(noisy_runs(8, kBase, 1, 0.01, 5), noisy_runs(8, kBase, 1, 0.01, 6), "ABBAABBA", 1.05);
+      interleave(noisy_runs(8, kBase, 1, 0.01, 5), noisy_runs(8, kBase, 1, 0.01, 6), "ABBAABBA", 1.05);
   const auto comparison = compare_paired(a, b, AnalysisSettings{});
   ASSERT_TRUE(comparison.position);
   const auto& position = *comparison.position;
@@ -107,6 +92,41 @@ TEST(Comparison, APositionEffectIsEstimatedAndKeptOutOfTheChange) {
   EXPECT_FALSE(plain.position);
   EXPECT_GT(plain.procedures[0].ratio.relative_half_width(),
             comparison.procedures[0].ratio.relative_half_width());
+}
+
+TEST(Comparison, RatiosToTheOneCancelTheLevelARunShares) {
+  // Each run's four figures share a level that swings +-10 % (the run's
+  // neighbours, its clock); within a run they scatter 0.2 %. TestNoFrameA costs
+  // 10 % more on B: its ratio to TheOne is 1.10 x 5600 / 4100 there against
+  // 5600 / 4100 on A, a change of 1 / 1.1 = -9.1 %.
+  const auto shared_level = [](std::vector<Figures> runs, const std::vector<double>& levels) {
+    for (std::size_t r = 0; r < runs.size(); ++r)
+      for (auto& sweep : runs[r])
+        for (auto& figure : sweep) figure = static_cast<std::int32_t>(std::lround(figure * levels[r]));
+    return runs;
+  };
+  auto b_runs = noisy_runs(10, kBase, 1, 0.002, 22);
+  for (auto& run : b_runs)
+    for (auto& sweep : run) sweep[0] = static_cast<std::int32_t>(std::lround(sweep[0] * 1.1));
+  const auto a = series_of(shared_level(noisy_runs(10, kBase, 1, 0.002, 21),
+                                        {1.10, 0.92, 1.05, 0.90, 1.08, 0.95, 1.10, 0.91, 1.02, 0.97}),
+                           "A");
+  const auto b =
+      series_of(shared_level(b_runs, {0.90, 1.09, 0.93, 1.10, 0.94, 1.06, 0.92, 1.08, 0.99, 1.04}), "B");
+  const auto comparison = compare_paired(a, b, AnalysisSettings{});
+  EXPECT_EQ(comparison.procedures[0].verdict, Verdict::Inconclusive) << "the levels cannot tell";
+  ASSERT_TRUE(comparison.ratios);
+  const auto& ratios = *comparison.ratios;
+  EXPECT_NEAR(ratios[0].ratio.estimate, 1 / 1.1, 0.003);
+  EXPECT_LT(ratios[0].ratio.relative_half_width(), 0.005);
+  EXPECT_EQ(ratios[0].verdict, Verdict::Faster) << "A's ratio lower";
+  EXPECT_LT(*ratios[0].p_adjusted, 0.0001);
+  for (const std::size_t p : {1, 3}) {
+    EXPECT_EQ(ratios[p].verdict, Verdict::Equivalent) << kProcedureNames[p];
+    EXPECT_GE(*ratios[p].p_adjusted, *ratios[p].p_value) << "adjusted over the three";
+  }
+  EXPECT_EQ(ratios[kReference].values, 0u) << "TheOne against itself is no row";
+  EXPECT_FALSE(compare_across_time(a, b, AnalysisSettings{}).ratios) << "pairs only";
 }
 
 TEST(Comparison, TheReportsKindDecidesTheMethod) {

@@ -16,6 +16,12 @@ Target at_least(double rate, std::vector<std::size_t> runs) {
 
 const std::vector<std::size_t> kEveryK = {2, 3, 5, 10, 20};
 
+// Strong noise shared by a run's four procedures, little within the run.
+Case with_shared_noise(Case c) {
+  c.shared_noise = true;
+  return c;
+}
+
 // The second run of each interleaved pair dearer by this much.
 Case with_position(Case c, double effect) {
   c.position_effect = effect;
@@ -59,6 +65,43 @@ std::vector<Case> standard_cases() {
        at_least(0.95, {20})},
       {"sequential --baseline, drifting: 30 % dearer detected", D::Sequential, 1, 1.30, M::DetectedDearerB,
        at_least(0.80, {20})},
+      {"interleaved A/A, drifting: a ratio to TheOne claimed changed, on any of the three", D::Interleaved, 1,
+       1, M::RatioClaimAny, at_most(0.05, kEveryK)},
+      {"interleaved, drifting: 10 % dearer found by the ratios to TheOne",
+       D::Interleaved,
+       1,
+       1.10,
+       M::RatioDetectedDearerB,
+       {}},
+      with_shared_noise({"interleaved A/A, strong shared noise: a change claimed on any of the four",
+                         D::Interleaved, 1, 1, M::ClaimAny, at_most(0.05, kEveryK)}),
+      with_shared_noise(
+          {"interleaved A/A, strong shared noise: a ratio to TheOne claimed changed, on any of the "
+           "three",
+           D::Interleaved, 1, 1, M::RatioClaimAny, at_most(0.05, kEveryK)}),
+      with_shared_noise({"interleaved, strong shared noise: 10 % dearer detected",
+                         D::Interleaved,
+                         1,
+                         1.10,
+                         M::DetectedDearerB,
+                         {}}),
+      with_shared_noise({"interleaved, strong shared noise: 10 % dearer found by the ratios to TheOne",
+                         D::Interleaved, 1, 1.10, M::RatioDetectedDearerB, at_least(0.90, {10, 20})}),
+      {"interleaved, quiet machine (a quarter of the noise, no drift): 2 % dearer detected",
+       D::Interleaved,
+       0,
+       1.02,
+       M::DetectedDearerB,
+       {},
+       0.25},
+      {"interleaved, quiet machine (a quarter of the noise, no drift): 2 % dearer found by the ratios to "
+       "TheOne",
+       D::Interleaved,
+       0,
+       1.02,
+       M::RatioDetectedDearerB,
+       {},
+       0.25},
       with_position(
           {"interleaved A/A, drifting, second run of a pair 5 % dearer: a change claimed on any of the "
            "four",
@@ -93,7 +136,8 @@ std::size_t setup_of(const std::vector<Case>& cases, std::size_t c) {
   for (std::size_t first = 0; first < c; ++first) {
     const Case &a = cases[first], &b = cases[c];
     if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b &&
-        a.noise_scale == b.noise_scale && a.position_effect == b.position_effect)
+        a.noise_scale == b.noise_scale && a.position_effect == b.position_effect &&
+        a.shared_noise == b.shared_noise)
       return first;
   }
   return c;
@@ -105,6 +149,7 @@ Scenario scenario_for(const Case& c, std::uint64_t seed, int side) {
   s.drift = c.drift;
   scale_white_noise(s.noise, c.noise_scale);
   s.position_effect = c.position_effect;
+  if (c.shared_noise) shared_noise(s.noise);
   if (side == 1) s.factors[kDearer] = c.factor_b;
   return s;
 }
@@ -146,6 +191,16 @@ Count score(const Case& c, const ReportOutcome& outcome) {
       count = {outcome.claims[kDearer] == expected ? 1u : 0u, 1};
       break;
     }
+    case Measure::RatioClaimAny: {
+      bool any = false;
+      for (const auto claim : outcome.ratio_claims) any = any || claim != Claim::None;
+      count = {any ? 1u : 0u, 1};
+      break;
+    }
+    case Measure::RatioDetectedDearerB:
+      // A's ratio lower than B's.
+      count = {outcome.ratio_claims[kDearer] == Claim::Faster ? 1u : 0u, 1};
+      break;
     case Measure::PositionCoverage: {
       const double truth = 1 + c.position_effect;
       // Counted where there is one: below three pairs, or in one order only, there is none.

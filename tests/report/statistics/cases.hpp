@@ -20,13 +20,15 @@ enum class Design {
 
 // What a row counts, per report.
 enum class Measure {
-  Coverage,          // the three paired-ratio intervals hold the true ratios
-  ClaimOnEqual,      // TestNoFrameB, as dear as TheOne, called slower or faster
-  ClaimEach,         // A/A: each procedure's claim, pooled over the four
-  ClaimAny,          // A/A: a change claimed on any of the four
-  PBelowLevelEach,   // A/A: each procedure's unadjusted p below 0.05, pooled over the four
-  DetectedDearerB,   // TestNoFrameA dearer on side B: detected as such
-  PositionCoverage,  // interleaved: the position effect's interval holds the true one
+  Coverage,              // the three paired-ratio intervals hold the true ratios
+  ClaimOnEqual,          // TestNoFrameB, as dear as TheOne, called slower or faster
+  ClaimEach,             // A/A: each procedure's claim, pooled over the four
+  ClaimAny,              // A/A: a change claimed on any of the four
+  PBelowLevelEach,       // A/A: each procedure's unadjusted p below 0.05, pooled over the four
+  DetectedDearerB,       // TestNoFrameA dearer on side B: detected as such
+  PositionCoverage,      // interleaved: the position effect's interval holds the true one
+  RatioClaimAny,         // A/A: a change of a ratio to TheOne claimed on any of the three
+  RatioDetectedDearerB,  // TestNoFrameA dearer on side B: its ratio to TheOne found higher there
 };
 
 // A row is checked when its rate's 95 % interval lies wholly beyond the target
@@ -46,6 +48,7 @@ struct Case {
   std::optional<Target> target;
   double noise_scale = 1;      // of the model's white noise
   double position_effect = 0;  // relative: the second run of an interleaved pair dearer by this
+  bool shared_noise = false;   // strong noise shared by a run's four procedures, little within it
 };
 
 std::vector<Case> standard_cases();

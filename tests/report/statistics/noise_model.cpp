@@ -64,6 +64,18 @@ void scale_white_noise(NoiseLevels& n, double scale) {
   n.jitter *= scale;
 }
 
+void shared_noise(NoiseLevels& n) {
+  // Any scale already given to the white noise is kept.
+  const double scale = n.run_level / NoiseLevels{}.run_level;
+  const double within =
+      std::sqrt(n.procedure_offset * n.procedure_offset + n.sweep_shift * n.sweep_shift + n.jitter * n.jitter);
+  const double shrink = within > 0 ? 0.003 * scale / within : 0;
+  n.run_level = 0.10 * scale;
+  n.procedure_offset *= shrink;
+  n.sweep_shift *= shrink;
+  n.jitter *= shrink;
+}
+
 double true_ratio_to_reference(const Scenario& s, std::size_t procedure) {
   return s.costs[procedure] * s.factors[procedure] / (s.costs[kReference] * s.factors[kReference]);
 }

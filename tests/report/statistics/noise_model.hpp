@@ -61,6 +61,11 @@ Figures simulate_run(const Scenario& scenario, std::uint64_t process, int side, 
 // Scales the run, procedure, sweep and figure noise alike.
 void scale_white_noise(NoiseLevels& noise, double scale);
 
+// A machine whose noise is almost all shared by a run's four procedures (its
+// neighbours, its clock): 10 % per run, 0.3 % within a run (procedure, sweep
+// and figure noise together, in the model's proportions).
+void shared_noise(NoiseLevels& noise);
+
 // The true ratio of a procedure to TheOne on a side.
 double true_ratio_to_reference(const Scenario& scenario, std::size_t procedure);
 

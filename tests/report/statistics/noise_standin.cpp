@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   if (!setup) {
     std::fprintf(stderr,
                  "usage: callbench-report-noise-standin --state FILE --seed N --side 0|1 --drift SCALE --noise "
-                 "SCALE --factors F,F,F,F [--position P]\n");
+                 "SCALE --factors F,F,F,F [--position P] [--shared-noise 0|1]\n");
     return 64;
   }
   print_benchmark_output(statcheck::simulate_run(setup->scenario, next_process(setup->state), setup->side));

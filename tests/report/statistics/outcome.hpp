@@ -11,10 +11,11 @@ namespace callbench::statcheck {
 
 enum class Claim { None, Slower, Faster };
 
-// Only slower and faster claim anything; every other verdict word claims nothing.
+// Only slower and faster (for a ratio to TheOne, higher and lower) claim
+// anything; every other verdict word claims nothing.
 inline Claim claim_from_word(std::string_view word) {
-  if (word == "slower") return Claim::Slower;
-  if (word == "faster") return Claim::Faster;
+  if (word == "slower" || word == "higher") return Claim::Slower;
+  if (word == "faster" || word == "lower") return Claim::Faster;
   return Claim::None;
 }
 
@@ -30,6 +31,8 @@ struct ReportOutcome {
   std::array<std::optional<RatioInterval>, kProcedures> intervals{};
   // Two series only: each procedure's p-value before any adjustment.
   std::array<std::optional<double>, kProcedures> p_values{};
+  // Interleaved only: each procedure's ratio to TheOne, A's against B's (none for TheOne).
+  std::array<Claim, kProcedures> ratio_claims{};
   // Interleaved only: a pair's second run against its first, where told.
   std::optional<RatioInterval> position;
 };

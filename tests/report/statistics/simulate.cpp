@@ -74,6 +74,9 @@ ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, d
     outcome.claims[p] = claim_of(comparison.procedures[p].verdict);
     outcome.p_values[p] = comparison.procedures[p].p_value;
   }
+  if (comparison.ratios)
+    for (std::size_t p = 0; p < kProcedures; ++p)
+      outcome.ratio_claims[p] = claim_of((*comparison.ratios)[p].verdict);
   if (comparison.position && comparison.position->overall.bounded)
     outcome.position = RatioInterval{comparison.position->overall.low, comparison.position->overall.high};
   return outcome;

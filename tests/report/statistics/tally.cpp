@@ -50,6 +50,7 @@ std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column,
                          bits(setup.factor_b), bits(setup.noise_scale), tally.runs[column], report});
   // Knobs added later change the seeds only of the setups that turn them.
   if (setup.position_effect != 0) k = key({k, 1, bits(setup.position_effect)});
+  if (setup.shared_noise) k = key({k, 2});
   return k;
 }
 

@@ -78,6 +78,12 @@ ReportOutcome comparison_outcome(const Json& report) {
   const Json& comparison = report.at("comparison");
   if (comparison.contains("position") && comparison["position"].is_object())
     outcome.position = interval_of(comparison["position"].at("second_against_first"));
+  const std::string ratios = "ratios_to_" + std::string(kReferenceName);
+  if (comparison.contains(ratios) && comparison[ratios].is_object())
+    for (std::size_t p = 0; p < kProcedures; ++p)
+      if (p != kReference)
+        outcome.ratio_claims[p] =
+            claim_from_word(comparison[ratios].at(std::string(kProcedureNames[p])).value("verdict", ""));
   const Json& procedures = comparison.at("procedures");
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const Json& entry = procedures.at(std::string(kProcedureNames[p]));
@@ -125,7 +131,8 @@ class Worker {
   fs::path state() const { return dir_ / "processes"; }
 
   std::vector<std::string> standin(const Case& c, std::uint64_t seed, int side) const {
-    auto command = standin_arguments({state().string(), scenario_for(c, seed, side), side, c.noise_scale});
+    auto command =
+        standin_arguments({state().string(), scenario_for(c, seed, side), side, c.noise_scale, c.shared_noise});
     command.insert(command.begin(), setup_.standin);
     return command;
   }

@@ -98,6 +98,16 @@ Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettin
                                                    settings.noise_threshold));
   decide_family(comparison, std::move(family), settings);
   comparison.position = position_effect(sa, sb, a_first, settings);
+  // A carry-over slows all four procedures of a run alike and cancels in their ratios: the plain paired test.
+  std::vector<Decision> ratios;
+  for (std::size_t p = 0; p < kProcedures; ++p)
+    if (p != kReference)
+      ratios.push_back(stats::decide_paired(log_ratios_to_reference(sa, p), log_ratios_to_reference(sb, p),
+                                            settings.noise_threshold));
+  stats::adjust_family(ratios, settings.noise_threshold);
+  comparison.ratios.emplace();
+  for (std::size_t p = 0, k = 0; p < kProcedures; ++p)
+    if (p != kReference) (*comparison.ratios)[p] = std::move(ratios[k++]);
   return comparison;
 }
 

@@ -19,6 +19,9 @@ using stats::Verdict;
 
 // "slower", "faster", "equivalent", "inconclusive": the same words in every output.
 const char* verdict_word(Verdict verdict);
+// For a change of a ratio to TheOne between two sides: "higher", "lower",
+// "equivalent", "inconclusive", so that no row of ratios reads as a change of cost.
+const char* ratio_verdict_word(Verdict verdict);
 
 // "95% CI": how every heading names an interval, from the one confidence level.
 std::string interval_name();
@@ -89,6 +92,13 @@ struct Comparison {
   std::array<Decision, kProcedures> procedures{};
   // Paired, with pairs in both orders and their order known.
   std::optional<PositionEffect> position;
+  // Paired only: each procedure's ratio to TheOne on side a against side b,
+  // pair by pair (Holm over the three; TheOne's own entry stays empty). The
+  // level a run shares with all four procedures cancels, so it sees a change
+  // that machine noise hides from the levels above, but it asks another
+  // question: whether a procedure changed against TheOne, which assumes that
+  // TheOne itself is the same on both sides.
+  std::optional<std::array<Decision, kProcedures>> ratios;
 };
 
 }  // namespace callbench

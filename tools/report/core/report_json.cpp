@@ -249,6 +249,20 @@ Json position_json(const std::optional<PositionEffect>& position) {
           {"procedures", procedures}};
 }
 
+// Each procedure's ratio to the reference, side a against side b; verdicts in their own words.
+Json ratio_changes_json(const std::optional<std::array<Decision, kProcedures>>& ratios) {
+  if (!ratios) return nullptr;
+  Json procedures = Json::object();
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (proc == kReference) continue;
+    Json entry = Json::object();
+    add_decision(entry, (*ratios)[proc]);
+    entry["verdict"] = ratio_verdict_word((*ratios)[proc].verdict);
+    procedures[name(proc)] = entry;
+  }
+  return procedures;
+}
+
 Json comparison_json(const Report& report) {
   if (!report.comparison) return nullptr;
   const auto& c = *report.comparison;
@@ -263,7 +277,8 @@ Json comparison_json(const Report& report) {
           {"method", c.method == Comparison::Method::Paired ? "paired" : "across time"},
           {"pairs", c.pairs},
           {"procedures", procedures},
-          {"position", position_json(c.position)}};
+          {"position", position_json(c.position)},
+          {"ratios_to_" + name(kReference), ratio_changes_json(c.ratios)}};
 }
 
 // ---------------------------------------------------------------- the text

@@ -95,7 +95,7 @@ std::vector<std::string> footer_lines(const Report& report) {
     lines.push_back("a pair's second run against its first: " + format_change(position.overall) + " (" +
                     std::to_string(position.a_first) + " pairs with " + a + " first, " +
                     std::to_string(position.b_first) + " with " + b + " first" +
-                    (position.p_value ? "; p = " + format_p_value(*position.p_value) : std::string()) + ")");
+                    (position.p_value ? "; p " + p_relation(*position.p_value) : std::string()) + ")");
   }
   const auto& s = report.analysis_settings;
   lines.push_back(

@@ -73,4 +73,9 @@ std::string format_p_value(double p) {
   return format_number(p, p < 0.001 ? 4 : 3);
 }
 
+std::string p_relation(double p) {
+  const std::string text = format_p_value(p);
+  return text.front() == '<' ? "< " + text.substr(1) : "= " + text;
+}
+
 }  // namespace callbench

@@ -122,6 +122,29 @@ TextTable change_table(const Report& report) {
   return table;
 }
 
+TextTable ratio_change_table(const Report& report) {
+  const auto& comparison = *report.comparison;
+  const auto& a = report.series.at(comparison.a);
+  const auto& b = report.series.at(comparison.b);
+  TextTable table;
+  table.header = {"procedure",
+                  a.name + " " + kRatioHeading,
+                  b.name + " " + kRatioHeading,
+                  with_interval(a.name + " vs " + b.name),
+                  "p (Holm)",
+                  kVerdictHeading};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (proc == kReference) continue;
+    const auto& d = (*comparison.ratios)[proc];
+    std::string verdict = verdict_text(d, report.analysis_settings.noise_threshold, "pairs");
+    // The words of a change of ratio, not of cost.
+    verdict.replace(0, std::string(verdict_word(d.verdict)).size(), ratio_verdict_word(d.verdict));
+    table.rows.push_back({name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
+                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d), verdict});
+  }
+  return table;
+}
+
 TextTable medians_table(const Report& report) {
   TextTable table;
   table.header = {"series"};
