@@ -115,6 +115,9 @@ int run(const std::vector<std::string>& arguments) {
       "compare", "Put reports written by --json side by side (with two series, the change); runs nothing");
   compare_app->add_option("files", c.files, "The report files")->required()->check(not_empty());
   compare_app->add_option("--label", c.label, "Name the combined report (stored in its JSON)");
+  compare_app->add_flag("--pool", c.pool,
+                        "Pool the reports of each machine (by --label, else host and processor), made at "
+                        "different times, into its long-run figures");
   add_analysis_options(*compare_app, c.analysis);
   compare_outputs.add_to(*compare_app, true);
 

@@ -1,5 +1,7 @@
 #include "cases.hpp"
 
+#include "random_stream.hpp"
+
 namespace callbench::statcheck {
 
 namespace {
@@ -15,6 +17,20 @@ Target at_least(double rate, std::vector<std::size_t> runs) {
 }
 
 const std::vector<std::size_t> kEveryK = {2, 3, 5, 10, 20};
+
+// Reports of one machine made at different times, pooled.
+Case pooled(std::size_t reports, Measure measure, std::optional<Target> target) {
+  Case c;
+  c.label = std::to_string(reports) + " reports made apart, pooled (compare --pool), drifting: " +
+            (measure == Measure::Coverage ? "ratio intervals hold the machine's long-run ratio"
+                                          : "a procedure as dear as TheOne called slower/faster");
+  c.design = Design::Pooled;
+  c.drift = 1;
+  c.measure = measure;
+  c.target = std::move(target);
+  c.reports = reports;
+  return c;
+}
 
 // Strong noise shared by a run's four procedures, little within the run.
 Case with_shared_noise(Case c) {
@@ -36,7 +52,14 @@ std::vector<Case> standard_cases() {
   return {
       {"one series, no drift: paired-ratio intervals hold the true ratio", D::Single, 0, 1, M::Coverage,
        at_least(0.92, kEveryK)},
-      {"one series, drifting: paired-ratio intervals hold the true ratio", D::Single, 1, 1, M::Coverage, {}},
+      {"one series, drifting: paired-ratio intervals hold the ratio during its runs", D::Single, 1, 1,
+       M::CoverageDuring, at_least(0.92, kEveryK)},
+      {"one series, drifting: paired-ratio intervals hold the machine's long-run ratio",
+       D::Single,
+       1,
+       1,
+       M::Coverage,
+       {}},
       {"one series, no drift: a procedure as dear as TheOne called slower/faster", D::Single, 0, 1,
        M::ClaimOnEqual, at_most(0.025, kEveryK)},
       {"one series, drifting: a procedure as dear as TheOne called slower/faster",
@@ -122,6 +145,10 @@ std::vector<Case> standard_cases() {
                      M::DetectedDearerB,
                      {}},
                     0.05),
+      pooled(3, M::Coverage, at_least(0.92, {10, 20})),
+      pooled(5, M::Coverage, at_least(0.92, {10, 20})),
+      pooled(3, M::ClaimOnEqual, at_most(0.05, {10, 20})),
+      pooled(5, M::ClaimOnEqual, at_most(0.05, {10, 20})),
   };
 }
 
@@ -137,7 +164,7 @@ std::size_t setup_of(const std::vector<Case>& cases, std::size_t c) {
     const Case &a = cases[first], &b = cases[c];
     if (a.design == b.design && a.drift == b.drift && a.factor_b == b.factor_b &&
         a.noise_scale == b.noise_scale && a.position_effect == b.position_effect &&
-        a.shared_noise == b.shared_noise)
+        a.shared_noise == b.shared_noise && a.reports == b.reports)
       return first;
   }
   return c;
@@ -154,6 +181,10 @@ Scenario scenario_for(const Case& c, std::uint64_t seed, int side) {
   return s;
 }
 
+std::uint64_t pooled_report_seed(std::uint64_t seed, std::size_t index) {
+  return key({seed, 0x706f6f6c, index});
+}
+
 Count score(const Case& c, const ReportOutcome& outcome) {
   Count count;
   switch (c.measure) {
@@ -168,6 +199,14 @@ Count score(const Case& c, const ReportOutcome& outcome) {
       }
       break;
     }
+    case Measure::CoverageDuring:
+      for (std::size_t p = 0; p < kProcedures; ++p) {
+        if (p == kReference) continue;
+        const auto& interval = outcome.intervals[p];
+        const double ratio = outcome.ratios_during[p];
+        count += {interval && interval->low <= ratio && ratio <= interval->high ? 1u : 0u, 1};
+      }
+      break;
     case Measure::ClaimOnEqual:
       count = {outcome.claims[kEqual] != Claim::None ? 1u : 0u, 1};
       break;

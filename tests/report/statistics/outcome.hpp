@@ -29,6 +29,8 @@ struct ReportOutcome {
   std::array<Claim, kProcedures> claims{};
   // One series only: each paired ratio's interval, where it has one.
   std::array<std::optional<RatioInterval>, kProcedures> intervals{};
+  // One series only: the true ratios to TheOne during its runs (the model's, not the report's).
+  std::array<double, kProcedures> ratios_during{};
   // Two series only: each procedure's p-value before any adjustment.
   std::array<std::optional<double>, kProcedures> p_values{};
   // Interleaved only: each procedure's ratio to TheOne, A's against B's (none for TheOne).

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "analyse/comparison.hpp"
+#include "analyse/pooling.hpp"
 #include "analyse/run_summaries.hpp"
+#include "analyse/series_analysis.hpp"
 #include "random_stream.hpp"
 #include "run/pair_order.hpp"
 #include "stats/decisions.hpp"
@@ -42,14 +44,17 @@ ReportOutcome claims_of(std::vector<stats::Decision> family, double noise_thresh
 }
 
 ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
-  const auto summaries = summarise_runs(series(scenario_for(c, seed, 0), kWarmup, runs, 0));
+  const Scenario scenario = scenario_for(c, seed, 0);
+  const auto summaries = summarise_runs(series(scenario, kWarmup, runs, 0));
   // TheOne's own entry has no p-value, so the family is the other three.
   std::vector<stats::Decision> family(kProcedures);
   for (std::size_t p = 0; p < kProcedures; ++p)
     if (p != kReference)
       family[p] =
           stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)), noise_threshold);
-  return claims_of(std::move(family), noise_threshold);
+  ReportOutcome outcome = claims_of(std::move(family), noise_threshold);
+  outcome.ratios_during = ratios_during(scenario, runs);
+  return outcome;
 }
 
 ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
@@ -96,7 +101,38 @@ ReportOutcome sequential(const Case& c, std::size_t runs, std::uint64_t seed, do
   return claims_of(std::move(family), noise_threshold);
 }
 
+// Reports of one machine made far apart, each its own series from where the
+// drift then is, pooled as compare --pool pools them.
+ReportOutcome pooled(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
+  AnalysisSettings settings;
+  settings.noise_threshold = noise_threshold;
+  std::vector<Series> reports(c.reports);
+  for (std::size_t j = 0; j < c.reports; ++j) {
+    const auto figures = series(scenario_for(c, pooled_report_seed(seed, j), 0), kWarmup, runs, 0);
+    reports[j].label = "the machine";
+    for (std::size_t i = 0; i < runs; ++i)
+      reports[j].runs.push_back(
+          {static_cast<int>(i + 1), static_cast<int>(i + 1 + kWarmup), std::nullopt, figures[i]});
+    reports[j].analysis = analyse_series(reports[j], settings);
+  }
+  const auto machines = pool_by_machine(reports, settings);
+  ReportOutcome outcome;
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    if (p == kReference) continue;
+    const auto& d = machines.at(0).ratios[p];
+    outcome.claims[p] = claim_of(d.verdict);
+    if (d.ratio.bounded) outcome.intervals[p] = RatioInterval{d.ratio.low, d.ratio.high};
+  }
+  return outcome;
+}
+
 }  // namespace
+
+std::array<double, kProcedures> ratios_during(const Scenario& scenario, std::size_t runs) {
+  std::array<double, kProcedures> ratios{};
+  for (std::size_t p = 0; p < kProcedures; ++p) ratios[p] = ratio_during(scenario, p, kWarmup, runs);
+  return ratios;
+}
 
 ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
                               const AnalysisSettings& settings) {
@@ -106,6 +142,8 @@ ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t see
       return single(c, runs, seed, noise_threshold);
     case Design::Interleaved:
       return interleaved(c, runs, seed, noise_threshold);
+    case Design::Pooled:
+      return pooled(c, runs, seed, noise_threshold);
     case Design::Sequential:
       break;
   }

@@ -15,6 +15,9 @@ namespace callbench::statcheck {
 // first, then the counted runs (A and B alternating, in the tool's balanced order within
 // each pair, for interleaved ones); a sequential pair's second report follows
 // its first.
+// The true ratios to TheOne during the counted runs of one series.
+std::array<double, kProcedures> ratios_during(const Scenario& scenario, std::size_t runs);
+
 ReportOutcome simulate_report(const Case& c, std::size_t runs, std::uint64_t seed,
                               const AnalysisSettings& settings = {});
 

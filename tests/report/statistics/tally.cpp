@@ -51,6 +51,7 @@ std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column,
   // Knobs added later change the seeds only of the setups that turn them.
   if (setup.position_effect != 0) k = key({k, 1, bits(setup.position_effect)});
   if (setup.shared_noise) k = key({k, 2});
+  if (setup.reports != 0) k = key({k, 3, setup.reports});
   return k;
 }
 

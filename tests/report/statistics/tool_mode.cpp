@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "random_stream.hpp"
+#include "simulate.hpp"
 #include "standin_arguments.hpp"
 
 extern char** environ;
@@ -99,6 +100,19 @@ ReportOutcome comparison_outcome(const Json& report) {
   return outcome;
 }
 
+ReportOutcome pooled_outcome(const Json& report) {
+  ReportOutcome outcome;
+  const Json& procedures = report.at("pooled").at(0).at("procedures");
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    if (p == kReference) continue;
+    const Json& entry =
+        procedures.at(std::string(kProcedureNames[p])).at("ratio_to_" + std::string(kReferenceName));
+    outcome.claims[p] = claim_from_word(entry.value("verdict", ""));
+    if (entry.contains("ratio")) outcome.intervals[p] = interval_of(entry["ratio"]);
+  }
+  return outcome;
+}
+
 class Worker {
  public:
   Worker(const ToolSetup& setup, fs::path dir) : setup_(setup), dir_(std::move(dir)) {
@@ -109,15 +123,33 @@ class Worker {
     fs::remove(state());
     const auto a = standin(c, seed, 0), b = standin(c, seed, 1);
     switch (c.design) {
-      case Design::Single:
+      case Design::Single: {
         tool(runs, seed, "single.json", {}, a);
-        return paired_outcome(read_report(dir_ / "single.json"));
+        auto outcome = paired_outcome(read_report(dir_ / "single.json"));
+        outcome.ratios_during = ratios_during(scenario_for(c, seed, 0), runs);
+        return outcome;
+      }
       case Design::Interleaved: {
         auto both = a;
         both.push_back("--vs");
         both.insert(both.end(), b.begin(), b.end());
         tool(runs, seed, "pair.json", {}, both);
         return comparison_outcome(read_report(dir_ / "pair.json"));
+      }
+      case Design::Pooled: {
+        std::vector<std::string> compare = {setup_.report, "compare", "--pool", "--json",
+                                            (dir_ / "pooled.json").string()};
+        for (std::size_t j = 0; j < c.reports; ++j) {
+          // Each report made far apart from the others: its own drift, from process 0.
+          fs::remove(state());
+          const std::string file = "report" + std::to_string(j) + ".json";
+          tool(runs, seed, file, {"--label", "the machine"}, standin(c, pooled_report_seed(seed, j), 0));
+          compare.push_back((dir_ / file).string());
+        }
+        fs::remove(dir_ / "pooled.json");
+        if (const int status = run(compare, dir_ / "stderr"); status != 0)
+          throw std::runtime_error("callbench-report compare exited with " + std::to_string(status));
+        return pooled_outcome(read_report(dir_ / "pooled.json"));
       }
       case Design::Sequential:
         break;

@@ -206,6 +206,60 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   EXPECT_EQ(table_row(three.out, "medians [95% CI]", "[3]").size(), 5u) << three.out;
 }
 
+TEST_F(Flow, ComparePoolsTheReportsOfEachMachine) {
+  for (const auto& [file, label] : {std::pair<std::string, std::string>{"a1.json", "box"},
+                                    {"b.json", "other box"},
+                                    {"a2.json", "box"},
+                                    {"a3.json", "box"}}) {
+    const auto made = report({"--runs", "4", "--label", label, "--json", path(file), "--", kStandin, "even",
+                              path("calls" + file), "1000"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(contains(made.out, "every interval is about the machine while these runs were made"))
+        << made.out;
+  }
+  const auto pooled = report({"compare", "--pool", path("a1.json"), path("b.json"), path("a2.json"),
+                              path("a3.json"), "--json", path("pooled.json"), "--markdown", path("pooled.md")});
+  ASSERT_EQ(pooled.status, 0) << pooled.err;
+  const std::string ratios = "pooled by machine: ratio to TheOne [95% CI] and verdict";
+  const auto box = table_row(pooled.out, ratios, "box");
+  ASSERT_EQ(box.size(), 7u) << pooled.out;
+  EXPECT_EQ(box[1], "3");
+  EXPECT_EQ(box[2], "12");
+  EXPECT_EQ(box[6].rfind("up to ", 0), 0u) << box[6];
+  const auto other = table_row(pooled.out, ratios, "other box");
+  ASSERT_EQ(other.size(), 7u) << pooled.out;
+  EXPECT_EQ(other[1], "1");
+  EXPECT_EQ(other[6], "n/a") << "one report shows no movement between reports";
+  EXPECT_EQ(
+      table_row(pooled.out, "pooled by machine over reports made at different times: medians [95% CI]", "box")
+          .size(),
+      7u)
+      << pooled.out;
+  EXPECT_TRUE(contains(pooled.out, "pooled: each report's figures taken as one draw")) << pooled.out;
+  EXPECT_TRUE(contains(file_text(path("pooled.md")), "| box | 3 | 12 | " + box[3]))
+      << file_text(path("pooled.md"));
+
+  const auto json = nlohmann::json::parse(file_text(path("pooled.json")));
+  ASSERT_EQ(json["pooled"].size(), 2u);
+  const auto& machine = json["pooled"][0];
+  EXPECT_EQ(machine["machine"], "box");
+  EXPECT_EQ(machine["series"], nlohmann::json::array({"[1]", "[3]", "[4]"}));
+  EXPECT_EQ(machine["reports"], 3);
+  const auto& ratio = machine["procedures"]["TestNoFrameB"]["ratio_to_TheOne"];
+  EXPECT_EQ(ratio["test"]["degrees_of_freedom"], 2);
+  EXPECT_TRUE(ratio["ratio"]["low"].is_number());
+  EXPECT_FALSE(machine["procedures"]["TheOne"].contains("ratio_to_TheOne"));
+  EXPECT_TRUE(machine["procedures"]["TheOne"]["median"]["low"].is_number());
+
+  // Without --pool nothing is pooled, and the pooled report reads back as its series.
+  const auto plain = report({"compare", path("a1.json"), path("a2.json"), "--json", path("plain.json")});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_FALSE(contains(plain.out, "pooled by machine")) << plain.out;
+  EXPECT_TRUE(nlohmann::json::parse(file_text(path("plain.json")))["pooled"].is_null());
+  EXPECT_EQ(report({"compare", "--pool", path("pooled.json")}).status, 0);
+  EXPECT_EQ(report({"--pool", "--", kStandin, "good"}).status, 2) << "only compare pools";
+}
+
 TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {
   const auto ran =
       report({"--runs", "2", "--markdown", path("t.md"), "--csv", path("t.csv"), "--", kStandin, "good"});

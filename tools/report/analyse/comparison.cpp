@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "analyse/ratio_scale.hpp"
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
 #include "stats/drift.hpp"
@@ -21,12 +22,6 @@ std::vector<RunSummary> summaries_in_time_order(const Series& series) {
 void decide_family(Comparison& comparison, std::vector<Decision> family, const AnalysisSettings& settings) {
   stats::adjust_family(family, settings.noise_threshold);
   std::move(family.begin(), family.end(), comparison.procedures.begin());
-}
-
-std::optional<Interval> ratio_interval(const stats::MeanEstimate& log_estimate) {
-  const auto ci = stats::t_interval(log_estimate);
-  if (!ci) return std::nullopt;
-  return Interval{std::exp(log_estimate.mean), std::exp(ci->low), std::exp(ci->high), true};
 }
 
 // From each pair's log differences A - B, over the four procedures (their mean,
@@ -60,15 +55,14 @@ std::optional<PositionEffect> position_effect(const std::vector<RunSummary>& sa,
   if (!fit) return std::nullopt;
   effect.a_first = fit->a_first;
   effect.b_first = fit->b_first;
-  const auto interval = ratio_interval(fit->position);
-  effect.overall = interval.value_or(Interval{std::exp(fit->position.mean), std::exp(fit->position.mean),
-                                              std::exp(fit->position.mean), false});
+  effect.overall = ratio_scale(fit->position);
   effect.p_value = stats::t_test_p(fit->position);
-  if (interval && effect.p_value)
-    effect.verdict = stats::classify(interval->low, interval->high, *effect.p_value, settings.noise_threshold);
+  if (effect.overall.bounded && effect.p_value)
+    effect.verdict =
+        stats::classify(effect.overall.low, effect.overall.high, *effect.p_value, settings.noise_threshold);
   for (std::size_t p = 0; p < kProcedures; ++p)
     if (const auto own = stats::fit_position(each[p], each_order[p]))
-      effect.procedures[p] = ratio_interval(own->position);
+      effect.procedures[p] = ratio_scale(own->position);
   return effect;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/procedures.hpp"
 #include "stats/decisions.hpp"
@@ -78,6 +79,22 @@ struct PositionEffect {
   std::optional<double> p_value;            // against no effect
   Verdict verdict = Verdict::Inconclusive;  // as a change would be decided: beyond the noise threshold or not
   std::array<std::optional<Interval>, kProcedures> procedures{};
+};
+
+// One machine's figures from several reports made at different times (compare
+// --pool). A report's intervals are about the machine while its runs were made;
+// the machine drifts between reports, so here each report's estimate is one
+// draw of where the machine then was, pooled with a random effect across
+// reports: the intervals are about its long-run figures.
+struct PooledMachine {
+  std::string label;                // the reports' --label, else their host and processor
+  std::vector<std::size_t> series;  // indices of its reports' series
+  std::size_t runs = 0;             // valid runs over all of them
+  std::array<std::optional<Interval>, kProcedures> medians{};
+  std::array<Decision, kProcedures> ratios{};  // to TheOne, Holm over the three; TheOne's own entry stays empty
+  // Per procedure, how far its ratio to TheOne moved from report to report
+  // (relative standard deviation, tau); none from a single report.
+  std::array<std::optional<double>, kProcedures> between_reports{};
 };
 
 // Two series compared procedure by procedure.

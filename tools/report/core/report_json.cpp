@@ -281,6 +281,32 @@ Json comparison_json(const Report& report) {
           {"ratios_to_" + name(kReference), ratio_changes_json(c.ratios)}};
 }
 
+Json pooled_json(const Report& report) {
+  if (!report.pool) return nullptr;
+  Json machines = Json::array();
+  for (const auto& machine : report.pooled) {
+    Json series = Json::array();
+    for (const auto i : machine.series) series.push_back(report.series.at(i).name);
+    Json procedures = Json::object();
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      Json entry = {{"median", interval_json(machine.medians[proc])}};
+      if (proc != kReference) {
+        Json ratio = Json::object();
+        add_decision(ratio, machine.ratios[proc]);
+        entry["ratio_to_" + name(kReference)] = ratio;
+        entry["between_reports"] = optional_value(machine.between_reports[proc]);
+      }
+      procedures[name(proc)] = entry;
+    }
+    machines.push_back({{"machine", machine.label},
+                        {"series", series},
+                        {"reports", machine.series.size()},
+                        {"runs", machine.runs},
+                        {"procedures", procedures}});
+  }
+  return machines;
+}
+
 // ---------------------------------------------------------------- the text
 
 // Text that is not UTF-8 (a command's own arguments may hold any) becomes U+FFFD.
@@ -622,6 +648,7 @@ std::string report_json_text(const Report& report) {
                                        : Json(nullptr);
   json["series"] = Json::array();  // written by document_text, series by series
   json["comparison"] = comparison_json(report);
+  json["pooled"] = pooled_json(report);
   return document_text(json, report);
 }
 

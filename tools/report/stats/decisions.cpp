@@ -61,10 +61,11 @@ Verdict classify(double low, double high, double adjusted_p, double t) {
   return Verdict::Inconclusive;
 }
 
-Decision decide_log_estimate(const MeanEstimate& log_estimate, double spread, double noise_threshold) {
+Decision decide_log_estimate(const MeanEstimate& log_estimate, std::optional<double> spread,
+                             double noise_threshold) {
   Decision d = from_log_mean(log_estimate, noise_threshold);
-  if (log_estimate.values >= 2)
-    d.runs_needed = runs_needed(spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
+  if (spread && log_estimate.values >= 2)
+    d.runs_needed = runs_needed(*spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
   return d;
 }
 

@@ -52,8 +52,10 @@ Decision decide_paired(const std::vector<std::optional<double>>& a, const std::v
                        double noise_threshold);
 
 // A ratio decided from an estimate of its log made elsewhere (a fit with more
-// terms than a mean); `spread` is one value's standard deviation, for the runs needed.
-Decision decide_log_estimate(const MeanEstimate& log_estimate, double spread, double noise_threshold);
+// terms than a mean, a pool of reports); `spread`, one value's standard
+// deviation, gives the runs needed, when runs are what it would take.
+Decision decide_log_estimate(const MeanEstimate& log_estimate, std::optional<double> spread,
+                             double noise_threshold);
 
 // Two reports made at different times, each a series of per-run log values in
 // run order with its drift estimate. The ratio is a / b; its variance adds to

@@ -88,6 +88,15 @@ std::vector<std::string> footer_lines(const Report& report) {
       lines.push_back(prefix + "median wall time of a run: " +
                       format_number(*series.analysis->median_wall_seconds, 3) + " s");
   }
+  if (report.pool)
+    lines.push_back(
+        "pooled: each report's figures taken as one draw of where its machine then was, with a random "
+        "effect across reports (t on reports - 1 degrees of freedom): the intervals are about each "
+        "machine's long-run figures; a machine of one report shows that report's own");
+  else
+    lines.push_back(
+        "every interval is about the machine while these runs were made; it drifts, so its long-run "
+        "figures need reports made at different times, pooled: callbench-report compare --pool");
   if (report.comparison && report.comparison->position) {
     const auto& position = *report.comparison->position;
     const auto& a = report.series.at(report.comparison->a).name;

@@ -78,6 +78,14 @@ Document layout_report(const Report& report) {
                                        std::string(kReferenceName) + " is the same on both)",
                                    ratio_change_table(report)});
   }
+  if (report.pool) {
+    document.sections.push_back(
+        {"pooled by machine over reports made at different times: medians [" + interval_name() + "]",
+         pooled_medians_table(report)});
+    document.sections.push_back({"pooled by machine: ratio to " + std::string(kReferenceName) + " [" +
+                                     interval_name() + "] and verdict",
+                                 pooled_ratios_table(report)});
+  }
   document.footer = footer_lines(report);
   document.notes = report_notes(report);
   return document;

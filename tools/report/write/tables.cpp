@@ -145,6 +145,48 @@ TextTable ratio_change_table(const Report& report) {
   return table;
 }
 
+namespace {
+
+std::vector<std::string> machine_cells(const PooledMachine& machine) {
+  return {machine.label, std::to_string(machine.series.size()), std::to_string(machine.runs)};
+}
+
+}  // namespace
+
+TextTable pooled_medians_table(const Report& report) {
+  TextTable table;
+  table.header = {"machine", "reports", "runs"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) table.header.push_back(name_of(proc));
+  for (const auto& machine : report.pooled) {
+    auto row = machine_cells(machine);
+    for (const auto& median : machine.medians) row.push_back(median ? format_interval(*median, 0) : "n/a");
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+TextTable pooled_ratios_table(const Report& report) {
+  TextTable table;
+  table.header = {"machine", "reports", "runs"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    if (proc != kReference) table.header.push_back(name_of(proc));
+  table.header.push_back("moved between reports");
+  for (const auto& machine : report.pooled) {
+    auto row = machine_cells(machine);
+    std::optional<double> moved;
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      if (proc == kReference) continue;
+      const auto& d = machine.ratios[proc];
+      row.push_back((d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a") + " " +
+                    verdict_word(d.verdict));
+      if (const auto& tau = machine.between_reports[proc]) moved = std::max(moved.value_or(0), *tau);
+    }
+    row.push_back(moved ? "up to " + percent_text(*moved) : "n/a");
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
 TextTable medians_table(const Report& report) {
   TextTable table;
   table.header = {"series"};
