@@ -16,8 +16,8 @@ printf 'before\n<!-- results:start -->\nold table\n<!-- results:end -->\nafter\n
 # The EPYC's 40 runs as three reports (13, 13 and 14 runs), as if made at three times.
 epyc=$source_dir/docs/results/amd-epyc-kvm-2026-12-09.json
 for part in "0 13" "13 26" "26 40"; do
-  set -- $part
-  jq --argjson from "$1" --argjson to "$2" '.series[0].runs |= .[$from:$to]' "$epyc" > "$work/docs/results/epyc-$1.json"
+  read -r from to <<<"$part"
+  jq --argjson from "$from" --argjson to "$to" '.series[0].runs |= .[$from:$to]' "$epyc" > "$work/docs/results/epyc-$from.json"
 done
 cp "$source_dir/docs/results/intel-xeon-kvm-2026-12-09.json" "$work/docs/results/"
 
