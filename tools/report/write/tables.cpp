@@ -46,8 +46,9 @@ std::string ratio_text(const Series& series, std::size_t proc) {
 
 }  // namespace
 
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit) {
-  std::string text = verdict_word(decision.verdict);
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit,
+                         const char* (*word)(Verdict)) {
+  std::string text = word(decision.verdict);
   if (decision.verdict != Verdict::Inconclusive) return text;
   if (!decision.ratio.bounded) return text + " (needs at least 2 " + unit + ")";
   text += " (resolves +/-" + percent_text(decision.resolvable.value_or(decision.ratio.relative_half_width()));
@@ -136,11 +137,11 @@ TextTable ratio_change_table(const Report& report) {
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
     const auto& d = (*comparison.ratios)[proc];
-    std::string verdict = verdict_text(d, report.analysis_settings.noise_threshold, "pairs");
     // The words of a change of ratio, not of cost.
-    verdict.replace(0, std::string(verdict_word(d.verdict)).size(), ratio_verdict_word(d.verdict));
-    table.rows.push_back({name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
-                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d), verdict});
+    table.rows.push_back(
+        {name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
+         d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
+         verdict_text(d, report.analysis_settings.noise_threshold, "pairs", ratio_verdict_word)});
   }
   return table;
 }

@@ -31,6 +31,8 @@ TextTable ratios_table(const Report& report);
 
 // A decision's verdict, and for an inconclusive one what the data resolve:
 // "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)".
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit);
+// `word` names the verdict (ratio_verdict_word for a change of a ratio).
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit,
+                         const char* (*word)(Verdict) = verdict_word);
 
 }  // namespace callbench
