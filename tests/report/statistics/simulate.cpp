@@ -15,7 +15,6 @@ namespace callbench::statcheck {
 namespace {
 
 constexpr std::uint64_t kWarmup = 1;
-constexpr std::uint64_t kOrderStream = 7;
 
 std::vector<Figures> series(const Scenario& s, std::uint64_t first_process, std::size_t runs, int side) {
   const auto drift = drift_path(s, first_process + runs);
@@ -59,7 +58,7 @@ ReportOutcome single(const Case& c, std::size_t runs, std::uint64_t seed, double
 
 ReportOutcome interleaved(const Case& c, std::size_t runs, std::uint64_t seed, double noise_threshold) {
   const Scenario a = scenario_for(c, seed, 0), b = scenario_for(c, seed, 1);
-  PairOrder order(key({seed, kOrderStream}) % (kMaxOrderSeed + 1), static_cast<int>(runs));
+  PairOrder order(tool_order_seed(seed), static_cast<int>(runs));
   Series side_a, side_b;
   const std::uint64_t first = 2 * kWarmup;
   const auto drift = drift_path(a, first + 2 * runs);  // the machine's, the same for both sides

@@ -171,10 +171,13 @@ class Worker {
 
   void tool(std::size_t runs, std::uint64_t seed, const std::string& json,
             const std::vector<std::string>& extra, const std::vector<std::string>& command) {
-    // The tool takes seeds up to 9e18.
-    std::vector<std::string> args = {
-        setup_.report,         "--runs", std::to_string(runs), "--seed", std::to_string(seed >> 4), "--json",
-        (dir_ / json).string()};
+    std::vector<std::string> args = {setup_.report,
+                                     "--runs",
+                                     std::to_string(runs),
+                                     "--seed",
+                                     std::to_string(tool_order_seed(seed)),
+                                     "--json",
+                                     (dir_ / json).string()};
     args.insert(args.end(), extra.begin(), extra.end());
     args.push_back("--");
     args.insert(args.end(), command.begin(), command.end());
