@@ -20,7 +20,8 @@ std::string order_of(std::uint64_t seed, int runs, int pairs) {
   return text;
 }
 
-const std::uint64_t kSeeds[] = {0, 1, 2, 3, 20261209, 123456789, 1ULL << 40, static_cast<std::uint64_t>(kMaxSeed)};
+const std::uint64_t kSeeds[] = {0,        1,         2,          3,
+                                20261209, 123456789, 1ULL << 40, static_cast<std::uint64_t>(kMaxSeed)};
 
 TEST(PairOrder, EachSideGoesFirstInHalfThePairsForEverySeedAndRunCount) {
   for (const auto seed : kSeeds) {

@@ -87,9 +87,9 @@ Comparison compare_paired(const Series& a, const Series& b, const AnalysisSettin
   const auto sa = summarise_runs(paired_a), sb = summarise_runs(paired_b);
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p)
-    family.push_back(stats::decide_paired_in_order(
-        log_medians(sa, p), log_medians(sb, p), a_first, settings.noise_threshold, stats::kPairsForPositionTerm,
-        sa.median_least_variance[p] + sb.median_least_variance[p]));
+    family.push_back(stats::decide_paired_in_order(log_medians(sa, p), log_medians(sb, p), a_first,
+                                                   settings.noise_threshold, stats::kPairsForPositionTerm,
+                                                   sa.median_least_variance[p] + sb.median_least_variance[p]));
   decide_family(comparison, std::move(family), settings);
   comparison.position = position_effect(sa, sb, a_first, settings);
   // A carry-over slows all four procedures of a run alike and cancels in their ratios: the plain paired test.

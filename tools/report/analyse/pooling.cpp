@@ -61,8 +61,7 @@ void pool_reports(const std::vector<const Series*>& reports, const AnalysisSetti
     const auto level = pooled(summaries, [p](const SeriesSummary& report) {
       return std::make_pair(log_medians(report, p), report.median_least_variance[p]);
     });
-    if (level)
-      machine.medians[p] = ratio_scale(level->mean);
+    if (level) machine.medians[p] = ratio_scale(level->mean);
     if (p == kReference) continue;
     const auto ratio = pooled(summaries, [p](const SeriesSummary& report) {
       return std::make_pair(log_ratios_to_reference(report, p), report.ratio_least_variance[p]);

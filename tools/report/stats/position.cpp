@@ -50,9 +50,9 @@ Decision decide_paired_in_order(const std::vector<std::optional<double>>& a,
     differences.push_back(*a[i] - *b[i]);
     orders.push_back(*a_first[i]);
   }
-  const auto fit =
-      differences.size() >= pairs_for_position_term ? fit_position(differences, orders, least_variance)
-                                                    : std::nullopt;
+  const auto fit = differences.size() >= pairs_for_position_term
+                       ? fit_position(differences, orders, least_variance)
+                       : std::nullopt;
   if (!fit) return decide_paired(a, b, noise_threshold, least_variance);
   return decide_log_estimate(fit->change, fit->residual_spread, noise_threshold);
 }

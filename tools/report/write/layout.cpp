@@ -82,11 +82,11 @@ Document layout_report(const Report& report) {
   }
   if (report.pool) {
     document.sections.push_back(
-        {"pooled by machine over reports made at different times: medians [" + interval_name() + "]",
+        {interval_heading("pooled by machine over reports made at different times: medians"),
          pooled_medians_table(report)});
-    document.sections.push_back({"pooled by machine: ratio to " + std::string(kReferenceName) + " [" +
-                                     interval_name() + "] and verdict",
-                                 pooled_ratios_table(report)});
+    document.sections.push_back(
+        {interval_heading("pooled by machine: ratio to " + std::string(kReferenceName)) + " and verdict",
+         pooled_ratios_table(report)});
   }
   document.footer = footer_lines(report);
   document.notes = report_notes(report);

@@ -151,10 +151,10 @@ TextTable ratio_change_table(const Report& report) {
     if (proc == kReference) continue;
     const auto& d = (*comparison.ratios)[proc];
     // The words of a change of ratio, not of cost.
-    table.rows.push_back(
-        {name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
-         d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
-         verdict_text(d, report.analysis_settings.noise_threshold, "pairs", comparison.pairs, ratio_verdict_word)});
+    table.rows.push_back({name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
+                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
+                          verdict_text(d, report.analysis_settings.noise_threshold, "pairs", comparison.pairs,
+                                       ratio_verdict_word)});
   }
   return table;
 }
