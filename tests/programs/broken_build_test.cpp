@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "process.h"
+#include "programs.h"
 
 namespace callbench_test {
 namespace {
@@ -45,7 +45,7 @@ TEST_P(BrokenBuildTest, AssemblerStopsWithTheMessage) {
                         std::filesystem::copy_options::recursive);
 
   const std::filesystem::path file = src / breakage.file;
-  std::string text = FileText(file.string());
+  std::string text = file_text(file.string());
   const std::string find = breakage.find;
   if (!find.empty()) {
     const size_t at = text.find(find);
@@ -55,20 +55,20 @@ TEST_P(BrokenBuildTest, AssemblerStopsWithTheMessage) {
     std::ofstream(file) << text;
   }
 
-  ProcessOptions gcc;
-  gcc.command = {CALLBENCH_HOST_GCC,
-                 "-m32",
-                 "-c",
-                 "-I" + src.string(),
-                 "-Wa,--fatal-warnings",
-                 (src / "driver/run_benchmark.S").string(),
-                 "-o",
-                 (std::filesystem::path(work.str()) / "run_benchmark.o").string()};
-  const ProcessResult run = RunProcess(gcc);
+  const std::vector<std::string> gcc = {CALLBENCH_HOST_GCC,
+                                        "-m32",
+                                        "-c",
+                                        "-I" + src.string(),
+                                        "-Wa,--fatal-warnings",
+                                        (src / "driver/run_benchmark.S").string(),
+                                        "-o",
+                                        (std::filesystem::path(work.str()) / "run_benchmark.o").string()};
+  callbench::ProcessResult run;
+  const std::string failure = RunCommand(gcc, run);
   if (*breakage.error == '\0') {
-    EXPECT_TRUE(run.ExitedWith(0)) << run.err;
+    EXPECT_EQ(failure, "") << run.err;
   } else {
-    EXPECT_FALSE(run.ExitedWith(0));
+    EXPECT_NE(failure, "");
     EXPECT_NE(run.err.find(std::string("Error: ") + breakage.error), std::string::npos)
         << run.err.substr(0, 2000);
   }

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "process.h"
 #include "program_image.h"
+#include "programs.h"
 #include "run_benchmark_code.h"
 
 namespace callbench_test {
@@ -44,11 +44,12 @@ TEST_P(FillGapTest, IsExactlyThatManyBytesOfNoOpForms) {
   const std::string object = work.str() + "/filler.o";
   std::ofstream(source) << "#include \"abi.h\"\n    .intel_syntax noprefix\n"
                         << "#include \"measure/measure.inc\"\n    .text\n    FillGap " << gap << "\n";
-  ProcessOptions gcc;
-  gcc.command = {CALLBENCH_HOST_GCC,     "-m32", "-c", std::string("-I") + CALLBENCH_SOURCE_DIR + "/src",
-                 "-Wa,--fatal-warnings", source, "-o", object};
-  const ProcessResult run = RunProcess(gcc);
-  ASSERT_TRUE(run.ExitedWith(0)) << run.err.substr(0, 2000);
+  callbench::ProcessResult run;
+  ASSERT_EQ(RunCommand({CALLBENCH_HOST_GCC, "-m32", "-c", std::string("-I") + CALLBENCH_SOURCE_DIR + "/src",
+                        "-Wa,--fatal-warnings", source, "-o", object},
+                       run),
+            "")
+      << run.err.substr(0, 2000);
 
   int bytes = 0;
   for (const Instruction& instruction : Disassembly(object)) {

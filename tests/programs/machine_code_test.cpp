@@ -93,17 +93,17 @@ TEST_P(MachineCodeTest, MeasurementVariablesAreTogetherInOrder) {
 
 TEST_P(MachineCodeTest, EachSweepPausesThenMeasuresAndPrintsEveryProcedureInOrder) {
   ASSERT_NO_FATAL_FAILURE(DecodeCode());
-  ASSERT_EQ(code().sweeps.size(), static_cast<size_t>(kSweepCount));
+  ASSERT_EQ(code().sweeps.size(), static_cast<size_t>(output::kSweeps));
   for (const SweepCode& sweep : code().sweeps) {
     EXPECT_EQ(sweep.pause_ms, 100);
-    ASSERT_EQ(sweep.measurements.size(), kProcedures.size());
-    for (size_t i = 0; i < kProcedures.size(); ++i) {
+    ASSERT_EQ(sweep.measurements.size(), output::kNames.size());
+    for (size_t i = 0; i < output::kNames.size(); ++i) {
       const MeasurementCode& m = sweep.measurements[i];
-      const std::map<std::string, int> expected_units = {{kProcedures[i], 1000}};
-      EXPECT_EQ(m.work_units, expected_units) << kProcedures[i];
-      EXPECT_EQ(m.label, MeasurementLabel(i));
-      EXPECT_EQ(m.reference_head % 16, 0u) << kProcedures[i];
-      EXPECT_EQ(m.test_head % 16, 0u) << kProcedures[i];
+      const std::map<std::string, int> expected_units = {{output::kNames[i], 1000}};
+      EXPECT_EQ(m.work_units, expected_units) << output::kNames[i];
+      EXPECT_EQ(m.label, output::figure_label(i));
+      EXPECT_EQ(m.reference_head % 16, 0u) << output::kNames[i];
+      EXPECT_EQ(m.test_head % 16, 0u) << output::kNames[i];
     }
   }
 }
@@ -134,15 +134,15 @@ TEST_P(MachineCodeTest, LoopHeadsArePaddedWithTheUsualNoOpForms) {
 
 TEST_P(MachineCodeTest, SizeReportThenStackCheckThenExitRightBeforeTheProcedures) {
   ASSERT_NO_FATAL_FAILURE(DecodeCode());
-  ASSERT_EQ(code().size_lines.size(), kProcedures.size());
-  for (size_t i = 0; i < kProcedures.size(); ++i) {
+  ASSERT_EQ(code().size_lines.size(), output::kNames.size());
+  for (size_t i = 0; i < output::kNames.size(); ++i) {
     const SizeLineCode& line = code().size_lines[i];
-    const std::string next = i + 1 < kProcedures.size() ? kProcedures[i + 1] : "SubjectsEnd";
-    EXPECT_EQ(line.procedure, kProcedures[i]);
-    EXPECT_EQ(line.heading, SizeLines()[i].heading);
+    const std::string next = i + 1 < output::kNames.size() ? output::kNames[i + 1] : "SubjectsEnd";
+    EXPECT_EQ(line.procedure, output::kNames[i]);
+    EXPECT_EQ(line.heading, output::kSizeHeadings[i]);
     EXPECT_EQ(line.separator, "\t");
     EXPECT_EQ(line.line_end, "\r\n");
-    EXPECT_EQ(line.size_from, image().Symbol(kProcedures[i]));
+    EXPECT_EQ(line.size_from, image().Symbol(output::kNames[i]));
     EXPECT_EQ(line.size_to, image().Symbol(next));
   }
   EXPECT_EQ(code().stack_notice_caption, "Problem with stack");
@@ -156,7 +156,7 @@ TEST_P(MachineCodeTest, EveryFormattedNumberHasABufferOfItsOwn) {
   ASSERT_NO_FATAL_FAILURE(DecodeCode());
   constexpr uint32_t kLongestFigure = 12;  // "-2147483648" and its NUL
   // The figures, the four sizes and the stack difference.
-  const size_t sites = kSweepCount * kProcedures.size() + kProcedures.size() + 1;
+  const size_t sites = output::kSweeps * output::kNames.size() + output::kNames.size() + 1;
   ASSERT_EQ(code().figure_buffers.size(), sites);
   const std::set<uint32_t> buffers(code().figure_buffers.begin(), code().figure_buffers.end());
   EXPECT_EQ(buffers.size(), sites) << "distinct buffers";

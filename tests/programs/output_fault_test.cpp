@@ -10,14 +10,14 @@ namespace {
 
 struct Fault {
   const char* name;
-  OutputMode mode;
+  Destination destination;
   const char* path;
 };
 
 const Fault kFaults[] = {
-    {"stdout_closed", OutputMode::kClosed, ""},
-    {"stdout_device_full", OutputMode::kFile, "/dev/full"},
-    {"stdout_reader_gone_after_one_byte", OutputMode::kReadOneByteThenClose, ""},
+    {"stdout_closed", Destination::Closed, ""},
+    {"stdout_device_full", Destination::File, "/dev/full"},
+    {"stdout_reader_gone_after_one_byte", Destination::OneByteThenClosed, ""},
 };
 
 void PrintTo(const Fault& value, std::ostream* out) {
@@ -28,13 +28,13 @@ class OutputFaultTest : public testing::TestWithParam<std::tuple<Platform, Fault
 
 TEST_P(OutputFaultTest, RunEndsWithExitCodeZero) {
   const auto& [platform, fault] = GetParam();
-  ProcessOptions options = Program{platform, Variant::kShipped}.Options();
-  options.output = fault.mode;
-  options.output_path = fault.path;
-  const ProcessResult run = RunProcess(options);
+  Launch options = Program{platform, Variant::kShipped}.Options();
+  options.out = fault.destination;
+  options.out_path = fault.path;
+  const Ended run = callbench::launch(options);
   // Not killed (SIGPIPE, SIGSEGV), no crash exit code: a plain 0.
-  EXPECT_TRUE(run.ExitedWith(0)) << run.Describe() << "\n" << run.err;
-  if (fault.mode == OutputMode::kReadOneByteThenClose) {
+  EXPECT_EQ(run.status, 0) << run.err;
+  if (fault.destination == Destination::OneByteThenClosed) {
     EXPECT_EQ(run.out.size(), 1u);
   }
 }

@@ -1,6 +1,8 @@
 // Standard output of a run, byte for byte, however the program is started.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <fstream>
 #include <tuple>
 
 #include "expected_output.h"
@@ -12,15 +14,15 @@ namespace {
 struct Invocation {
   const char* name;
   std::vector<std::string> arguments;
-  InputMode input;
+  Source input;
 };
 
 // Arguments and standard input are there to be ignored.
 const Invocation kInvocations[] = {
-    {"plain", {}, InputMode::kNull},
-    {"with_arguments", {"--help", "/?", "-5", "TheOne"}, InputMode::kNull},
-    {"stdin_from_file", {}, InputMode::kFile},
-    {"stdin_from_pipe", {}, InputMode::kPipe},
+    {"plain", {}, Source::Empty},
+    {"with_arguments", {"--help", "/?", "-5", "TheOne"}, Source::Empty},
+    {"stdin_from_file", {}, Source::File},
+    {"stdin_from_pipe", {}, Source::Pipe},
 };
 
 void PrintTo(const Invocation& value, std::ostream* out) {
@@ -31,12 +33,15 @@ class OutputTest : public testing::TestWithParam<std::tuple<Platform, Invocation
 
 TEST_P(OutputTest, IsExactlyThreeSweepsThenTheSizeReport) {
   const auto& [platform, invocation] = GetParam();
-  ProcessOptions options = Program{platform, Variant::kShipped}.Options(invocation.arguments);
-  options.input = invocation.input;
-  options.input_data = "q\n12345\r\nTestNoFrameA\n\x1a";
-  const ProcessResult run = RunProcess(options);
+  Launch options = Program{platform, Variant::kShipped}.Options(invocation.arguments);
+  const std::string input = "q\n12345\r\nTestNoFrameA\n\x1a";
+  TemporaryPath input_file("input", TemporaryPath::kFile);
+  std::ofstream(input_file.str(), std::ios::binary) << input;
+  options.in = invocation.input;
+  options.input = invocation.input == Source::File ? input_file.str() : input;
+  const Ended run = callbench::launch(options);
 
-  EXPECT_TRUE(run.ExitedWith(0)) << run.Describe();
+  EXPECT_EQ(run.status, 0);
   const BenchmarkOutput output = ReadBenchmarkOutput(run.out);
   EXPECT_EQ(output.mismatch, "") << "output: \"" << Escaped(run.out) << "\"";
   // Under Wine, standard error carries Wine's own messages.
@@ -51,14 +56,9 @@ INSTANTIATE_TEST_SUITE_P(Runs, OutputTest,
 
 // The reader above is what makes those runs count: near misses must fail it.
 std::string GoodOutput(const std::string& first_figure) {
-  std::string text;
-  for (int sweep = 0; sweep < kSweepCount; ++sweep) {
-    for (size_t i = 0; i < kProcedures.size(); ++i) {
-      text += (sweep == 0 && i == 0 ? first_figure : "-12") + MeasurementLabel(i);
-    }
-  }
-  for (const SizeLine& line : SizeLines()) text += line.heading + "\t" + line.size + "\r\n";
-  return text;
+  std::vector<std::array<std::string, 4>> sweeps(output::kSweeps, {"-12", "-12", "-12", "-12"});
+  sweeps[0][0] = first_figure;
+  return output::output_text(sweeps);
 }
 
 TEST(ReadBenchmarkOutput, AcceptsEveryFigureFormAndRejectsNearMisses) {

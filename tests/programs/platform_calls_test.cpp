@@ -25,23 +25,22 @@ class PlatformCallsTest : public testing::TestWithParam<Platform> {};
 TEST_P(PlatformCallsTest, PauseThenPriorityUpAndDownBeforeEachLineThenSizesThenExit) {
   const Program program{GetParam(), Variant::kShipped};
   TemporaryPath log("trace", TemporaryPath::kFile);
-  ProcessOptions options = program.Options({}, "+relay");
+  Launch options = program.Options({}, "+relay");
   if (program.platform == Platform::kLinux) {
     options.command.insert(options.command.begin(),
                            {"strace", "-f", "-o", log.str(), "-e",
                             "trace=nanosleep,setpriority,write,clock_nanosleep,exit_group,rt_sigaction"});
   } else {
-    options.error = ErrorMode::kFile;
-    options.error_path = log.str();
+    options.err_path = log.str();
   }
-  const ProcessResult run = RunProcess(options);
-  ASSERT_TRUE(run.ExitedWith(0)) << run.Describe() << "\n" << run.err;
+  const Ended run = callbench::launch(options);
+  ASSERT_EQ(run.status, 0) << run.err;
   const BenchmarkOutput output = ReadBenchmarkOutput(run.out);
   ASSERT_EQ(output.mismatch, "");
 
   std::vector<std::string> events;
   if (program.platform == Platform::kLinux) {
-    events = StraceEvents(FileText(log.str()));
+    events = StraceEvents(file_text(log.str()));
     // Set up on first use: before anything is written, and only then.
     const auto ignore = std::find(events.begin(), events.end(), "ignore SIGPIPE");
     ASSERT_NE(ignore, events.end());

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "process.h"
+#include "programs.h"
 
 namespace callbench_test {
 namespace {
@@ -45,12 +45,9 @@ std::string HexText(uint32_t value) {
 }
 
 std::string ToolOutput(const std::vector<std::string>& command) {
-  ProcessOptions options;
-  options.command = command;
-  const ProcessResult result = RunProcess(options);
-  if (!result.ExitedWith(0)) {
-    throw std::runtime_error(command[0] + " failed (" + result.Describe() + "): " + result.err);
-  }
+  callbench::ProcessResult result;
+  const std::string failure = RunCommand(command, result);
+  if (!failure.empty()) throw std::runtime_error(command[0] + ": " + failure + ": " + result.err);
   return result.out;
 }
 

@@ -1,7 +1,12 @@
 #include "programs.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <stdexcept>
+
+#include "run/failure_reason.hpp"
 
 namespace callbench_test {
 
@@ -26,12 +31,11 @@ std::string Program::Name() const {
   return PlatformName(platform) + kVariantNames[static_cast<int>(variant)];
 }
 
-ProcessOptions Program::Options(const std::vector<std::string>& arguments,
-                                const std::string& wine_debug) const {
-  ProcessOptions options;
+Launch Program::Options(const std::vector<std::string>& arguments, const std::string& wine_debug) const {
+  Launch options;
   if (platform == Platform::kWindows) {
     options.command.push_back("wine");
-    options.environment["WINEDEBUG"] = wine_debug;
+    options.environment.push_back("WINEDEBUG=" + wine_debug);
   }
   options.command.push_back(Path());
   options.command.insert(options.command.end(), arguments.begin(), arguments.end());
@@ -45,6 +49,26 @@ const std::vector<Platform>& BothPlatforms() {
 
 std::string PlatformName(Platform platform) {
   return platform == Platform::kLinux ? "linux" : "win32";
+}
+
+std::string RunCommand(const std::vector<std::string>& command, callbench::ProcessResult& result) {
+  callbench::ProcessLimits limits;
+  limits.max_output = limits.error_tail = 64 << 20;
+  result = callbench::run_process(command, limits);
+  return callbench::failure_reason(result, command.at(0), limits);
+}
+
+TemporaryPath::TemporaryPath(const std::string& stem, Kind kind) {
+  std::string pattern = (std::filesystem::temp_directory_path() / ("callbench-" + stem + "-XXXXXX")).string();
+  const bool made =
+      kind == kDirectory ? mkdtemp(pattern.data()) != nullptr : close(mkstemp(pattern.data())) == 0;
+  if (!made) throw std::runtime_error("cannot make " + pattern);
+  path_ = pattern;
+}
+
+TemporaryPath::~TemporaryPath() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace callbench_test

@@ -7,9 +7,16 @@
 #include <tuple>
 #include <vector>
 
-#include "process.h"
+#include "launch.h"
+#include "system/process.hpp"
 
 namespace callbench_test {
+
+using callbench::Destination;
+using callbench::Ended;
+using callbench::file_text;
+using callbench::Launch;
+using callbench::Source;
 
 enum class Platform { kLinux, kWindows };
 
@@ -26,10 +33,8 @@ struct Program {
   std::string Path() const;  // throws if the program has not been built
   std::string Name() const;  // e.g. "linux_stack_below", for test names
 
-  // The command line that runs it with these arguments, and the options
-  // for it (Wine quiet unless wine_debug says otherwise).
-  ProcessOptions Options(const std::vector<std::string>& arguments = {},
-                         const std::string& wine_debug = "-all") const;
+  // How to start it with these arguments (Wine quiet unless wine_debug says otherwise).
+  Launch Options(const std::vector<std::string>& arguments = {}, const std::string& wine_debug = "-all") const;
 };
 
 const std::vector<Platform>& BothPlatforms();
@@ -46,6 +51,25 @@ struct PlatformAndCaseName {
   std::string operator()(const Info& info) const {
     return PlatformName(std::get<0>(info.param)) + "_" + std::get<1>(info.param).name;
   }
+};
+
+// Runs a tool (gcc, nm, objdump) to its end with callbench-report's own
+// run_process, its output kept whole; how it failed, or "" when it exited with 0.
+std::string RunCommand(const std::vector<std::string>& command, callbench::ProcessResult& result);
+
+// A fresh empty file or directory under the temporary directory, removed
+// with its contents on destruction.
+class TemporaryPath {
+ public:
+  enum Kind { kFile, kDirectory };
+  TemporaryPath(const std::string& stem, Kind kind);
+  ~TemporaryPath();
+  TemporaryPath(const TemporaryPath&) = delete;
+  TemporaryPath& operator=(const TemporaryPath&) = delete;
+  const std::string& str() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 }  // namespace callbench_test

@@ -26,14 +26,11 @@ TEST_P(StackCheckTest, ShowsTheImbalanceAndCarriesOn) {
   const Program program{platform, variant};
   // On Windows the notice is a message box: seen only in Wine's relay log.
   TemporaryPath relay_log("relay", TemporaryPath::kFile);
-  ProcessOptions options = program.Options({}, "+relay");
-  if (platform == Platform::kWindows) {
-    options.error = ErrorMode::kFile;
-    options.error_path = relay_log.str();
-  }
-  const ProcessResult run = RunProcess(options);
+  Launch options = program.Options({}, "+relay");
+  if (platform == Platform::kWindows) options.err_path = relay_log.str();
+  const Ended run = callbench::launch(options);
 
-  EXPECT_TRUE(run.ExitedWith(0)) << run.Describe();
+  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(ReadBenchmarkOutput(run.out).mismatch, "");
   if (platform == Platform::kLinux) {
     EXPECT_EQ(run.err, std::string(kCaption) + ": " + NoticeText(variant) + "\n");

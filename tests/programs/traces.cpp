@@ -131,19 +131,19 @@ std::vector<std::string> ExpectedEvents(const std::vector<std::string>& figures)
   std::vector<std::string> events;
   auto write = [&](const std::string& text) { events.push_back("write " + std::to_string(text.size())); };
   size_t figure = 0;
-  for (int sweep = 0; sweep < kSweepCount; ++sweep) {
+  for (int sweep = 0; sweep < output::kSweeps; ++sweep) {
     events.push_back(Pause(100));
-    for (size_t i = 0; i < kProcedures.size(); ++i, ++figure) {
+    for (size_t i = 0; i < output::kNames.size(); ++i, ++figure) {
       events.push_back("priority high");
       events.push_back("priority normal");
       write(figures.at(figure));
-      write(MeasurementLabel(i));
+      write(output::figure_label(i));
     }
   }
-  for (const SizeLine& line : SizeLines()) {
-    write(line.heading);
+  for (size_t i = 0; i < output::kNames.size(); ++i) {
+    write(output::kSizeHeadings[i]);
     write("\t");
-    write(line.size);
+    write(std::to_string(output::kSizes[i]));
     write("\r\n");
   }
   events.push_back("exit 0");

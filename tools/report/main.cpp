@@ -1,7 +1,6 @@
 // callbench-report: runs the benchmark many times and reports what it measured,
 // with the uncertainty of every figure; or compares reports written earlier.
 // This file only wires the command line to the flows in app/.
-#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "app/start.hpp"
 #include "app/version.hpp"
 #include "write/exporter.hpp"
+#include "write/number_format.hpp"
 
 namespace {
 
@@ -23,9 +23,8 @@ using namespace callbench;
 // in the order of the table.
 class OutputOptions {
  public:
-  void add_to(CLI::App& app, bool json) {
+  void add_to(CLI::App& app) {
     for (const auto& format : output_formats()) {
-      if (!json && std::string(format.option) == "--json") continue;
       paths_.emplace_back(format.option, std::optional<std::string>());
       app.add_option(format.option, paths_.back().second, format.help)->check(not_empty());
     }
@@ -43,31 +42,21 @@ class OutputOptions {
 };
 
 void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {
-  app.add_option("--seed", analysis.seed, "Seed of the order of interleaved pairs, for reproducible reports")
-      ->check(whole_number(0, 9'000'000'000'000'000'000LL))
-      ->capture_default_str();
+  app.add_option(
+         "--seed", analysis.seed,
+         "Seed of the order of interleaved pairs, to make an order again (default: a fresh one, recorded "
+         "in the report)")
+      ->transform(whole_number(0, kMaxSeed));
   app.add_option("--noise-threshold", analysis.noise_threshold,
                  "Relative differences within this are not claimed (0.01 = 1%)")
       ->check(decimal_number(0, 0.5))
       ->capture_default_str();
 }
 
-// "A --vs B" after "--": the two commands run alternately.
-void split_at_vs(std::vector<std::string>& command, std::vector<std::string>& vs_command) {
-  const auto vs = std::find(command.begin(), command.end(), "--vs");
-  if (vs == command.end()) return;
-  vs_command.assign(vs + 1, command.end());
-  command.erase(vs, command.end());
-  if (command.empty() || vs_command.empty() ||
-      std::find(vs_command.begin(), vs_command.end(), "--vs") != vs_command.end())
-    throw Error("--vs needs a command on each side");
-}
-
 int run(const std::vector<std::string>& arguments) {
-  CLI::App app{
-      "Runs the callbench benchmark many times and reports its figures with their 95% intervals; "
-      "`compare` puts reports written by --json side by side.",
-      "callbench-report"};
+  CLI::App app{"Runs the callbench benchmark many times and reports its figures with their " +
+                   confidence_percent() + "% intervals; `compare` puts reports written by --json side by side.",
+               "callbench-report"};
   app.set_version_flag("--version", kToolVersion);
   app.footer(
       "Give the command after --, e.g.: callbench-report --runs 20 -- wine callbench.exe\n"
@@ -76,33 +65,31 @@ int run(const std::vector<std::string>& arguments) {
   MeasureOptions m;
   OutputOptions measure_outputs;
   app.add_option("--runs", m.run.runs, "Runs of each command to count (with --precision, the least)")
-      ->check(whole_number(1, kMaxRuns))
+      ->transform(whole_number(1, kMaxRuns))
       ->capture_default_str();
   app.add_option("--warmup", m.run.warmup, "Runs of each command made and checked first, not counted")
-      ->check(whole_number(0, kMaxWarmup))
+      ->transform(whole_number(0, kMaxWarmup))
       ->capture_default_str();
-  auto* precision = app.add_option("--precision", m.run.precision,
-                                   "Keep running until every interval is within +/- this fraction of its "
-                                   "estimate (0.01 = 1%)");
-  precision->check(decimal_number(0.0001, 0.5));
-  auto* max_runs = app.add_option("--max-runs", m.run.max_runs, "With --precision, stop after this many runs")
-                       ->check(whole_number(1, kMaxRuns))
-                       ->capture_default_str();
+  app.add_option("--precision", m.run.precision,
+                 "Keep running until every interval is within +/- this fraction of its estimate (0.01 = 1%)")
+      ->check(decimal_number(0.0001, 0.5));
+  app.add_option("--max-runs", m.run.max_runs, "With --precision, stop after this many runs")
+      ->transform(whole_number(1, kMaxRuns))
+      ->capture_default_str();
   app.add_option("--timeout", m.run.timeout_seconds, "Seconds a run may take before it is killed")
       ->check(decimal_number(0.001, 86400.0))
       ->capture_default_str();
   app.add_option("--cpu", m.cpu, "Pin the runs (and the clock calibration) to this processor")
-      ->check(whole_number(0, 1 << 20));
+      ->transform(whole_number(0, kMaxCpu));
   app.add_option("--baseline", m.baseline, "Compare with a report written earlier by --json")
       ->check(not_empty());
   app.add_option("--label", m.label, "Name this report in later comparisons (stored in the JSON)");
   app.add_option("--from", m.from,
                  "Report saved outputs of the benchmark instead of running it (- for standard input)")
       ->check(not_empty());
-  auto* machine = app.add_option("--machine", m.machine, "With --from: the machine the outputs came from")
-                      ->check(not_empty());
+  app.add_option("--machine", m.machine, "With --from: the machine the outputs came from")->check(not_empty());
   add_analysis_options(app, m.analysis);
-  measure_outputs.add_to(app, true);
+  measure_outputs.add_to(app);
   app.add_option("command", m.command,
                  "The benchmark to run (default: the Linux build beside this program, or callbench.exe beside "
                  "it on Windows), optionally --vs a second one");
@@ -113,8 +100,11 @@ int run(const std::vector<std::string>& arguments) {
       "compare", "Put reports written by --json side by side (with two series, the change); runs nothing");
   compare_app->add_option("files", c.files, "The report files")->required()->check(not_empty());
   compare_app->add_option("--label", c.label, "Name the combined report (stored in its JSON)");
+  compare_app->add_flag("--pool", c.pool,
+                        "Pool the reports of each machine (by --label, else host and processor), made at "
+                        "different times, into its long-run figures");
   add_analysis_options(*compare_app, c.analysis);
-  compare_outputs.add_to(*compare_app, true);
+  compare_outputs.add_to(*compare_app);
 
   SystemOptions s;
   auto* system_app = app.add_subcommand(
@@ -122,16 +112,12 @@ int run(const std::vector<std::string>& arguments) {
       "Check whether this machine is fit to measure (governor, boost, SMT, isolation, hypervisor, "
       "load, priority; on Windows the power plan); exit 0 when fit, 2 when not. Changes nothing.");
   system_app->add_option("--cpu", s.cpu, "The processor the runs would be pinned to")
-      ->check(whole_number(0, 1 << 20));
+      ->transform(whole_number(0, kMaxCpu));
 
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
   try {
     app.parse(reversed);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
+  } catch (const CLI::Success& e) {  // --help, --help-all, --version
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     throw Error(std::string(e.what()) + " (see --help)");
@@ -143,17 +129,7 @@ int run(const std::vector<std::string>& arguments) {
     return compare(c);
   }
   m.outputs = measure_outputs.paths();
-  split_at_vs(m.command, m.vs_command);
-  if (!m.from.empty()) {
-    for (const char* option : {"--runs", "--warmup", "--precision", "--max-runs", "--timeout", "--cpu"})
-      if (app.count(option)) throw Error(std::string(option) + " has no meaning with --from: nothing is run");
-    if (!m.command.empty()) throw Error("--from reads saved outputs; give no command as well");
-  } else if (*machine) {
-    throw Error("--machine names where saved outputs came from; use it with --from");
-  }
-  if (!m.vs_command.empty() && m.baseline) throw Error("--vs and --baseline cannot be used together");
-  if (*max_runs && !*precision) throw Error("--max-runs is the limit of --precision");
-  if (m.run.precision && *max_runs && m.run.max_runs < m.run.runs) throw Error("--max-runs is below --runs");
+  settle_measure_options(m, [&app](const char* option) { return app.count(option) > 0; });
   return measure(m);
 }
 
@@ -165,5 +141,8 @@ int main(int argc, char** argv) {
   } catch (const Error& e) {
     complain(e.what());
     return e.exit_status;
+  } catch (const std::exception& e) {
+    complain(std::string("unexpected failure: ") + e.what());
+    return kExitIncomplete;
   }
 }

@@ -13,6 +13,7 @@
 
 #include "core/error.hpp"
 #include "core/limits.hpp"
+#include "core/processor_identity.hpp"
 #include "core/report_json.hpp"
 
 namespace callbench {
@@ -47,12 +48,14 @@ Report sample_report() {
   for (const char* name : {"A", "B"}) {
     Series s;
     s.name = name;
-    s.label = report.label;
+    // A series keeps its own label, none too (a baseline made without one).
+    s.label = name[0] == 'A' ? report.label : "";
     s.command = {"./callbench", std::string("arg ") + name};
     s.benchmark = BenchmarkFile{"./callbench", std::string(64, 'a')};
     s.conditions.date_utc = report.date_utc;
     s.conditions.host = "vm";
-    s.conditions.processor = Processor{"Some CPU", true};
+    s.conditions.processor = Processor{"Some CPU", true, identify_processor("AuthenticAMD", 0x00A10F11)};
+    if (name[0] == 'B') s.conditions.processor->identity->microcode = 0xFFFFFFFF;
     s.conditions.tsc_hz = 2.4e9;
     s.conditions.load_before = LoadAverage{0.5, 0.25, 0.125};
     s.conditions.priority = {Priority::Raise::NotPermitted, "not root"};
@@ -96,8 +99,12 @@ TEST(ReportJson, WhatIsWrittenReadsBackAndIsWrittenTheSameAgain) {
   EXPECT_EQ(back.series[0].runs[1].figures[2][3], -20 + 302);
   EXPECT_EQ(back.series[0].conditions.calibration_before->samples, (std::vector<double>{1.01, 0.98, 1.02}));
   EXPECT_EQ(back.series[1].file, "r.json");
+  EXPECT_EQ(back.series[1].label, "");
   ASSERT_EQ(back.series[0].conditions.checks.size(), 1u);
   EXPECT_EQ(back.series[0].conditions.checks[0].status, MachineCheck::Status::NotFit);
+  EXPECT_EQ(back.series[0].conditions.processor->identity, report.series[0].conditions.processor->identity);
+  EXPECT_EQ(back.series[1].conditions.processor->identity->microcode, 0xFFFFFFFFu);
+  EXPECT_EQ(back.series[1].conditions.processor->identity->microarchitecture, "Zen 4");
 }
 
 TEST(ReportJson, FilesOfEveryEarlierVersionStillLoad) {
@@ -122,6 +129,10 @@ TEST(ReportJson, FilesOfEveryEarlierVersionStillLoad) {
 
   const Report three = parse_report_json(fixture("format-3.json"), "three");
   ASSERT_FALSE(three.series.empty());
+  for (const auto* old : {&one, &two, &three})
+    for (const auto& s : old->series)
+      EXPECT_FALSE(s.conditions.processor && s.conditions.processor->identity) << "unknown before version 4";
+  EXPECT_TRUE(three.series[0].conditions.processor);
   EXPECT_EQ(report_json_text(parse_report_json(report_json_text(three), "three")), report_json_text(three));
 }
 
@@ -201,6 +212,15 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       {"text for a list", [](auto& j) { j["series"][0]["command"] = "x"; },
        "series[0].command: expected a list"},
       {"no conditions", [](auto& j) { j["series"][0].erase("conditions"); }, "series[0]: lacks \"conditions\""},
+      {"a signature not in hexadecimal",
+       [](auto& j) { j["series"][0]["conditions"]["processor"]["identity"]["signature"] = "a10f11"; },
+       "series[0].conditions.processor.identity.signature: expected 0x and up to 8 hexadecimal digits"},
+      {"a stepping past 4 bits",
+       [](auto& j) { j["series"][1]["conditions"]["processor"]["identity"]["stepping"] = 16; },
+       "series[1].conditions.processor.identity.stepping: out of range"},
+      {"an identity without its vendor",
+       [](auto& j) { j["series"][0]["conditions"]["processor"]["identity"].erase("vendor"); },
+       "series[0].conditions.processor.identity: lacks \"vendor\""},
       {"more records than a series made here holds",
        [](auto& j) {
          j["series"][0]["failed_runs"] = nlohmann::json::array();
@@ -221,6 +241,12 @@ TEST(ReportJson, NearMissFilesAreRefusedWithThePlaceOfTheFault) {
       EXPECT_EQ(e.exit_status, kExitBadInput);
     }
   }
+  // As many records as a series made here holds, and not one more, are taken.
+  auto full = good;
+  full["series"][0]["failed_runs"] = nlohmann::json::array();
+  for (std::size_t i = full["series"][0]["runs"].size(); i < kMaxSeriesRecords; ++i)
+    full["series"][0]["failed_runs"].push_back({{"run", 1}, {"reason", ""}});
+  EXPECT_EQ(parse_report_json(full.dump(), "f.json").series[0].failures.size(), kMaxSeriesRecords - 2);
   EXPECT_THROW(parse_report_json("{\"runs\": [", "f.json"), Error);
   EXPECT_THROW(parse_report_json("[1, 2]", "f.json"), Error);
 }

@@ -3,18 +3,16 @@
 #include <string>
 #include <variant>
 
-#include "read/output_parser.hpp"
-
+#include "benchmark_output.h"
 #include "read/output_check.hpp"
-#include "sample_output.h"
+#include "read/output_parser.hpp"
 
 namespace callbench {
 namespace {
 
-const std::string& kGood = kGoodOutput;
-const std::string& kSizes = kSampleSizes;
-const auto sweep = sample_sweep;
-const auto replace = replace_first;
+const std::string& kGood = benchmark_output::kSample;
+const std::string kSizes = benchmark_output::sizes_text(benchmark_output::kSizes);
+const auto replace = benchmark_output::replace_first;
 
 TEST(Parse, GoodOutput) {
   const auto parsed = parse_output(kGood);
@@ -24,6 +22,9 @@ TEST(Parse, GoodOutput) {
   EXPECT_EQ(out.figures[1], (Sweep{0, -5, 2147483647, -2147483647 - 1}));
   EXPECT_EQ(out.figures[2][3], 40);
   EXPECT_EQ(out.sizes, (Sizes{7, 15, 13, 16}));
+  const auto largest = parse_output(replace(kGood, "\t15\r", "\t2147483647\r"));
+  ASSERT_TRUE(std::holds_alternative<RunOutput>(largest)) << describe(std::get<ParseError>(largest));
+  EXPECT_EQ(std::get<RunOutput>(largest).sizes[1], 2147483647);
 }
 
 struct Malformed {
@@ -34,7 +35,8 @@ struct Malformed {
 };
 
 TEST(Parse, MalformedOutputNamesLineExpectedAndGot) {
-  const std::string two_sweeps = sweep("1", "2", "3", "4") + sweep("1", "2", "3", "4");
+  const std::string two_sweeps =
+      benchmark_output::sweep_text(Sweep{1, 2, 3, 4}) + benchmark_output::sweep_text(Sweep{1, 2, 3, 4});
   const Malformed cases[] = {
       {"empty", "", 1, "got end of output"},
       {"missing line", replace(kGood, "3\tmillicycles for TheOne\r\n", ""), 3,

@@ -6,12 +6,15 @@
 #include <fstream>
 #include <functional>
 
+#include "benchmark_output.h"
 #include "core/error.hpp"
 #include "read/saved_captures.hpp"
-#include "sample_output.h"
 
 namespace callbench {
 namespace {
+
+const std::string& kGoodOutput = benchmark_output::kSample;
+using benchmark_output::replace_first;
 
 std::string as_utf16(const std::string& text) {
   std::string utf16 = "\xff\xfe";

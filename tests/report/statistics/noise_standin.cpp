@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "benchmark_output.h"
 #include "noise_model.hpp"
 #include "standin_arguments.hpp"
 
@@ -21,17 +22,6 @@ unsigned long long next_process(const std::string& state) {
   return count;
 }
 
-void print_benchmark_output(const Figures& figures) {
-  for (const auto& sweep : figures) {
-    for (std::size_t p = 0; p < kProcedures; ++p)
-      std::printf("%d\tmillicycles for %s\r\n", sweep[p], std::string(kProcedureNames[p]).c_str());
-    std::printf("\n");
-  }
-  const int sizes[kProcedures] = {7, 15, 13, 16};
-  for (std::size_t p = 0; p < kProcedures; ++p)
-    std::printf("%s\t%d\r\n", std::string(kSizeHeadings[p]).c_str(), sizes[p]);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,9 +29,10 @@ int main(int argc, char** argv) {
   if (!setup) {
     std::fprintf(stderr,
                  "usage: callbench-report-noise-standin --state FILE --seed N --side 0|1 --drift SCALE --noise "
-                 "SCALE --factors F,F,F,F\n");
+                 "SCALE --factors F,F,F,F [--disturbed P] [--position P] [--shared-noise 0|1]\n");
     return 64;
   }
-  print_benchmark_output(statcheck::simulate_run(setup->scenario, next_process(setup->state), setup->side));
+  const auto figures = statcheck::simulate_run(setup->scenario, next_process(setup->state), setup->side);
+  std::fputs(benchmark_output::output_text(figures).c_str(), stdout);
   return 0;
 }

@@ -75,15 +75,32 @@ TEST(Satterthwaite, DegreesOfFreedomOfSums) {
 }
 
 TEST(RunsNeeded, SmallestCountWhoseIntervalIsNarrowEnough) {
-  // 5 % scatter, ±1 %: 100 runs, counted with quantiles from the integrated density.
-  const auto n = runs_needed(0.05, std::log1p(0.01));
-  ASSERT_TRUE(n);
-  EXPECT_EQ(*n, 100u);
+  // t(0.975, K - 1) x spread / sqrt(K) against the half-width, with t from the
+  // integrated density: at K = 2..5, 12.71 / 1.414, 4.303 / 1.732, 3.182 / 2,
+  // 2.776 / 2.236 = 8.98, 2.48, 1.59, 1.24 (with K degrees of freedom, 4 would
+  // come out as 3; with K - 2, as 5).
+  const struct {
+    double spread, half_width;
+    std::size_t limit;
+    std::optional<std::size_t> runs;
+  } cases[] = {
+      {0.05, std::log1p(0.01), 100000, 100},  // 5 % scatter, ±1 %
+      {1, 2.0, 100000, 4},
+      {1, 2.5, 100000, 3},
+      {1, 9.0, 100000, 2},
+      {0, 0.01, 100000, 2},
+      {1, 1e-6, 1000, std::nullopt},  // past the limit
+      // A noise threshold of 0: no number of runs resolves it, which is an answer, not a fault.
+      {0.05, 0, 100000, std::nullopt},
+      {0, 0, 100000, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.spread << " for " << c.half_width);
+    EXPECT_EQ(runs_needed(c.spread, c.half_width, 0.95, c.limit), c.runs);
+  }
   const auto half = [](std::size_t k) { return t_quantile(0.975, k - 1.0) * 0.05 / std::sqrt(double(k)); };
-  EXPECT_LE(half(*n), std::log1p(0.01));
-  EXPECT_GT(half(*n - 1), std::log1p(0.01));
-  EXPECT_EQ(runs_needed(0, 0.01), 2u);
-  EXPECT_FALSE(runs_needed(1, 1e-6, 0.95, 1000));
+  EXPECT_LE(half(100), std::log1p(0.01));
+  EXPECT_GT(half(99), std::log1p(0.01));
 }
 
 }  // namespace

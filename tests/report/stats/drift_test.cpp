@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "stats/drift.hpp"
 
 namespace callbench::stats {
@@ -42,14 +45,26 @@ TEST(Drift, TooFewRunsAreNotMeasured) {
   EXPECT_DOUBLE_EQ(pool_drift({d, measured}).step_variance, measured.step_variance);
 }
 
-TEST(Drift, PoolingAveragesTheUnclampedFits) {
-  // The alternating series fits a negative slope; pooled with the line by runs - 1.
+TEST(Drift, PoolingAveragesTheUnclampedFitsByRunsLessOne) {
+  // The alternating series fits a negative slope; pooled with the line (8 runs, weight 7) by runs - 1.
   const auto line = estimate_drift({0, 1, 2, 3, 4, 5, 6, 7});
-  const auto alternating = estimate_drift({0, 1, 0, 1, 0, 1, 0, 1});
-  EXPECT_LT(alternating.unclamped_step_variance, 0);
-  const auto pooled = pool_drift({line, alternating});
-  EXPECT_NEAR(pooled.step_variance, (line.unclamped_step_variance + alternating.unclamped_step_variance) / 2,
-              1e-12);
+  for (std::size_t runs : {8, 12, 5}) {
+    SCOPED_TRACE(runs);
+    std::vector<double> values;
+    for (std::size_t i = 0; i < runs; ++i) values.push_back(static_cast<double>(i % 2));
+    const auto alternating = estimate_drift(values);
+    EXPECT_LT(alternating.unclamped_step_variance, 0);
+    const double w = static_cast<double>(runs - 1);
+    const auto pooled = pool_drift({line, alternating});
+    EXPECT_EQ(pooled.runs, 8 + runs);
+    const double q = (7 * line.unclamped_step_variance + w * alternating.unclamped_step_variance) / (7 + w);
+    EXPECT_NEAR(pooled.unclamped_step_variance, q, 1e-12);
+    EXPECT_NEAR(pooled.step_variance, std::max(0.0, q), 1e-12);
+    EXPECT_NEAR(pooled.white_variance, (7 * line.white_variance + w * alternating.white_variance) / (7 + w),
+                1e-12);
+    EXPECT_NEAR(pooled.step_variance_noise,
+                std::hypot(7 * line.step_variance_noise, w * alternating.step_variance_noise) / (7 + w), 1e-12);
+  }
 }
 
 TEST(Drift, NoiseOfTheStepVarianceWithoutDrift) {

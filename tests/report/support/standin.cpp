@@ -10,44 +10,36 @@
 #include <unistd.h>
 #endif
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include "benchmark_output.h"
 
 namespace {
 
-const char* const kNames[] = {"TestNoFrameA", "TestNoFrameB", "TheOne", "TestWithFrame"};
-const char* const kHeadings[] = {
-    "Size no frame A: ", "Size no frame B: ", "Size TheOne:     ", "Size with frame: "};
+using callbench::benchmark_output::output_text;
+using Sweep = std::array<int, 4>;
 
 bool put(std::FILE* stream, const std::string& text) {
   return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
 }
 
-std::string figure_line(int figure, int proc) {
-  return std::to_string(figure) + "\tmillicycles for " + kNames[proc] + "\r\n";
+// Three sweeps from base, each step above the one before.
+std::vector<Sweep> sweeps(const Sweep& base, int step) {
+  std::vector<Sweep> made(3, base);
+  for (int sweep = 0; sweep < 3; ++sweep)
+    for (int& figure : made[sweep]) figure += step * sweep;
+  return made;
 }
 
-std::string sweeps(const int base[4], int step) {
-  std::string text;
-  for (int sweep = 0; sweep < 3; ++sweep, text += "\n")
-    for (int proc = 0; proc < 4; ++proc) text += figure_line(base[proc] + step * sweep, proc);
-  return text;
-}
-
-std::string sizes(int first) {
-  const int bytes[] = {first, 15, 13, 16};
-  std::string text;
-  for (int proc = 0; proc < 4; ++proc)
-    text += std::string(kHeadings[proc]) + "\t" + std::to_string(bytes[proc]) + "\r\n";
-  return text;
-}
-
-const int kSteady[] = {1000, 1100, 900, 1500};
+const Sweep kSteady = {1000, 1100, 900, 1500};
 std::string good_output() {
-  return sweeps(kSteady, 10) + sizes(7);
+  return output_text(sweeps(kSteady, 10));
 }
 
 // Counts calls in a file so that runs after the first can differ.
@@ -61,16 +53,16 @@ int next_call(const char* counter) {
 // Sweeps whose figures all move with a drift shared by the four procedures,
 // each procedure scaled by its factor (in thousandths) and given a small
 // jitter of its own that averages out: paired ratios come out at the factors.
-std::string drifting(int call, const int per_mille[4], int jitter) {
-  std::string text;
-  for (int sweep = 0; sweep < 3; ++sweep, text += "\n") {
+std::string drifting(int call, const Sweep& per_mille, int jitter) {
+  std::vector<Sweep> made(3);
+  for (int sweep = 0; sweep < 3; ++sweep) {
     const int drift = 1000 * (1 + (call + sweep) % 4);
     for (int proc = 0; proc < 4; ++proc) {
       const int wobble = jitter * (((call * 7 + sweep * 3 + proc * 2) % 5) - 2);
-      text += figure_line(drift * per_mille[proc] / 1000 + wobble, proc);
+      made[sweep][proc] = drift * per_mille[proc] / 1000 + wobble;
     }
   }
-  return text + sizes(7);
+  return output_text(made);
 }
 
 // A copy of this program that sleeps for a minute holding our standard
@@ -133,28 +125,26 @@ int main(int argc, char** argv) {
     put(stdout, good_output());
   } else if (mode == "even" && argc > 2) {
     // Four procedures of the same cost.
-    const int same[] = {1000, 1000, 1000, 1000};
-    put(stdout, drifting(next_call(argv[2]), same, 2));
+    put(stdout, drifting(next_call(argv[2]), {1000, 1000, 1000, 1000}, 2));
   } else if (mode == "factor" && argc > 3) {
-    // TestNoFrameA costs argv[3] thousandths of TheOne; the others cost what TheOne does.
-    const int factors[] = {std::atoi(argv[3]), 1000, 1000, 1000};
-    put(stdout, drifting(next_call(argv[2]), factors, 0));
+    // TestNoFrameA costs argv[3] thousandths of TheOne; the others cost what TheOne does. The
+    // jitter of a few millicycles gives the sweeps the scatter real ones have: runs that agree
+    // exactly would show no precision at all.
+    put(stdout, drifting(next_call(argv[2]), {std::atoi(argv[3]), 1000, 1000, 1000}, 2));
   } else if (mode == "erratic" && argc > 2) {
     // TheOne's figures swing so far that no interval ever gets narrow.
     const int call = next_call(argv[2]);
-    const int swings[] = {1000, 1000, call % 2 ? 400 : 2500, 1000};
-    put(stdout, drifting(call, swings, 0));
+    put(stdout, drifting(call, {1000, 1000, call % 2 ? 400 : 2500, 1000}, 0));
   } else if (mode == "log" && argc > 3) {
     // Records which command ran, in order, then runs well.
     std::ofstream(argv[2], std::ios::app) << argv[3] << '\n';
     put(stdout, good_output());
   } else if (mode == "noisy") {
-    put(stdout, sweeps(kSteady, 400) + sizes(7));
+    put(stdout, output_text(sweeps(kSteady, 400)));
   } else if (mode == "zero") {
-    const int zero[] = {1000, 1100, 0, 1500};
-    put(stdout, sweeps(zero, 0) + sizes(7));
+    put(stdout, output_text(sweeps({1000, 1100, 0, 1500}, 0)));
   } else if (mode == "sizes" && argc > 2) {
-    put(stdout, sweeps(kSteady, 10) + sizes(next_call(argv[2]) == 0 ? 7 : 8));
+    put(stdout, output_text(sweeps(kSteady, 10), Sweep{next_call(argv[2]) == 0 ? 7 : 8, 15, 13, 16}));
   } else if (mode == "flaky" && argc > 2) {
     // Every second call fails, so some runs are valid and some are not.
     if (next_call(argv[2]) % 2 == 1) {
@@ -170,7 +160,7 @@ int main(int argc, char** argv) {
     const rlimit no_core = {0, 0};
     setrlimit(RLIMIT_CORE, &no_core);
 #endif
-    put(stdout, figure_line(1000, 0));
+    put(stdout, "1000" + callbench::benchmark_output::figure_label(0));
     std::raise(SIGSEGV);
   } else if (mode == "hang") {
     hang();

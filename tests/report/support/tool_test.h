@@ -26,12 +26,6 @@ inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-inline std::string file_text(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
 // The cells of the row of the text table that starts with name, in the section
 // whose title line is given, split on runs of two or more spaces.
 inline std::vector<std::string> table_row(const std::string& table, const std::string& section,
@@ -54,35 +48,43 @@ inline std::vector<std::string> table_row(const std::string& table, const std::s
   return {};
 }
 
-// Each test in a fresh directory of its own; the tool's standard output and
-// error go to files in a sibling directory, so dir_ holds only what it wrote.
+// Each test in a fresh directory of its own, which holds only what the tool
+// and the test wrote (the tool's standard output and error go elsewhere).
 class ToolTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
            ("callbench-report-test-" + std::to_string(::getpid()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    io_ = dir_.string() + "-io";
-    for (const auto& d : {dir_, io_}) {
-      std::filesystem::remove_all(d);
-      std::filesystem::create_directories(d);
-    }
-  }
-  void TearDown() override {
     std::filesystem::remove_all(dir_);
-    std::filesystem::remove_all(io_);
+    std::filesystem::create_directories(dir_);
   }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-  // Runs callbench-report to its end.
-  Ended report(const std::vector<std::string>& args, Destination out = Destination::File,
-               const std::string& out_path = "", const std::string& in_path = "",
-               const std::vector<std::string>& wrapper = {}) const {
-    Launched launched(args, io_.string(), out, out_path, in_path, wrapper);
-    return launched.wait(120);
+  // callbench-report with these arguments; standard input from in_path, or
+  // empty; started through wrapper when one is given (e.g. to run it as another user).
+  static Launch tool(const std::vector<std::string>& args, Destination out = Destination::File,
+                     const std::string& out_path = "", const std::string& in_path = "",
+                     const std::vector<std::string>& wrapper = {}) {
+    Launch launch;
+    launch.command = wrapper;
+    launch.command.push_back(CALLBENCH_REPORT);
+    launch.command.insert(launch.command.end(), args.begin(), args.end());
+    if (!in_path.empty()) launch.in = Source::File, launch.input = in_path;
+    launch.out = out;
+    launch.out_path = out_path;
+    return launch;
   }
 
-  std::filesystem::path dir_, io_;
+  // Runs callbench-report to its end.
+  static Ended report(const std::vector<std::string>& args, Destination out = Destination::File,
+                      const std::string& out_path = "", const std::string& in_path = "",
+                      const std::vector<std::string>& wrapper = {}) {
+    return launch(tool(args, out, out_path, in_path, wrapper), 120);
+  }
+
+  std::filesystem::path dir_;
 };
 
 }  // namespace callbench

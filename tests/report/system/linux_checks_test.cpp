@@ -131,6 +131,13 @@ const Case kCases[] = {
     {"governor of the pinned processor only", governors("powersave", "intel_pstate"), 2, "governor",
      Status::Fit, "performance (intel_pstate) on 2", ""},
     {"no cpufreq", {}, std::nullopt, "governor", Status::Unknown, "unknown: no cpufreq for processors 0-3", ""},
+    {"no cpufreq on one processor used",
+     [] {
+       auto files = governors("performance", "acpi-cpufreq");
+       files[cpu(3, "cpufreq/scaling_governor")] = kMissing;
+       return files;
+     }(),
+     std::nullopt, "governor", Status::Unknown, "performance (acpi-cpufreq) on 0-2; no cpufreq on 3", ""},
 
     {"intel turbo on", single(std::string(kCpu) + "intel_pstate/no_turbo", "0\n"), std::nullopt, "boost",
      Status::NotFit, "on (intel_pstate/no_turbo 0)",
@@ -180,6 +187,11 @@ const Case kCases[] = {
      Status::NotFit, "processor 0 shares its core with 2 (90% busy)", "--cpu 1, whose core is idle"},
     {"pinned, sibling idle", single("/proc/stat later", proc_stat({0, 80, 5, 80})), 0, "smt_sibling",
      Status::Fit, "with 2 (5% busy)", ""},
+    // Busy is more than a fifth of the time; a core at a fifth is quiet enough to advise.
+    {"pinned, sibling at the busy threshold", single("/proc/stat later", proc_stat({0, 80, 20, 80})), 0,
+     "smt_sibling", Status::Fit, "with 2 (20% busy)", ""},
+    {"pinned, another core at the busy threshold", single("/proc/stat later", proc_stat({5, 20, 90, 20})), 0,
+     "smt_sibling", Status::NotFit, "with 2 (90% busy)", "--cpu 1, whose core is idle"},
     {"pinned, no /proc/stat", single("/proc/stat", kMissing), 0, "smt_sibling", Status::Unknown,
      "unknown: ", ""},
     {"pinned, sibling offline", single("/proc/stat later", proc_stat({0, 0})), 0, "smt_sibling",
@@ -209,6 +221,11 @@ const Case kCases[] = {
      "1.50", "--cpu N"},
     {"every processor busy", single("/proc/loadavg", "4.00 4.00 4.00 5/100 123"), std::nullopt, "load",
      Status::NotFit, "4.00", "wait for the machine to be idle"},
+    // The last minute's load decides: it is what the runs would meet.
+    {"busy in the last minute only", single("/proc/loadavg", "4.00 0.30 0.10 5/100 123"), std::nullopt, "load",
+     Status::NotFit, "4.00 0.30 0.10 over", "wait for the machine to be idle"},
+    {"busy until a minute ago", single("/proc/loadavg", "0.10 4.00 4.00 1/100 123"), std::nullopt, "load",
+     Status::Fit, "0.10 4.00 4.00 over", ""},
     {"load without an online list", single(std::string(kCpu) + "online", kMissing), std::nullopt, "load",
      Status::Unknown, "0.10 0.20 0.30 (processor count unknown: ", ""},
 };

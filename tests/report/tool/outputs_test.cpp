@@ -72,6 +72,12 @@ TEST_F(Outputs, ThoseThatWouldDestroyOrFailAreRefusedBeforeAnyRunAndOddNamesWork
                                          "good",   path("input.txt")};
        },
        2, "would overwrite a file the command names", nullptr},
+      {"the command's first argument",
+       [&] {
+         write("arg.json", "input");
+         return std::vector<std::string>{"--json", path("arg.json"), "--", kStandin, path("arg.json")};
+       },
+       2, "--json " + path("arg.json") + " would overwrite a file the command names", nullptr},
       {"two outputs",
        [&] {
          return good_run({"--json", path("r"), "--html", path("r")});

@@ -1,7 +1,9 @@
-// The runs as processes, and callbench-report as one: what a run leaves behind
-// is killed and told of; a run that finished counts however late it is seen;
-// any signal that ends the report stops the run in progress and still reports
-// the finished ones; a reader that goes away is a failed write.
+// The runs as processes, and callbench-report as one, raced against real
+// clocks, kills and signals (so this program's tests run alone): runs that
+// crash, hang, flood or linger end in bounded time and memory; what a run
+// leaves behind is killed and told of; a run that finished counts however late
+// it is seen; any signal that ends the report stops the run in progress and
+// still reports the finished ones; a reader that goes away is a failed write.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -38,6 +40,71 @@ std::string drain(int fd) {
 }
 
 using Processes = ToolTest;
+
+TEST_F(Processes, RunsThatMisbehaveEndInBoundedTimeAndMemory) {
+  constexpr long kMemoryBoundKib = 200 * 1024;
+  struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    double max_seconds;
+    std::string pid_file;  // a process the run left behind, which must be gone
+  } cases[] = {
+      {{"--runs", "1", "--warmup", "0", "--", kStandin, "crash"},
+       1,
+       "run 1: killed by signal 11 (Segmentation fault)",
+       5,
+       ""},
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", kStandin, "hang"},
+       1,
+       "run 1: still running after the timeout of 1 s; killed",
+       2,
+       ""},
+      {{"--runs", "2", "--warmup", "0", "--", kStandin, "endless"},
+       1,
+       "run 1: output larger than 65536 bytes; killed\nrun 2: output larger",
+       5,
+       ""},
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", "sh", "-c", "yes >&2"},
+       1,
+       "run 1: still running after the timeout of 1 s; killed",
+       2,
+       ""},
+      {{"--runs", "1", "--warmup", "0", "--timeout", "1", "--", kStandin, "deaf", path("deaf")},
+       1,
+       "run 1: still running after the timeout of 1 s; killed",
+       2,
+       path("deaf")},
+      {{"--runs", "1", "--warmup", "0", "--", kStandin, "loud"},
+       1,
+       "run 1: exited with status 5\n  stderr: (earlier output left out)\n"
+       "  stderr: line 199997 of noise\n  stderr: line 199998 of noise\n"
+       "  stderr: line 199999 of noise\n  stderr: eeeeeeeeee",
+       10,
+       ""},
+  };
+  for (const auto& c : cases) {
+    const auto ended = report(c.args);
+    const auto what = c.args.back();
+    EXPECT_EQ(ended.status, c.status) << what << ": " << ended.err;
+    EXPECT_TRUE(contains(ended.err, c.err)) << what << ": " << ended.err.substr(0, 2000);
+    EXPECT_EQ(ended.out, "") << what;
+    EXPECT_LT(ended.seconds, c.max_seconds) << what;
+    EXPECT_LT(ended.peak_memory_kib, kMemoryBoundKib) << what;
+    std::istringstream lines(ended.err);
+    int stderr_lines = 0;
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LT(line.size(), 200u) << what;
+      stderr_lines += contains(line, "  stderr: ");
+    }
+    EXPECT_LE(stderr_lines, 6) << what;
+    if (!c.pid_file.empty()) {
+      const int left = read_pid(c.pid_file);
+      ASSERT_GT(left, 0) << what;
+      EXPECT_TRUE(process_gone(left)) << what << ": pid " << left << " outlived the run";
+    }
+  }
+}
 
 TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanly) {
   ProcessLimits limits;
@@ -144,7 +211,7 @@ TEST_F(Processes, LeftoversAreKilledLateRunsCountAndEverySignalEndsTheRunsCleanl
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     for (const char* file : {"calls", "left"}) fs::remove(path(file));
-    Launched launched(c.args, io_.string(), c.destination, "", c.input);
+    Launched launched(tool(c.args, c.destination, "", c.input));
     if (c.signal) {
       ASSERT_TRUE(wait_for_file(path("left"))) << "the second run never started";
       launched.signal(c.signal);
@@ -180,8 +247,8 @@ TEST_F(Processes, ASignalDuringTheFinalWritesIsStillToldByTheExitStatus) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  Launched launched({"--runs", "1", "--warmup", "0", "--html", "-", "--", kStandin, "good"}, io_.string(),
-                    Destination::File, fifo);
+  Launched launched(
+      tool({"--runs", "1", "--warmup", "0", "--html", "-", "--", kStandin, "good"}, Destination::File, fifo));
   // The page is far larger than the pipe holds: once it is full, the writing is under way.
   for (int queued = 0, waited = 0; queued < 32768 && waited < 30000; ++waited) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -8,9 +8,10 @@
 namespace callbench {
 namespace {
 
-// Folds one decision into the status; false when its interval cannot be told yet.
+// Folds one decision into the status; false when its interval cannot be told
+// yet (an interval of no width is a coincidence of few runs, not a precision).
 bool include(const Decision& decision, PrecisionStatus& status) {
-  if (!decision.ratio.bounded) return false;
+  if (!decision.ratio.bounded || !(decision.ratio.high > decision.ratio.low)) return false;
   status.widest = std::max(status.widest, decision.ratio.relative_half_width());
   return true;
 }
@@ -33,16 +34,21 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
       const auto& decision = analysis.paired[p].decision;
       if (!include(decision, status)) return std::nullopt;
       if (decision.runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision.runs_needed));
     }
     series.push_back(std::move(s));
   }
   if (series.size() == 2) {
     const auto change = compare_paired(series[0], series[1], toward_target);
-    for (const auto& decision : change.procedures) {
-      if (!include(decision, status)) return std::nullopt;
-      if (decision.runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), *decision.runs_needed);
+    std::vector<const Decision*> decisions;
+    for (const auto& decision : change.procedures) decisions.push_back(&decision);
+    if (change.ratios)
+      for (std::size_t p = 0; p < kProcedures; ++p)
+        if (p != kReference) decisions.push_back(&(*change.ratios)[p]);
+    for (const Decision* decision : decisions) {
+      if (!include(*decision, status)) return std::nullopt;
+      if (decision->runs_needed)
+        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision->runs_needed));
     }
   }
   return status;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analyse/decision_conversion.hpp"
 #include "analyse/run_summaries.hpp"
 #include "stats/calibration_summary.hpp"
 #include "stats/drift.hpp"
@@ -15,21 +14,6 @@ namespace {
 
 bool usable(std::int32_t figure) {
   return figure > 0;
-}
-
-// A t interval on the given scale; none without two values.
-std::optional<Interval> mean_interval(const std::vector<double>& values, double confidence, bool logs) {
-  const auto estimate = stats::estimate_mean(values);
-  if (!estimate) return std::nullopt;
-  const auto back = [logs](double x) { return logs ? std::exp(x) : x; };
-  Interval interval;
-  interval.estimate = interval.low = interval.high = back(estimate->mean);
-  if (const auto bounds = stats::t_interval(*estimate, confidence)) {
-    interval.low = back(bounds->low);
-    interval.high = back(bounds->high);
-    interval.bounded = true;
-  }
-  return interval;
 }
 
 std::optional<double> summary_of(const std::optional<Calibration>& calibration) {
@@ -74,13 +58,12 @@ SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& sett
   const auto summaries = summarise_runs(figures);
   analysis.clock = clock_estimate(series.conditions);
 
-  std::vector<stats::Decision> paired;
+  std::vector<Decision> paired;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     ProcedureFigures& own = analysis.procedures[p];
-    std::vector<double> valid, differences;
+    std::vector<double> valid;
     PairedWithReference& with_reference = analysis.paired[p];
     for (const auto& run : figures) {
-      std::vector<double> run_differences;
       for (const Sweep& sweep : run) {
         if (!usable(sweep[p])) {
           ++own.disturbed;
@@ -92,15 +75,15 @@ SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& sett
         if (p == kReference || !usable(sweep[kReference])) continue;
         ++with_reference.sweeps;
         with_reference.higher += sweep[p] > sweep[kReference];
-        run_differences.push_back(static_cast<double>(sweep[p]) - sweep[kReference]);
       }
-      if (const auto middle = stats::median(run_differences)) differences.push_back(*middle);
     }
     own.valid = valid.size();
-    own.low_outliers = stats::count_low_outliers(valid, kLowOutlierDeviations);
+    own.low_outliers = stats::count_low_outliers(valid, kOutlierDeviations);
+    own.high_outliers = stats::count_high_outliers(valid, kOutlierDeviations);
 
     const auto logs = present_values(log_medians(summaries, p));
-    own.median = mean_interval(logs, settings.confidence, true);
+    own.median = stats::mean_interval(logs, true, summaries.median_least_variance[p]);
+    own.runs_left_out = summaries.median_left_out[p];
     if (const auto middle = stats::median(valid)) {
       own.spread = *stats::median_absolute_deviation(valid) / *middle;
       own.noisy = *own.spread > kNoisySpread;
@@ -111,13 +94,15 @@ SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& sett
     if (drift.measured) analysis.drift[p] = drift.step_variance;
 
     if (p == kReference) continue;
-    with_reference.difference = mean_interval(differences, settings.confidence, false);
+    with_reference.difference = stats::mean_interval(present_values(differences_to_reference(summaries, p)),
+                                                     false, summaries.difference_least_variance[p]);
+    with_reference.runs_left_out = summaries.ratio_left_out[p];
     paired.push_back(stats::decide_one_sample(present_values(log_ratios_to_reference(summaries, p)),
-                                              decision_settings(settings)));
+                                              settings.noise_threshold, summaries.ratio_least_variance[p]));
   }
-  stats::adjust_family(paired, decision_settings(settings));
+  stats::adjust_family(paired, settings.noise_threshold);
   for (std::size_t p = 0, k = 0; p < kProcedures; ++p)
-    if (p != kReference) analysis.paired[p].decision = to_report_decision(paired[k++]);
+    if (p != kReference) analysis.paired[p].decision = std::move(paired[k++]);
 
   std::vector<double> walls;
   for (const auto& run : series.runs)

@@ -1,4 +1,5 @@
 // `system`: whether this machine is fit to measure, read only.
+#include "app/cli_checks.hpp"
 #include "app/options.hpp"
 #include "system/files.hpp"
 #include "system/machine_check_reading.hpp"
@@ -8,6 +9,7 @@
 namespace callbench {
 
 int check_system(const SystemOptions& options) {
+  if (options.cpu) check_cpu(*options.cpu);
   const auto checks = check_this_machine(options.cpu);
   write_stream(Stream::Output, render_text(machine_checks_document(checks, options.cpu)));
   return machine_is_fit(checks) ? 0 : kExitBadInput;

@@ -11,7 +11,7 @@
 namespace callbench {
 
 int compare(const CompareOptions& options) {
-  std::vector<KeptFile> kept;
+  std::vector<ProtectedFile> kept;
   for (const auto& file : options.files) kept.push_back({"a report being compared", file});
   const Outputs outputs(options.outputs, kept);
   Report report;
@@ -20,6 +20,7 @@ int compare(const CompareOptions& options) {
   report.tool_version = kToolVersion;
   report.date_utc = utc_now();
   report.analysis_settings = options.analysis;
+  report.pool = options.pool;
   // Every file is read before anything is told, so a bad one stops everything.
   if (options.files.size() > kMaxComparedFiles)
     throw Error("more than " + std::to_string(kMaxComparedFiles) + " reports; compare them in smaller groups");
@@ -38,11 +39,16 @@ int compare(const CompareOptions& options) {
   }
   for (auto& file : files)
     for (auto& series : file.series) {
+      if (file.series.size() > 1) series.name_in_file = series.name;
       series.name = "[" + std::to_string(report.series.size() + 1) + "]";
       report.series.push_back(std::move(series));
     }
-  analyse_report(report);
-  return outputs.deliver(report);
+  if (const auto failed = analyse_report_or_reason(report)) {
+    complain("the analysis failed (" + *failed + "); the series are written without it");
+    outputs.write_report(report);
+    return kExitIncomplete;
+  }
+  return outputs.write_report(report);
 }
 
 }  // namespace callbench

@@ -4,12 +4,14 @@
 
 #include "analyse/precision.hpp"
 #include "analyse/report_analysis.hpp"
+#include "app/cli_checks.hpp"
 #include "app/options.hpp"
 #include "app/outputs.hpp"
 #include "app/version.hpp"
 #include "read/output_check.hpp"
 #include "read/report_file.hpp"
 #include "read/saved_captures.hpp"
+#include "run/pair_order.hpp"
 #include "run/record_conditions.hpp"
 #include "run/session.hpp"
 #include "run/wine.hpp"
@@ -22,10 +24,23 @@
 namespace callbench {
 namespace {
 
+// Each saved output once: one named twice would count one run as two.
+void check_each_output_once(const std::vector<std::string>& sources) {
+  std::vector<std::pair<std::string, std::optional<FileIdentity>>> seen;
+  for (const auto& source : sources) {
+    const auto identity = source == "-" ? std::nullopt : existing_file_identity(source);
+    for (const auto& [name, known] : seen)
+      if (source == "-" ? name == "-" : identity && known && *identity == *known)
+        throw Error("--from: " + name + " is given twice" + (name == source ? "" : " (as " + source + ")"));
+    seen.emplace_back(source, identity);
+  }
+}
+
 // Saved outputs, reported as runs of the machine they came from.
 void read_saved_outputs(const MeasureOptions& options, Report& report) {
+  check_each_output_once(options.from);
   Series series = read_captures(options.from);
-  series.name = "A";
+  series.name = kRunSeriesNames[0];
   series.conditions.date_utc = report.date_utc;
   series.conditions.tool_version = report.tool_version;
   series.conditions.machine_label = options.machine.value_or("an unnamed machine");
@@ -43,8 +58,8 @@ std::vector<std::string> benchmark_command(const MeasureOptions& options) {
 }
 
 // What the report reads or runs, which no output may replace.
-std::vector<KeptFile> kept_files(const MeasureOptions& options) {
-  std::vector<KeptFile> kept;
+std::vector<ProtectedFile> protected_files(const MeasureOptions& options) {
+  std::vector<ProtectedFile> kept;
   if (options.baseline) kept.push_back({"the baseline", *options.baseline});
   for (const auto& source : options.from)
     if (source != "-") kept.push_back({"a saved output", source});
@@ -62,13 +77,14 @@ void make_runs(const MeasureOptions& options, Report& report) {
   SessionPlan plan;
   plan.commands.push_back(benchmark_command(options));
   if (!options.vs_command.empty()) plan.commands.push_back(options.vs_command);
-  for (std::size_t i = 0; i < plan.commands.size(); ++i) plan.judges.push_back(OutputChecker());
+  for (std::size_t i = 0; i < plan.commands.size(); ++i) plan.output_checks.push_back(OutputChecker());
   plan.settings = options.run;
   plan.limits.timeout_seconds = options.run.timeout_seconds;
   for (const auto& command : plan.commands)
     if (runs_under_wine(command)) plan.limits.spared = wine_own_processes();
-  plan.order_seed = options.analysis.seed;
+  plan.order_seed = *report.analysis_settings.seed;
   if (options.cpu) {
+    check_cpu(*options.cpu);
     try {
       pin_to_processor(*options.cpu);
     } catch (const std::exception& e) {
@@ -79,18 +95,18 @@ void make_runs(const MeasureOptions& options, Report& report) {
   watch_for_interruption();
   Conditions conditions = conditions_before(kToolVersion, options.cpu);
   report.date_utc = conditions.date_utc;
-  PrecisionProbe probe;
+  PrecisionOfRuns precision_of;
   if (options.run.precision)
-    probe = [&](const std::vector<std::vector<Run>>& runs) {
+    precision_of = [&](const std::vector<std::vector<Run>>& runs) {
       return precision_status(runs, *options.run.precision, options.analysis);
     };
-  auto session = run_session(plan, std::cerr, is_terminal(Stream::Error), probe);
+  SystemProcessRunner runner;
+  auto session = run_session(plan, runner, std::cerr, is_terminal(Stream::Error), precision_of);
   conditions_after(conditions);
 
-  const bool several = session.series.size() > 1;
   for (std::size_t i = 0; i < session.series.size(); ++i) {
     auto& series = session.series[i];
-    series.name = several ? std::string(1, static_cast<char>('A' + i)) : "A";
+    series.name = kRunSeriesNames.at(i);
     series.label = report.label;
     series.conditions = conditions;
     series.benchmark = benchmark_file(series.command);
@@ -143,7 +159,7 @@ bool keep_valid_series(Report& report) {
   }
   if (!all) {
     report.kind = Report::Kind::Single;
-    report.series.front().name = "A";
+    report.series.front().name = kRunSeriesNames[0];
   }
   return true;
 }
@@ -151,7 +167,7 @@ bool keep_valid_series(Report& report) {
 }  // namespace
 
 int measure(const MeasureOptions& options) {
-  const Outputs outputs(options.outputs, kept_files(options));
+  const Outputs outputs(options.outputs, protected_files(options));
   std::optional<Report> baseline;
   if (options.baseline) {
     try {
@@ -171,6 +187,7 @@ int measure(const MeasureOptions& options) {
     read_saved_outputs(options, report);
   } else {
     report.run_settings = options.run;
+    report.analysis_settings.seed = options.analysis.seed.value_or(fresh_order_seed());
     make_runs(options, report);
   }
 
@@ -185,11 +202,13 @@ int measure(const MeasureOptions& options) {
     report.series.push_back(std::move(base));
     report.kind = Report::Kind::Baseline;
   }
-  analyse_report(report);
-
   int status = failures.empty() && report.series.size() >= series_made ? 0 : kExitIncomplete;
   if (!failures.empty()) complain(failures);
-  if (outputs.deliver(report) != 0) status = kExitIncomplete;
+  if (const auto failed = analyse_report_or_reason(report)) {
+    complain("the analysis failed (" + *failed + "); the runs are written without it");
+    status = kExitIncomplete;
+  }
+  if (outputs.write_report(report) != 0) status = kExitIncomplete;
   if (interrupted) return interrupted;
   // A signal after the last run still ends the report with its status, once the files are whole.
   if (const int late = interruption_signal()) return interrupted_exit_status(late);

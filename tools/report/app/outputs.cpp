@@ -8,10 +8,11 @@ void complain(const std::string& message) {
   std::cerr << "callbench-report: " << message << '\n' << std::flush;
 }
 
-Outputs::Outputs(const OutputPaths& paths, const std::vector<KeptFile>& kept) {
-  std::vector<std::pair<const KeptFile*, FileIdentity>> kept_files;
+Outputs::Outputs(const OutputPaths& paths, const std::vector<ProtectedFile>& kept) {
+  std::vector<std::pair<const ProtectedFile*, FileIdentity>> protected_files;
   for (const auto& file : kept)
-    if (auto identity = existing_file_identity(file.path)) kept_files.emplace_back(&file, std::move(*identity));
+    if (auto identity = existing_file_identity(file.path))
+      protected_files.emplace_back(&file, std::move(*identity));
 
   std::string standard_output_taken;  // by which option
   for (const auto& format : output_formats()) {
@@ -29,7 +30,7 @@ Outputs::Outputs(const OutputPaths& paths, const std::vector<KeptFile>& kept) {
       for (const auto& earlier : destinations_)
         if (!earlier.file.is_standard_output() && earlier.file.identity() == destination.file.identity())
           throw Error(earlier.option + " " + earlier.path + " and " + named + " name the same file");
-      for (const auto& [file, identity] : kept_files)
+      for (const auto& [file, identity] : protected_files)
         if (identity == destination.file.identity())
           throw Error(named + " would overwrite " + file->what + " " + file->path);
       destinations_.push_back(std::move(destination));
@@ -38,7 +39,7 @@ Outputs::Outputs(const OutputPaths& paths, const std::vector<KeptFile>& kept) {
   if (!standard_output_taken.empty()) table_stream_ = Stream::Error;
 }
 
-int Outputs::deliver(const Report& report) const {
+int Outputs::write_report(const Report& report) const {
   int status = 0;
   for (const auto& destination : destinations_) {
     try {
@@ -56,6 +57,9 @@ int Outputs::deliver(const Report& report) const {
     write_stream(table_stream_, make_text_exporter()->render(report));
   } catch (const Error& e) {
     complain(std::string("cannot write the table: ") + e.what());
+    status = kExitIncomplete;
+  } catch (const std::exception& e) {
+    complain(std::string("cannot make the table: ") + e.what());
     status = kExitIncomplete;
   }
   return status;

@@ -12,7 +12,7 @@
 namespace callbench {
 
 // A file the report reads or runs, which no output may replace.
-struct KeptFile {
+struct ProtectedFile {
   std::string what;  // "the baseline", as a message names it
   std::string path;
 };
@@ -23,13 +23,13 @@ class Outputs {
   // Checks every destination before any run, so no finished run is lost to a
   // bad path, and that no two outputs and no output and kept file are one
   // file under two names. Throws Error.
-  explicit Outputs(const OutputPaths& paths, const std::vector<KeptFile>& kept = {});
+  explicit Outputs(const OutputPaths& paths, const std::vector<ProtectedFile>& kept = {});
 
   // Writes the files in the exporters' order (the JSON first, since it holds
   // every figure), then the table: to standard output, or to standard error
   // when a file output takes standard output. Each failure is told on standard
   // error; returns 0, or kExitIncomplete if any failed.
-  int deliver(const Report& report) const;
+  int write_report(const Report& report) const;
 
  private:
   struct Destination {

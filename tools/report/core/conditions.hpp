@@ -9,9 +9,26 @@
 
 namespace callbench {
 
+// Which processor this is, beyond a brand string that may say only "AMD EPYC":
+// CPUID's vendor and signature, decoded as core/processor_identity.hpp says.
+struct ProcessorIdentity {
+  std::string vendor;                            // CPUID leaf 0, e.g. "AuthenticAMD", "GenuineIntel"
+  std::uint32_t signature = 0;                   // CPUID leaf 1 EAX
+  unsigned family = 0, model = 0, stepping = 0;  // the display values, extended fields added
+  std::optional<std::uint32_t> microcode;        // the revision, where the system shows it
+  std::string microarchitecture;                 // from the project's table, "unknown" outside it
+
+  friend bool operator==(const ProcessorIdentity& a, const ProcessorIdentity& b) {
+    return a.vendor == b.vendor && a.signature == b.signature && a.family == b.family && a.model == b.model &&
+           a.stepping == b.stepping && a.microcode == b.microcode && a.microarchitecture == b.microarchitecture;
+  }
+};
+
 struct Processor {
   std::string brand;                  // CPUID's brand string, empty if the processor has none
   std::optional<bool> invariant_tsc;  // CPUID 0x80000007 EDX bit 8; unknown if not reported
+  // Unknown in reports of format 3 and before, and where CPUID has no leaf 1.
+  std::optional<ProcessorIdentity> identity;
 };
 
 struct LoadAverage {

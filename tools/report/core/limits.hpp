@@ -7,6 +7,9 @@ namespace callbench {
 // How large a report can grow, so that every report file this program writes
 // is one it reads back, and memory stays bounded for any file it reads.
 
+// The highest processor number the runs may be pinned to.
+inline constexpr int kMaxCpu = 1 << 20;
+
 // Counted runs of one command, and warm-up runs before them.
 inline constexpr int kMaxRuns = 50'000;
 inline constexpr int kMaxWarmup = 1'000;
@@ -33,5 +36,7 @@ inline constexpr std::size_t kMaxBaselineFile = kMaxSeriesRecords * kMaxRecordJs
 // the files together may take half the room, the analyses the rest.
 inline constexpr std::size_t kMaxComparedBytes = kMaxReportFile / 2;
 inline constexpr std::size_t kMaxComparedFiles = 1000;
+// Report files nest a few levels; the readers refuse deeper nesting.
+inline constexpr int kMaxJsonDepth = 64;
 
 }  // namespace callbench

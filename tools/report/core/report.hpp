@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace callbench {
 
 // What every figure is.
 inline constexpr const char* kUnit = "millicycles per call";
+
+// The series a report runs are named after their commands' order (A --vs B).
+inline constexpr std::array<const char*, 2> kRunSeriesNames = {"A", "B"};
 
 // One valid run of the benchmark.
 struct Run {
@@ -41,6 +45,7 @@ struct Series {
   std::string name;                   // "A", "B", "new", "baseline", or a file's "[1]"
   std::string label;                  // the --label of the report it was made in, if any
   std::optional<std::string> file;    // the report file it was read from
+  std::string name_in_file;           // its name there ("B"), where that file held several series
   std::vector<std::string> command;   // empty for captured outputs
   std::vector<std::string> captures;  // the files the outputs were read from (--from)
   std::optional<BenchmarkFile> benchmark;
@@ -95,6 +100,8 @@ struct Report {
   std::optional<Interruption> interrupted;
   std::optional<PrecisionOutcome> precision;
   std::optional<Comparison> comparison;  // filled in by the analysis when there are two series
+  bool pool = false;                     // compare --pool: the series pooled by machine
+  std::vector<PooledMachine> pooled;     // filled in by the analysis when pooling
 };
 
 }  // namespace callbench

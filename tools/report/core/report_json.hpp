@@ -8,7 +8,7 @@ namespace callbench {
 
 // The version of the JSON files this tool writes. Files without the field are
 // version 1; every earlier version still loads.
-inline constexpr int kFormatVersion = 3;
+inline constexpr int kFormatVersion = 4;
 
 // The file --json writes: the whole report, every raw figure and every
 // statistic, indented, each run and failed run on a line of its own (so that

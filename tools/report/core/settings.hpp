@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "core/limits.hpp"
-#include "stats/levels.hpp"
 
 namespace callbench {
 
@@ -17,20 +16,23 @@ struct RunSettings {
   double timeout_seconds = 60;
 };
 
+// The largest seed the command line takes and a report file may hold.
+inline constexpr std::int64_t kMaxSeed = 9'000'000'000'000'000'000;
+
 // How the runs are analysed: the same for a report and for `compare`.
 struct AnalysisSettings {
-  // A fixed default seed, so the same runs give the same report (the order of
-  // interleaved pairs is drawn from it).
-  std::uint64_t seed = 20261209;
-  double confidence = stats::kConfidence;  // of every interval
-  double noise_threshold = 0.01;           // relative changes within it are not claimed
+  // The order of interleaved pairs is drawn from it: --seed, else a fresh one
+  // for each report, recorded so that the order can be made again; none when
+  // nothing was run.
+  std::optional<std::uint64_t> seed;
+  double noise_threshold = 0.01;  // relative changes within it are not claimed
 };
 
 // Past this relative spread (median absolute deviation / median) a note says the machine was noisy.
 inline constexpr double kNoisySpread = 0.05;
-// A figure this many scaled median absolute deviations below its procedure's
-// median is counted as a suspected disturbance.
-inline constexpr double kLowOutlierDeviations = 5;
+// A figure this many scaled median absolute deviations below (or above) its
+// procedure's median is counted as a suspected disturbance.
+inline constexpr double kOutlierDeviations = 5;
 // Before and after calibrations further apart than this make the core-cycle estimate unreliable.
 inline constexpr double kCalibrationAgreement = 0.03;
 

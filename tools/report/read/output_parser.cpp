@@ -3,6 +3,7 @@
 #include "core/text.hpp"
 
 #include <limits>
+#include <optional>
 
 namespace callbench {
 namespace {
@@ -44,8 +45,7 @@ std::string got_text(const std::optional<std::string_view>& line) {
   return line ? quote(*line) : "end of output";
 }
 
-}  // namespace
-
+// "0" or an optional '-' and digits without leading zeros, within int32.
 std::optional<std::int32_t> parse_figure(std::string_view text) {
   const bool negative = !text.empty() && text[0] == '-';
   if (negative) text.remove_prefix(1);
@@ -57,11 +57,14 @@ std::optional<std::int32_t> parse_figure(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+// Digits without leading zeros, within int32.
 std::optional<std::int32_t> parse_size(std::string_view text) {
   const auto value = parse_digits(text);
   if (!value || *value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
   return static_cast<std::int32_t>(*value);
 }
+
+}  // namespace
 
 std::string describe(const ParseError& error) {
   return "line " + std::to_string(error.line) + ": expected " + error.expected + ", got " + error.got;

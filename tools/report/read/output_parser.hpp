@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -21,10 +19,5 @@ std::string describe(const ParseError& error);
 
 // Checks the output byte for byte; the first deviation is the error.
 std::variant<RunOutput, ParseError> parse_output(std::string_view output);
-
-// "0" or an optional '-' and digits without leading zeros, within int32.
-std::optional<std::int32_t> parse_figure(std::string_view text);
-// Digits without leading zeros, within int32.
-std::optional<std::int32_t> parse_size(std::string_view text);
 
 }  // namespace callbench

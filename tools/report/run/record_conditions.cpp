@@ -47,7 +47,7 @@ Conditions conditions_before(const std::string& tool_version, std::optional<int>
   c.tool_version = tool_version;
   c.host = host_name();
   c.os = os_description();
-  c.processor = read_processor();
+  c.processor = read_processor(cpu);
   c.load_before = load_average();
   c.priority = priority_raise();
   c.cpu = cpu;

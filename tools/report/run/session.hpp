@@ -13,23 +13,24 @@
 
 namespace callbench {
 
-// Judges one finished run's output: its figures and sizes, or why it does not
+// Reads one finished run's output: its figures and sizes, or why it does not
 // count. Each command has its own, called with its runs in order.
-using OutputJudge = std::function<std::variant<RunOutput, std::string>(const std::string& output, int run)>;
+using OutputCheck = std::function<std::variant<RunOutput, std::string>(const std::string& output, int run)>;
 
 struct SessionPlan {
   // One command, or two run alternately, so that drift of the machine falls on
-  // both alike; the order within each pair is drawn from order_seed.
+  // both alike; the order within the pairs is drawn from order_seed (see PairOrder).
   std::vector<std::vector<std::string>> commands;
-  std::vector<OutputJudge> judges;  // one per command
+  std::vector<OutputCheck> output_checks;  // one per command
   RunSettings settings;
   ProcessLimits limits;
   std::uint64_t order_seed = 0;
 };
 
-// Called after every round of runs with the valid runs of each command so far;
-// none while the intervals cannot be told yet.
-using PrecisionProbe = std::function<std::optional<PrecisionStatus>(const std::vector<std::vector<Run>>& runs)>;
+// How precise the valid runs of each command so far make the results; none
+// while the intervals cannot be told yet. Asked after rounds of runs.
+using PrecisionOfRuns =
+    std::function<std::optional<PrecisionStatus>(const std::vector<std::vector<Run>>& runs)>;
 
 struct SessionResult {
   std::vector<Series> series;  // one per command, in order; names and conditions left to the caller
@@ -37,10 +38,10 @@ struct SessionResult {
   std::optional<PrecisionOutcome> precision;
 };
 
-// Makes the runs of the plan. Each failed run is told on log as it happens, with
-// the end of its standard error; progress goes to log too when asked. Stops early
-// when interrupted or when a command cannot be started.
-SessionResult run_session(const SessionPlan& plan, std::ostream& log, bool show_progress,
-                          const PrecisionProbe& probe);
+// Makes the runs of the plan through runner. Each failed run is told on log as
+// it happens, with the end of its standard error; progress goes to log too when
+// asked. Stops early when interrupted or when a command cannot be started.
+SessionResult run_session(const SessionPlan& plan, ProcessRunner& runner, std::ostream& log, bool show_progress,
+                          const PrecisionOfRuns& precision_of);
 
 }  // namespace callbench

@@ -18,59 +18,76 @@ namespace {
 // Past this many runs a report is no longer a thing anyone would make.
 constexpr std::size_t kRunsLimit = 100000;
 
-void verdict_from_fields(Decision& d, const DecisionSettings& settings) {
-  d.verdict = d.low && d.high && d.adjusted_p ? classify(*d.low, *d.high, *d.adjusted_p, settings)
-                                              : Verdict::Inconclusive;
+void verdict_from_fields(Decision& d, double noise_threshold) {
+  d.verdict = d.ratio.bounded && d.p_adjusted
+                  ? classify(d.ratio.low, d.ratio.high, *d.p_adjusted, noise_threshold)
+                  : Verdict::Inconclusive;
 }
 
-Decision from_log_mean(const MeanEstimate& e, const DecisionSettings& settings) {
+Decision from_log_mean(const MeanEstimate& e, double noise_threshold) {
   Decision d;
   d.values = e.values;
-  d.estimate = std::exp(e.mean);
-  d.df = e.df;
-  if (const auto ci = t_interval(e, settings.confidence)) {
-    d.low = std::exp(ci->low);
-    d.high = std::exp(ci->high);
-    d.half_width = std::expm1(ci->half_width);
+  d.ratio.estimate = d.ratio.low = d.ratio.high = std::exp(e.mean);
+  d.degrees_of_freedom = e.df;
+  if (const auto ci = t_interval(e)) {
+    d.ratio.low = std::exp(ci->low);
+    d.ratio.high = std::exp(ci->high);
+    d.ratio.bounded = true;
+    d.resolvable = std::expm1(ci->half_width);
   }
-  d.p = t_test_p(e);
-  d.adjusted_p = d.p;
-  verdict_from_fields(d, settings);
+  d.p_value = t_test_p(e);
+  d.p_adjusted = d.p_value;
+  verdict_from_fields(d, noise_threshold);
   return d;
 }
 
-Decision decide_log_sample(const std::vector<double>& logs, const DecisionSettings& settings) {
-  const auto estimate = estimate_mean(logs);
+// The sample's standard deviation, at least what one value's own measurement allows it.
+double spread_of(const std::vector<double>& values, double least_variance) {
+  return std::max(sample_standard_deviation(values), std::sqrt(least_variance));
+}
+
+Decision decide_log_sample(const std::vector<double>& logs, double noise_threshold, double least_variance) {
+  const auto estimate = estimate_mean(logs, least_variance);
   if (!estimate) return {};
-  Decision d = from_log_mean(*estimate, settings);
-  if (logs.size() >= 2)
-    d.runs_needed = runs_needed(sample_standard_deviation(logs), std::log1p(settings.noise_threshold),
-                                settings.confidence, kRunsLimit);
+  Decision d = from_log_mean(*estimate, noise_threshold);
+  // Runs that all agree tell no spread, so no number of runs either.
+  const double spread = spread_of(logs, least_variance);
+  if (logs.size() >= 2 && spread > 0)
+    d.runs_needed = runs_needed(spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
   return d;
 }
 
 }  // namespace
 
-Verdict classify(double low, double high, double adjusted_p, const DecisionSettings& settings) {
-  const double t = settings.noise_threshold;
-  const bool significant = adjusted_p < settings.significance;
+Verdict classify(double low, double high, double adjusted_p, double t) {
+  if (!(high > low)) return Verdict::Inconclusive;
+  const bool significant = adjusted_p < kSignificance;
   if (significant && low > 1 + t) return Verdict::Slower;
   if (significant && high < 1 - t) return Verdict::Faster;
   if (low >= 1 - t && high <= 1 + t) return Verdict::Equivalent;
   return Verdict::Inconclusive;
 }
 
-Decision decide_one_sample(const std::vector<double>& log_ratios, const DecisionSettings& settings) {
-  return decide_log_sample(log_ratios, settings);
+Decision decide_log_estimate(const MeanEstimate& log_estimate, std::optional<double> spread,
+                             double noise_threshold) {
+  Decision d = from_log_mean(log_estimate, noise_threshold);
+  if (spread && *spread > 0 && log_estimate.values >= 2)
+    d.runs_needed = runs_needed(*spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
+  return d;
+}
+
+Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold,
+                           double least_variance) {
+  return decide_log_sample(log_ratios, noise_threshold, least_variance);
 }
 
 Decision decide_paired(const std::vector<std::optional<double>>& a, const std::vector<std::optional<double>>& b,
-                       const DecisionSettings& settings) {
+                       double noise_threshold, double least_variance) {
   if (a.size() != b.size()) throw std::invalid_argument("paired sides differ in length");
   std::vector<double> differences;
   for (std::size_t i = 0; i < a.size(); ++i)
     if (a[i] && b[i]) differences.push_back(*a[i] - *b[i]);
-  return decide_log_sample(differences, settings);
+  return decide_log_sample(differences, noise_threshold, least_variance);
 }
 
 namespace {
@@ -108,15 +125,15 @@ DriftAllowance drift_allowance(const DriftEstimate& a, const DriftEstimate& b, s
 
 }  // namespace
 
-AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftEstimate& drift_a,
-                                      const std::vector<double>& b, const DriftEstimate& drift_b,
-                                      const DecisionSettings& settings, std::size_t runs_between) {
+AcrossTimeDecision decide_across_time(const RunSeries& series_a, const RunSeries& series_b,
+                                      double noise_threshold, std::size_t runs_between) {
   AcrossTimeDecision result;
+  const auto &a = series_a.values, &b = series_b.values;
   const auto ea = estimate_mean(a), eb = estimate_mean(b);
   if (!ea || !eb) return result;
-  const double sa = sample_standard_deviation(a), sb = sample_standard_deviation(b);
+  const double sa = spread_of(a, series_a.least_variance), sb = spread_of(b, series_b.least_variance);
   const double ka = static_cast<double>(a.size()), kb = static_cast<double>(b.size());
-  const auto drift = drift_allowance(drift_a, drift_b, a.size(), b.size(), runs_between);
+  const auto drift = drift_allowance(series_a.drift, series_b.drift, a.size(), b.size(), runs_between);
   result.drift_measured = drift.measured;
   // Unmeasured drift could be as large as a run's whole scatter.
   result.drift_variance = drift.measured ? drift.variance : std::max(sa * sa, sb * sb);
@@ -136,14 +153,14 @@ AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftE
   } else {
     difference.standard_error = std::numeric_limits<double>::infinity();
   }
-  result.decision = from_log_mean(difference, settings);
+  result.decision = from_log_mean(difference, noise_threshold);
 
   if (drift.measured && a.size() >= 2 && b.size() >= 2) {
     // k runs in each report: the scatter falls with k, the drift between the two means grows.
     const double q = drift.step_variance;
     const double scatter = sa * sa + sb * sb;
-    const double target = std::log1p(settings.noise_threshold);
-    const double upper = 1 - (1 - settings.confidence) / 2;
+    const double target = std::log1p(noise_threshold);
+    const double upper = 1 - (1 - kConfidence) / 2;
     const auto resolves = [&](std::size_t k) {
       const double variance =
           scatter / static_cast<double>(k) + drift_variance_of_difference(q, k, k, runs_between);
@@ -156,14 +173,14 @@ AcrossTimeDecision decide_across_time(const std::vector<double>& a, const DriftE
   return result;
 }
 
-void adjust_family(std::vector<Decision>& family, const DecisionSettings& settings) {
+void adjust_family(std::vector<Decision>& family, double noise_threshold) {
   std::vector<std::optional<double>> p;
   p.reserve(family.size());
-  for (const auto& d : family) p.push_back(d.p);
+  for (const auto& d : family) p.push_back(d.p_value);
   const auto adjusted = holm_adjust(p);
   for (std::size_t i = 0; i < family.size(); ++i) {
-    family[i].adjusted_p = adjusted[i];
-    verdict_from_fields(family[i], settings);
+    family[i].p_adjusted = adjusted[i];
+    verdict_from_fields(family[i], noise_threshold);
   }
 }
 

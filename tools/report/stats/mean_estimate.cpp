@@ -1,5 +1,6 @@
 #include "stats/mean_estimate.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -27,7 +28,7 @@ double sample_standard_deviation(const std::vector<double>& values) {
   return std::sqrt(squares / static_cast<double>(n - 1));
 }
 
-std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values) {
+std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values, double least_variance) {
   if (values.empty()) return std::nullopt;
   const double n = static_cast<double>(values.size());
   double sum = 0;
@@ -36,8 +37,9 @@ std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values) {
   e.values = values.size();
   e.mean = sum / n;
   e.df = n - 1;
+  const double s = sample_standard_deviation(values);
   e.standard_error = values.size() < 2 ? std::numeric_limits<double>::infinity()
-                                       : sample_standard_deviation(values) / std::sqrt(n);
+                                       : std::sqrt(std::max(s * s, least_variance) / n);
   return e;
 }
 
@@ -46,6 +48,28 @@ std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confide
   if (!usable(estimate)) return std::nullopt;
   const double half = t_quantile(1 - (1 - confidence) / 2, estimate.df) * estimate.standard_error;
   return TInterval{estimate.mean - half, estimate.mean + half, half};
+}
+
+std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance) {
+  const auto estimate = estimate_mean(values, least_variance);
+  if (!estimate) return std::nullopt;
+  const auto back = [logs](double x) { return logs ? std::exp(x) : x; };
+  Interval interval;
+  interval.estimate = interval.low = interval.high = back(estimate->mean);
+  if (const auto bounds = t_interval(*estimate)) {
+    interval.low = back(bounds->low);
+    interval.high = back(bounds->high);
+    interval.bounded = true;
+  }
+  return interval;
+}
+
+double Interval::relative_half_width() const {
+  if (!bounded) return std::numeric_limits<double>::infinity();
+  const double half_width = std::max(std::fabs(estimate - low), std::fabs(high - estimate));
+  if (half_width == 0) return 0;
+  if (estimate == 0) return std::numeric_limits<double>::infinity();
+  return half_width / std::fabs(estimate);
 }
 
 std::optional<double> t_test_p(const MeanEstimate& estimate, double null_mean) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "stats/levels.hpp"
+
 namespace callbench::stats {
 
 // A mean with its standard error and the degrees of freedom of that error.
@@ -20,15 +22,33 @@ struct TInterval {
   double half_width = 0;  // t quantile x standard error
 };
 
-// The sample mean and its standard error s / sqrt(n); none without values.
-std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values);
+// An estimate with its confidence interval; with fewer than two values there
+// is none (bounded is false, low and high equal the estimate).
+struct Interval {
+  double estimate = 0;
+  double low = 0, high = 0;
+  bool bounded = false;
+  // The larger distance from the estimate to an end, relative to the estimate
+  // (infinite for an estimate of 0 with an interval around it).
+  double relative_half_width() const;
+};
+
+// The sample mean and its standard error s / sqrt(n), with s^2 taken as at
+// least least_variance (what one value's own measurement allows it); none
+// without values.
+std::optional<MeanEstimate> estimate_mean(const std::vector<double>& values, double least_variance = 0);
 
 // The sample standard deviation (n - 1 in the denominator); 0 below two values.
 double sample_standard_deviation(const std::vector<double>& values);
 
 // mean +- t(1 - (1 - confidence) / 2, df) x standard error; none with df <= 0
 // or an infinite standard error (a single value says nothing of its spread).
-std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confidence = 0.95);
+std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confidence = kConfidence);
+
+// The mean of the values with its t interval (s^2 at least least_variance), on
+// the values' scale or, for logs, back on the scale they are logs of; none
+// without values.
+std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance = 0);
 
 // Two-sided p-value of the mean against `null_mean`; none where t_interval gives none.
 std::optional<double> t_test_p(const MeanEstimate& estimate, double null_mean = 0);

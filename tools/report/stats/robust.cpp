@@ -24,12 +24,25 @@ std::optional<double> median_absolute_deviation(const std::vector<double>& value
   return median(std::move(deviations));
 }
 
-std::size_t count_low_outliers(const std::vector<double>& values, double k) {
+std::optional<OutlierLimits> outlier_limits(const std::vector<double>& values, double k) {
   const auto centre = median(values);
-  if (!centre) return 0;
-  const double limit = *centre - k * 1.4826 * *median_absolute_deviation(values);
+  if (!centre) return std::nullopt;
+  const double reach = k * 1.4826 * *median_absolute_deviation(values);
+  return OutlierLimits{*centre - reach, *centre + reach};
+}
+
+std::size_t count_low_outliers(const std::vector<double>& values, double k) {
+  const auto limits = outlier_limits(values, k);
+  if (!limits) return 0;
   return static_cast<std::size_t>(
-      std::count_if(values.begin(), values.end(), [&](double v) { return v < limit; }));
+      std::count_if(values.begin(), values.end(), [&](double v) { return v < limits->low; }));
+}
+
+std::size_t count_high_outliers(const std::vector<double>& values, double k) {
+  const auto limits = outlier_limits(values, k);
+  if (!limits) return 0;
+  return static_cast<std::size_t>(
+      std::count_if(values.begin(), values.end(), [&](double v) { return v > limits->high; }));
 }
 
 }  // namespace callbench::stats

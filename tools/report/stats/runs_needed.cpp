@@ -22,8 +22,9 @@ std::optional<std::size_t> smallest_resolving(std::size_t first, std::size_t las
 }
 
 std::optional<std::size_t> runs_needed(double spread, double half_width, double confidence, std::size_t limit) {
-  if (!(spread >= 0) || !(half_width > 0))
-    throw std::invalid_argument("runs_needed needs spread >= 0, half-width > 0");
+  if (!(spread >= 0) || !(half_width >= 0))
+    throw std::invalid_argument("runs_needed needs spread >= 0, half-width >= 0");
+  if (half_width == 0) return std::nullopt;  // no number of values narrows a t interval to nothing
   const double upper = 1 - (1 - confidence) / 2;
   const auto resolves = [&](std::size_t n) {
     const double k = static_cast<double>(n);

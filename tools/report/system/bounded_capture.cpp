@@ -1,17 +1,13 @@
 #include "system/bounded_capture.hpp"
 
+#include <algorithm>
+
 namespace callbench {
 
-bool BoundedCapture::append(const char* bytes, std::size_t count) {
-  if (overflowed_) return false;
+void BoundedCapture::append(const char* bytes, std::size_t count) {
   const std::size_t room = limit_ - text_.size();
-  if (count > room) {
-    text_.append(bytes, room);
-    overflowed_ = true;
-    return false;
-  }
-  text_.append(bytes, count);
-  return true;
+  text_.append(bytes, std::min(count, room));
+  overflowed_ |= count > room;
 }
 
 void TailCapture::append(const char* bytes, std::size_t count) {

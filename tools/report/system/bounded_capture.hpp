@@ -10,8 +10,7 @@ class BoundedCapture {
  public:
   explicit BoundedCapture(std::size_t limit) : limit_(limit) {}
 
-  // False once more than limit bytes have been offered.
-  bool append(const char* bytes, std::size_t count);
+  void append(const char* bytes, std::size_t count);
   bool overflowed() const { return overflowed_; }
   std::string take() { return std::move(text_); }
 
@@ -29,7 +28,6 @@ class TailCapture {
   void append(const char* bytes, std::size_t count);
   // How many bytes were dropped from the front.
   std::size_t dropped() const { return dropped_; }
-  const std::string& text() const { return text_; }
   std::string take() { return std::move(text_); }
 
  private:

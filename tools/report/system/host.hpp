@@ -23,8 +23,11 @@ std::optional<LoadAverage> load_average();
 Priority priority_raise();
 
 int processor_count();
-// Pins this process, and so every run it starts afterwards, to one processor.
-// Throws std::runtime_error with the reason.
+// Throws std::runtime_error with the reason when this process cannot be pinned
+// to the processor: it does not exist, or is not among those it may use.
+void check_processor(int cpu);
+// Pins this process, and so every run it starts afterwards, to one processor,
+// checked as above. Throws std::runtime_error with the reason.
 void pin_to_processor(int cpu);
 
 }  // namespace callbench

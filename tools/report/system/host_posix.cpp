@@ -128,7 +128,7 @@ int processor_count() {
   return count > 0 ? static_cast<int>(count) : 1;
 }
 
-void pin_to_processor(int cpu) {
+void check_processor(int cpu) {
   const long configured = ::sysconf(_SC_NPROCESSORS_CONF);
   if (cpu < 0 || cpu >= CPU_SETSIZE || (configured > 0 && cpu >= configured))
     throw std::runtime_error("processor " + std::to_string(cpu) + " does not exist (this machine has " +
@@ -138,6 +138,10 @@ void pin_to_processor(int cpu) {
   if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0 && !CPU_ISSET(cpu, &allowed))
     throw std::runtime_error("processor " + std::to_string(cpu) + " is not among those this process may use (" +
                              cpu_list(allowed) + ")");
+}
+
+void pin_to_processor(int cpu) {
+  check_processor(cpu);
   cpu_set_t one;
   CPU_ZERO(&one);
   CPU_SET(cpu, &one);

@@ -78,7 +78,7 @@ int processor_count() {
   return info.dwNumberOfProcessors > 0 ? static_cast<int>(info.dwNumberOfProcessors) : 1;
 }
 
-void pin_to_processor(int cpu) {
+void check_processor(int cpu) {
   DWORD_PTR allowed = 0, present = 0;
   if (!::GetProcessAffinityMask(::GetCurrentProcess(), &allowed, &present))
     throw std::runtime_error("cannot pin to processor " + std::to_string(cpu) + ": " +
@@ -90,6 +90,10 @@ void pin_to_processor(int cpu) {
   if (!(allowed >> cpu & 1))
     throw std::runtime_error("processor " + std::to_string(cpu) + " is not among those this process may use (" +
                              mask_list(allowed) + ")");
+}
+
+void pin_to_processor(int cpu) {
+  check_processor(cpu);
   // Processes started from now on inherit the mask.
   if (!::SetProcessAffinityMask(::GetCurrentProcess(), DWORD_PTR{1} << cpu))
     throw std::runtime_error("cannot pin to processor " + std::to_string(cpu) + ": " +

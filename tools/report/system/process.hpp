@@ -1,9 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "system/interruption.hpp"
 
 namespace callbench {
 
@@ -40,6 +43,28 @@ struct ProcessResult {
 // is killed, and once the run has ended whatever it left running in it.
 // Never throws for anything the run does.
 ProcessResult run_process(const std::vector<std::string>& argv, const ProcessLimits& limits);
+
+// What the session needs of the system, behind one seam so that tests can play
+// it: the runs, a clock that only goes forward, and whether this program was
+// interrupted (the signal number, 0 if not).
+class ProcessRunner {
+ public:
+  using Clock = std::chrono::steady_clock;
+  virtual ~ProcessRunner() = default;
+  virtual ProcessResult run(const std::vector<std::string>& argv, const ProcessLimits& limits) = 0;
+  virtual Clock::time_point now() = 0;
+  virtual int interruption() = 0;
+};
+
+// The system's own: run_process, the steady clock and interruption_signal().
+class SystemProcessRunner final : public ProcessRunner {
+ public:
+  ProcessResult run(const std::vector<std::string>& argv, const ProcessLimits& limits) override {
+    return run_process(argv, limits);
+  }
+  Clock::time_point now() override { return Clock::now(); }
+  int interruption() override { return interruption_signal(); }
+};
 
 // The file run_process would start for program (searched in PATH as it
 // searches), or none when there is none.

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "core/processor_identity.hpp"
 #include "system/processor.hpp"
 
 namespace callbench {
@@ -16,6 +17,21 @@ constexpr unsigned kInvariantTscBit = 1u << 8;
 constexpr unsigned kFeatureLeaf = 1;
 constexpr unsigned kHypervisorBit = 1u << 31;
 constexpr unsigned kHypervisorLeaf = 0x40000000;
+
+// Leaf 0: the vendor in EBX, EDX, ECX; leaf 1: the signature in EAX.
+std::optional<ProcessorIdentity> cpuid_identity(std::optional<int> cpu) {
+  unsigned a, b, c, d;
+  if (__get_cpuid_max(0, nullptr) < kFeatureLeaf) return std::nullopt;
+  __cpuid(0, a, b, c, d);
+  char vendor[13] = {};
+  std::memcpy(vendor, &b, 4);
+  std::memcpy(vendor + 4, &d, 4);
+  std::memcpy(vendor + 8, &c, 4);
+  __cpuid(kFeatureLeaf, a, b, c, d);
+  ProcessorIdentity identity = identify_processor(vendor, a);
+  identity.microcode = read_microcode(cpu.value_or(0));
+  return identity;
+}
 
 unsigned highest_extended_leaf() {
   return __get_cpuid_max(0x80000000, nullptr);
@@ -53,9 +69,10 @@ std::uint64_t fenced_counter() {
 
 }  // namespace
 
-Processor read_processor() {
+Processor read_processor(std::optional<int> cpu) {
   Processor processor;
   processor.brand = brand_string();
+  processor.identity = cpuid_identity(cpu);
   if (highest_extended_leaf() >= kPowerManagementLeaf) {
     unsigned a, b, c, d;
     __cpuid(kPowerManagementLeaf, a, b, c, d);

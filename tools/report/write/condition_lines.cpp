@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/processor_identity.hpp"
 #include "core/text.hpp"
 #include "write/number_format.hpp"
 #include "write/series_labels.hpp"
@@ -18,6 +19,11 @@ std::string calibration_text(const Calibration& c) {
 
 std::string load_text(const LoadAverage& load) {
   return format_number(load.one, 2) + " " + format_number(load.five, 2) + " " + format_number(load.fifteen, 2);
+}
+
+// Which processor, beyond its brand; unknown in reports made before it was recorded.
+std::string identity_line(const Processor& processor) {
+  return "processor identity: " + (processor.identity ? identity_text(*processor.identity) : "unknown");
 }
 
 // The series whose runs were made by this report, not read from a file.
@@ -39,6 +45,7 @@ std::vector<std::string> condition_lines(const Conditions& c) {
           *c.processor->invariant_tsc ? "; time-stamp counter invariant" : "; time-stamp counter NOT invariant";
     if (c.tsc_hz) line += " at " + format_number(*c.tsc_hz / 1e9, 3) + " GHz";
     lines.push_back(line);
+    lines.push_back(identity_line(*c.processor));
   }
   if (c.load_before || c.load_after)
     lines.push_back("load average: " + (c.load_before ? load_text(*c.load_before) : "n/a") + " before, " +
@@ -88,17 +95,38 @@ std::vector<std::string> footer_lines(const Report& report) {
       lines.push_back(prefix + "median wall time of a run: " +
                       format_number(*series.analysis->median_wall_seconds, 3) + " s");
   }
+  if (report.pool)
+    lines.push_back(
+        "pooled: each report's figures taken as one draw of where its machine then was, with a random "
+        "effect across reports (t on reports - 1 degrees of freedom): the intervals are about each "
+        "machine's long-run figures; a machine of one report shows that report's own");
+  else
+    lines.push_back(
+        "every interval is about the machine while these runs were made; it drifts, so its long-run "
+        "figures need reports made at different times, pooled: callbench-report compare --pool");
+  if (report.comparison && report.comparison->position) {
+    const auto& position = *report.comparison->position;
+    const auto& a = report.series.at(report.comparison->a).name;
+    const auto& b = report.series.at(report.comparison->b).name;
+    lines.push_back("a pair's second run against its first: " + format_change(position.overall) + " (" +
+                    std::to_string(position.a_first) + " pairs with " + a + " first, " +
+                    std::to_string(position.b_first) + " with " + b + " first" +
+                    (position.p_value ? "; p " + p_relation(*position.p_value) : std::string()) + ")");
+  }
   const auto& s = report.analysis_settings;
-  lines.push_back((report.tool_version.empty() ? std::string("callbench-report")
-                                               : "callbench-report " + report.tool_version) +
-                  "; seed " + std::to_string(s.seed) + ", " + percent_text(s.confidence) +
-                  " intervals over runs (Student t), Holm-adjusted p, noise threshold " +
-                  percent_text(s.noise_threshold));
+  lines.push_back(
+      (report.tool_version.empty() ? std::string("callbench-report")
+                                   : "callbench-report " + report.tool_version) +
+      "; " + (s.seed ? "seed " + std::to_string(*s.seed) + ", " : std::string()) + percent_text(kConfidence) +
+      " intervals over runs (Student t), Holm-adjusted p, noise threshold " + percent_text(s.noise_threshold));
   if (report.precision) {
     const auto& p = *report.precision;
-    std::string line = "precision target +/-" + percent_text(p.target) +
-                       (p.reached ? " reached after " : " NOT reached after ") + std::to_string(p.runs) +
-                       " runs (widest +/-" + percent_text(p.widest) + ")";
+    // A widest of 0 is none told: too few runs, or runs without scatter.
+    std::string line =
+        "precision target +/-" + percent_text(p.target) +
+        (p.reached ? " reached after " : " NOT reached after ") + std::to_string(p.runs) +
+        (p.runs == 1 ? " run" : " runs") +
+        (p.widest > 0 ? " (widest +/-" + percent_text(p.widest) + ")" : " (no interval could be told)");
     if (!p.reached && p.runs_needed)
       line += "; at the spread seen it needs about " + std::to_string(*p.runs_needed) + " runs";
     lines.push_back(line);

@@ -32,7 +32,7 @@ std::unique_ptr<Exporter> make_github_benchmark_exporter();
 // An output written to a file (or "-", standard output) when its option is given.
 struct OutputFormat {
   const char* option;  // "--json"
-  const char* help;    // for --help
+  std::string help;    // for --help
   const char* what;    // "JSON report", for messages
   std::unique_ptr<Exporter> (*make)();
 };

@@ -1,6 +1,7 @@
 #include "write/layout.hpp"
 
 #include "write/condition_lines.hpp"
+#include "write/number_format.hpp"
 #include "write/report_notes.hpp"
 #include "write/series_labels.hpp"
 #include "write/tables.hpp"
@@ -26,6 +27,7 @@ std::string file_line(const Series& series) {
   if (!c.date_utc.empty()) line += ", reported " + c.date_utc;
   line += " on " + machine_name(c);
   if (c.processor && !c.processor->brand.empty()) line += ", " + c.processor->brand;
+  if (const auto tag = processor_tag(c); !tag.empty()) line += " (" + tag + ")";
   return line;
 }
 
@@ -41,9 +43,12 @@ std::vector<std::string> preamble(const Report& report) {
     lines.push_back(who + (series.file ? file_line(series) : runs_line(series) + "; " + source_text(series)));
   }
   if (report.kind == Report::Kind::Interleaved)
-    lines.push_back("runs made alternately, " + report.series[0].name + " and " + report.series[1].name +
-                    " in pairs of random order, so drift of the machine falls on both alike");
-  lines.push_back("figures in " + report.unit + ", 3 per run; every interval takes runs as the unit");
+    lines.push_back(
+        "runs made alternately, " + report.series[0].name + " and " + report.series[1].name +
+        " in pairs, each first in half of them (in random order), so drift of the machine and a carry-over "
+        "from the run before fall on both alike");
+  lines.push_back("figures in " + report.unit + ", " + std::to_string(kSweeps) +
+                  " per run; every interval takes runs as the unit");
   return lines;
 }
 
@@ -53,23 +58,35 @@ Document layout_report(const Report& report) {
   Document document;
   document.preamble = preamble(report);
   const auto threshold = report.analysis_settings.noise_threshold;
+  const std::string against = "against " + std::string(kReferenceName) + ", run by run";
   if (report.series.size() == 1) {
     const auto& series = report.series.front();
     document.sections.push_back({"each procedure's figures", figures_table(series, false)});
-    if (series.analysis)
-      document.sections.push_back({"against TheOne, run by run", paired_table(*series.analysis, threshold)});
+    if (series.analysis) document.sections.push_back({against, paired_table(*series.analysis, threshold)});
   } else if (report.series.size() == 2) {
     for (const auto& series : report.series)
       document.sections.push_back({series.name + ": each procedure's figures", figures_table(series, true)});
   } else {
-    document.sections.push_back({"medians [95% CI]", medians_table(report)});
-    document.sections.push_back(
-        {"against TheOne, run by run: ratio [95% CI] and verdict", ratios_table(report)});
+    document.sections.push_back({interval_heading("medians"), medians_table(report)});
+    document.sections.push_back({interval_heading(against + ": ratio") + " and verdict", ratios_table(report)});
   }
   if (report.comparison) {
     const auto& a = report.series.at(report.comparison->a);
     const auto& b = report.series.at(report.comparison->b);
     document.sections.push_back({a.name + " against " + b.name, change_table(report)});
+    if (report.comparison->ratios)
+      document.sections.push_back({a.name + " against " + b.name + ", each as a ratio to " +
+                                       std::string(kReferenceName) + " (assumes " +
+                                       std::string(kReferenceName) + " is the same on both)",
+                                   ratio_change_table(report)});
+  }
+  if (report.pool) {
+    document.sections.push_back(
+        {interval_heading("pooled by machine over reports made at different times: medians"),
+         pooled_medians_table(report)});
+    document.sections.push_back(
+        {interval_heading("pooled by machine: ratio to " + std::string(kReferenceName)) + " and verdict",
+         pooled_ratios_table(report)});
   }
   document.footer = footer_lines(report);
   document.notes = report_notes(report);

@@ -4,11 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "stats/levels.hpp"
+
 namespace callbench {
-int decimals_for(double half_width, int fallback) {
-  if (!(half_width > 0) || !std::isfinite(half_width)) return fallback;
-  return std::clamp(static_cast<int>(-std::floor(std::log10(half_width))), 0, 4);
-}
 
 std::string format_number(double value, int decimals) {
   if (!std::isfinite(value) || std::fabs(value) >= 1e12) return "n/a";
@@ -22,6 +20,13 @@ std::string format_number(double value, int decimals) {
 }
 
 namespace {
+
+// Decimals that show an interval of this half-width without false precision:
+// the last digit shown is that of the half-width's first significant one.
+int decimals_for(double half_width, int fallback) {
+  if (!(half_width > 0) || !std::isfinite(half_width)) return fallback;
+  return std::clamp(static_cast<int>(-std::floor(std::log10(half_width))), 0, 4);
+}
 
 // Rounding in logs and back leaves an interval of identical values a hair wide.
 double visible_half_width(double estimate, double low, double high) {
@@ -71,6 +76,21 @@ std::string format_p_value(double p) {
   if (!std::isfinite(p)) return "n/a";
   if (p < 0.0001) return "<0.0001";
   return format_number(p, p < 0.001 ? 4 : 3);
+}
+
+std::string confidence_percent() {
+  char text[16];
+  std::snprintf(text, sizeof text, "%g", stats::kConfidence * 100);
+  return text;
+}
+
+std::string interval_heading(const std::string& name) {
+  return name + " [" + confidence_percent() + "% CI]";
+}
+
+std::string p_relation(double p) {
+  const std::string text = format_p_value(p);
+  return text.front() == '<' ? "< " + text.substr(1) : "= " + text;
 }
 
 }  // namespace callbench

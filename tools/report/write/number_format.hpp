@@ -7,10 +7,6 @@
 
 namespace callbench {
 
-// Decimals that show an interval of this half-width without false precision:
-// the last digit shown is that of the half-width's first significant one.
-int decimals_for(double half_width, int fallback);
-
 // A number with the given decimals; "n/a" when it is not finite or absurdly large.
 std::string format_number(double value, int decimals);
 
@@ -26,5 +22,12 @@ std::string format_change(const std::optional<Interval>& ratio);
 
 // p-values: "0.031", "<0.0001".
 std::string format_p_value(double p);
+// As said in a sentence: "= 0.031", "< 0.0001".
+std::string p_relation(double p);
+
+// The level of every interval in percent, "95", from stats::kConfidence.
+std::string confidence_percent();
+// A heading of interval columns: "median" -> "median [95% CI]".
+std::string interval_heading(const std::string& name);
 
 }  // namespace callbench

@@ -21,6 +21,7 @@ std::unique_ptr<Exporter> document_exporter(std::string (*render)(const Document
 }
 
 const std::vector<OutputFormat>& output_formats() {
+  const std::string ratio = "Also write each median and ratio to " + std::string(kReferenceName);
   static const std::vector<OutputFormat> formats = {
       {"--json", "Also write every figure and statistic as JSON (- for standard output)", "JSON report",
        make_json_exporter},
@@ -28,11 +29,9 @@ const std::vector<OutputFormat>& output_formats() {
        make_markdown_exporter},
       {"--csv", "Also write the table as CSV (- for standard output)", "CSV table", make_csv_exporter},
       {"--html", "Also write a self-contained HTML report with charts", "HTML report", make_html_exporter},
-      {"--bmf", "Also write each median and ratio to TheOne in Bencher Metric Format (- for standard output)",
-       "Bencher Metric Format file", make_bencher_exporter},
-      {"--github-benchmark",
-       "Also write each median and ratio to TheOne as the GitHub benchmark action's customSmallerIsBetter "
-       "input",
+      {"--bmf", ratio + " in Bencher Metric Format (- for standard output)", "Bencher Metric Format file",
+       make_bencher_exporter},
+      {"--github-benchmark", ratio + " as the GitHub benchmark action's customSmallerIsBetter input",
        "GitHub benchmark file", make_github_benchmark_exporter},
   };
   return formats;

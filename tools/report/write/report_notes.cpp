@@ -1,8 +1,12 @@
 #include "write/report_notes.hpp"
 
+#include <optional>
 #include <utility>
 
+#include "core/processor_identity.hpp"
+#include "core/same_runs.hpp"
 #include "core/text.hpp"
+#include "write/number_format.hpp"
 #include "write/series_labels.hpp"
 
 namespace callbench {
@@ -21,11 +25,16 @@ std::string plural(std::size_t count, const char* one, const char* many) {
 // Notes every series earns on its own.
 void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std::vector<std::string>& notes) {
   std::vector<std::size_t> noisy;
-  std::size_t disturbed = 0, low = 0;
+  std::vector<std::size_t> left_out_of;
+  std::size_t disturbed = 0, low = 0, high = 0, left_out = 0;
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (analysis.procedures[proc].noisy) noisy.push_back(proc);
     disturbed += analysis.procedures[proc].disturbed;
     low += analysis.procedures[proc].low_outliers;
+    high += analysis.procedures[proc].high_outliers;
+    const std::size_t runs = analysis.procedures[proc].runs_left_out + analysis.paired[proc].runs_left_out;
+    if (runs > 0) left_out_of.push_back(proc);
+    left_out += runs;
   }
   if (!noisy.empty())
     notes.push_back("note: " + prefix + "the machine was noisy (spread over " + percent_text(kNoisySpread) +
@@ -36,7 +45,14 @@ void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std
   if (low > 0)
     notes.push_back(
         "note: " + prefix + plural(low, "figure lies", "figures lie") +
-        " far below the median (suspected disturbances); medians are not moved by them, minima are");
+        " far below the median (suspected disturbances), left out of the medians and ratios; minima keep them");
+  if (high > 0)
+    notes.push_back("note: " + prefix + plural(high, "figure lies", "figures lie") +
+                    " far above the median (suspected interrupts), left out of the medians and ratios");
+  if (left_out > 0)
+    notes.push_back("note: " + prefix + plural(left_out, "run value", "run values") + " of " +
+                    names_of(left_out_of) +
+                    " left out: the run had two usable sweeps, too far apart for both to be undisturbed");
   if (analysis.clock && !analysis.clock->stable)
     notes.push_back("note: " + prefix +
                     "the core clock changed between the calibrations before and after the runs "
@@ -45,7 +61,39 @@ void series_notes(const std::string& prefix, const SeriesAnalysis& analysis, std
                     "): no core-cycle estimate; pin the runs (--cpu) and see `callbench-report system`");
 }
 
-}  // namespace
+// When two series ran on different processors: their brands differ, else
+// their identities, where both series record them. A label they share hides
+// that, so it is said too.
+std::optional<std::string> processor_warning(const Series& a, const Series& b) {
+  const auto& pa = a.conditions.processor;
+  const auto& pb = b.conditions.processor;
+  if (!pa || !pb) return std::nullopt;
+  std::string first, second;
+  if (pa->brand != pb->brand && !pa->brand.empty() && !pb->brand.empty()) {
+    first = pa->brand;
+    second = pb->brand;
+  } else if (pa->identity && pb->identity && different_processors(*pa->identity, *pb->identity)) {
+    first = identity_text(*pa->identity);
+    second = identity_text(*pb->identity);
+  } else {
+    return std::nullopt;
+  }
+  std::string warning =
+      "warning: the processors differ: " + first + " (" + a.name + ") and " + second + " (" + b.name + ")";
+  if (plain_series_label(a) == plain_series_label(b))
+    warning += "; both go by \"" + plain_series_label(a) + "\", which does not tell them apart";
+  return warning;
+}
+
+// Series of one label from different processors, beyond the pairs with the
+// first series, which mismatch_warnings tells.
+void same_label_warnings(const Report& report, std::vector<std::string>& warnings) {
+  for (std::size_t i = 1; i < report.series.size(); ++i)
+    for (std::size_t j = i + 1; j < report.series.size(); ++j)
+      if (plain_series_label(report.series[i]) == plain_series_label(report.series[j]))
+        if (auto warning = processor_warning(report.series[i], report.series[j]))
+          warnings.push_back(std::move(*warning));
+}
 
 // What the machine checks of two series say differently. The load always
 // differs a little, so only a change of its verdict counts.
@@ -61,15 +109,12 @@ void check_differences(const Series& a, const Series& b, std::vector<std::string
   }
 }
 
+// Warnings when two series cannot be compared like for like: other processor
+// or benchmark.
 std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
   std::vector<std::string> warnings;
   check_differences(a, b, warnings);
-  const auto brand = [](const Series& s) {
-    return s.conditions.processor ? s.conditions.processor->brand : std::string();
-  };
-  if (brand(a) != brand(b) && !brand(a).empty() && !brand(b).empty())
-    warnings.push_back("warning: the processors differ: " + brand(a) + " (" + a.name + ") and " + brand(b) +
-                       " (" + b.name + ")");
+  if (auto warning = processor_warning(a, b)) warnings.push_back(std::move(*warning));
   const auto hash = [](const Series& s) {
     return s.benchmark && s.benchmark->sha256 ? *s.benchmark->sha256 : std::string();
   };
@@ -80,6 +125,27 @@ std::vector<std::string> mismatch_warnings(const Series& a, const Series& b) {
                        source_text(b) + " (" + b.name + ")");
   return warnings;
 }
+
+// Series that hold one report's runs, read more than once: each such report told once.
+void same_runs_notes(const Report& report, std::vector<std::string>& notes) {
+  std::vector<bool> told(report.series.size());
+  for (std::size_t i = 0; i < report.series.size(); ++i) {
+    std::vector<std::string> names = {report.series[i].name};
+    for (std::size_t j = i + 1; j < report.series.size(); ++j)
+      if (!told[j] && same_runs(report.series[i], report.series[j])) {
+        told[j] = true;
+        names.push_back(report.series[j].name);
+      }
+    if (names.size() == 1) continue;
+    std::string text = names[0];
+    for (std::size_t n = 1; n < names.size(); ++n) text += (n + 1 == names.size() ? " and " : ", ") + names[n];
+    notes.push_back("note: " + text + " are one report's runs, read " +
+                    (names.size() == 2 ? "twice" : std::to_string(names.size()) + " times") +
+                    (report.series.size() == 2 ? ": not compared" : ""));
+  }
+}
+
+}  // namespace
 
 std::vector<std::string> report_notes(const Report& report) {
   std::vector<std::string> notes;
@@ -98,6 +164,24 @@ std::vector<std::string> report_notes(const Report& report) {
   if (report.kind == Report::Kind::Baseline || report.kind == Report::Kind::Files) {
     for (std::size_t i = 1; i < report.series.size(); ++i)
       for (auto& w : mismatch_warnings(report.series[0], report.series[i])) notes.push_back(std::move(w));
+    same_label_warnings(report, notes);
+  }
+  same_runs_notes(report, notes);
+  if (report.comparison && report.comparison->position &&
+      (report.comparison->position->verdict == Verdict::Slower ||
+       report.comparison->position->verdict == Verdict::Faster))
+    notes.push_back(
+        "note: a pair's second run cost " + format_change(report.comparison->position->overall) +
+        " against its first: a carry-over from the run before (caches, clocks, files); each side went "
+        "first in half the pairs and the changes are estimated at either order, so it does not bias "
+        "them, but a comparison that always runs one side first would be off by it");
+  if (report.comparison && report.comparison->ratios) {
+    const auto& reference = report.comparison->procedures[kReference];
+    if (reference.verdict == Verdict::Slower || reference.verdict == Verdict::Faster)
+      notes.push_back("note: " + std::string(kReferenceName) + " itself is " + verdict_word(reference.verdict) +
+                      " in " + report.series[report.comparison->a].name +
+                      ": the rows of ratios to it then tell each procedure against a moving reference, not its "
+                      "own change; read the change of each procedure's cost above");
   }
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
     notes.push_back("note: " + report.series[report.comparison->a].name + " and " +

@@ -12,8 +12,4 @@ namespace callbench {
 // a comparison across time can show.
 std::vector<std::string> report_notes(const Report& report);
 
-// Warnings when two series cannot be compared like for like: other processor
-// or benchmark.
-std::vector<std::string> mismatch_warnings(const Series& a, const Series& b);
-
 }  // namespace callbench

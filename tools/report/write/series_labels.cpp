@@ -1,6 +1,7 @@
 #include "write/series_labels.hpp"
 
 #include "core/command_line.hpp"
+#include "core/processor_identity.hpp"
 
 namespace callbench {
 
@@ -16,12 +17,22 @@ std::string machine_name(const Conditions& conditions) {
   return conditions.host.value_or("an unnamed host");
 }
 
-std::string series_label(const Series& series) {
+std::string plain_series_label(const Series& series) {
   if (!series.label.empty()) return series.label;
   const auto& c = series.conditions;
   std::string label = c.machine_label ? *c.machine_label : c.host.value_or("");
   if (!c.date_utc.empty()) label += (label.empty() ? "" : " ") + c.date_utc.substr(0, 10);
   return label.empty() ? series.file.value_or(series.name) : label;
+}
+
+std::string processor_tag(const Conditions& conditions) {
+  const auto& processor = conditions.processor;
+  return processor && processor->identity ? identity_tag(*processor->identity) : "";
+}
+
+std::string series_label(const Series& series) {
+  const std::string tag = processor_tag(series.conditions);
+  return plain_series_label(series) + (tag.empty() ? "" : " (" + tag + ")");
 }
 
 std::string series_prefix(const Report& report, const Series& series) {

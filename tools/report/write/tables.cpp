@@ -1,5 +1,7 @@
 #include "write/tables.hpp"
 
+#include <algorithm>
+
 #include "core/text.hpp"
 #include "write/number_format.hpp"
 #include "write/series_labels.hpp"
@@ -7,8 +9,8 @@
 namespace callbench {
 namespace {
 
-const std::string kMedianHeading = "median [95% CI]";
-const std::string kRatioHeading = "/" + std::string(kReferenceName) + " [95% CI]";
+const std::string kMedianHeading = interval_heading("median");
+const std::string kRatioHeading = interval_heading("/" + std::string(kReferenceName));
 
 std::string name_of(std::size_t proc) {
   return std::string(kProcedureNames[proc]);
@@ -40,18 +42,28 @@ std::string ratio_text(const Series& series, std::size_t proc) {
   return ratio.estimate > 0 ? format_interval(ratio, 3) : "n/a";
 }
 
-}  // namespace
-
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit) {
-  std::string text = verdict_word(decision.verdict);
+// A decision's verdict, and for an inconclusive one what the data resolve:
+// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)". made: the
+// fewest runs (or pairs) made, which without an interval may yet be enough.
+// `word` names the verdict (ratio_verdict_word for a change of a ratio).
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit, std::size_t made,
+                         const char* (*word)(Verdict) = verdict_word) {
+  std::string text = word(decision.verdict);
   if (decision.verdict != Verdict::Inconclusive) return text;
-  if (!decision.ratio.bounded) return text + " (needs at least 2 " + unit + ")";
+  if (!decision.ratio.bounded)
+    return text + " (needs at least 2 " + unit + (made < 2 ? "" : " with undisturbed figures") + ")";
+  if (!(decision.ratio.high > decision.ratio.low))
+    return text + " (the " + unit + " agree exactly, and their sweeps too: no scatter to judge by)";
   text += " (resolves +/-" + percent_text(decision.resolvable.value_or(decision.ratio.relative_half_width()));
   if (decision.runs_needed)
     text += "; about " + std::to_string(*decision.runs_needed) + " " + unit + " for +/-" +
             percent_text(noise_threshold);
+  else if (noise_threshold == 0)
+    text += std::string("; no number of ") + unit + " resolves a noise threshold of 0";
   return text + ")";
 }
+
+}  // namespace
 
 TextTable figures_table(const Series& series, bool compact) {
   const auto& analysis = analysis_of(series);
@@ -66,8 +78,8 @@ TextTable figures_table(const Series& series, bool compact) {
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& f = analysis.procedures[proc];
     std::vector<std::string> row = {name_of(proc), series.sizes ? std::to_string((*series.sizes)[proc]) : "n/a",
-                                    f.median ? format_interval(*f.median, 0) : "n/a",
-                                    f.spread ? percent_text(*f.spread) : "n/a", figure_text(f.min)};
+                                    format_interval(f.median, 0), f.spread ? percent_text(*f.spread) : "n/a",
+                                    figure_text(f.min)};
     if (compact) {
       row.push_back(ratio_text(series, proc));
       row.push_back(proc == kReference ? "" : verdict_word(analysis.paired[proc].decision.verdict));
@@ -83,17 +95,21 @@ TextTable figures_table(const Series& series, bool compact) {
 }
 
 TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold) {
+  // Every run gives each procedure a figure per sweep, valid or disturbed.
+  const std::size_t runs =
+      (analysis.procedures[kReference].valid + analysis.procedures[kReference].disturbed) / kSweeps;
   TextTable table;
-  table.header = {"procedure", "ratio [95% CI]", "difference [95% CI]",
-                  "higher in", "p (Holm)",       kVerdictHeading};
+  table.header = {
+      "procedure",    interval_heading("ratio"), interval_heading("difference"), "higher in", "p (Holm)",
+      kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
     const auto& paired = analysis.paired[proc];
     const auto& d = paired.decision;
     table.rows.push_back({name_of(proc), d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a",
-                          paired.difference ? format_interval(*paired.difference, 0) : "n/a",
+                          format_interval(paired.difference, 0),
                           std::to_string(paired.higher) + " of " + std::to_string(paired.sweeps) + " sweeps",
-                          p_text(d), verdict_text(d, noise_threshold, "runs")});
+                          p_text(d), verdict_text(d, noise_threshold, "runs", runs)});
   }
   return table;
 }
@@ -102,18 +118,85 @@ TextTable change_table(const Report& report) {
   const auto& comparison = *report.comparison;
   const auto& a = report.series.at(comparison.a);
   const auto& b = report.series.at(comparison.b);
-  const char* unit = comparison.method == Comparison::Method::Paired ? "pairs" : "runs each";
+  const bool paired = comparison.method == Comparison::Method::Paired;
+  const char* unit = paired ? "pairs" : "runs each";
+  const std::size_t made = paired ? comparison.pairs : std::min(a.runs.size(), b.runs.size());
   TextTable table;
-  table.header = {"procedure", a.name + " median", b.name + " median", a.name + " vs " + b.name + " [95% CI]",
-                  "p (Holm)",  kVerdictHeading};
+  table.header = {"procedure",        a.name + " median",
+                  b.name + " median", interval_heading(a.name + " vs " + b.name),
+                  "p (Holm)",         kVerdictHeading};
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;
     const auto& mb = analysis_of(b).procedures[proc].median;
-    table.rows.push_back({name_of(proc), ma ? format_interval(*ma, 0) : "n/a",
-                          mb ? format_interval(*mb, 0) : "n/a",
+    table.rows.push_back({name_of(proc), format_interval(ma, 0), format_interval(mb, 0),
                           d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
-                          verdict_text(d, report.analysis_settings.noise_threshold, unit)});
+                          verdict_text(d, report.analysis_settings.noise_threshold, unit, made)});
+  }
+  return table;
+}
+
+TextTable ratio_change_table(const Report& report) {
+  const auto& comparison = *report.comparison;
+  const auto& a = report.series.at(comparison.a);
+  const auto& b = report.series.at(comparison.b);
+  TextTable table;
+  table.header = {"procedure",
+                  a.name + " " + kRatioHeading,
+                  b.name + " " + kRatioHeading,
+                  interval_heading(a.name + " vs " + b.name),
+                  "p (Holm)",
+                  kVerdictHeading};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (proc == kReference) continue;
+    const auto& d = (*comparison.ratios)[proc];
+    // The words of a change of ratio, not of cost.
+    table.rows.push_back({name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
+                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
+                          verdict_text(d, report.analysis_settings.noise_threshold, "pairs", comparison.pairs,
+                                       ratio_verdict_word)});
+  }
+  return table;
+}
+
+namespace {
+
+std::vector<std::string> machine_cells(const PooledMachine& machine) {
+  return {machine.label, std::to_string(machine.series.size()), std::to_string(machine.runs)};
+}
+
+}  // namespace
+
+TextTable pooled_medians_table(const Report& report) {
+  TextTable table;
+  table.header = {"machine", "reports", "runs"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) table.header.push_back(name_of(proc));
+  for (const auto& machine : report.pooled) {
+    auto row = machine_cells(machine);
+    for (const auto& median : machine.medians) row.push_back(median ? format_interval(*median, 0) : "n/a");
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+TextTable pooled_ratios_table(const Report& report) {
+  TextTable table;
+  table.header = {"machine", "reports", "runs"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    if (proc != kReference) table.header.push_back(name_of(proc));
+  table.header.push_back("moved between reports");
+  for (const auto& machine : report.pooled) {
+    auto row = machine_cells(machine);
+    std::optional<double> moved;
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      if (proc == kReference) continue;
+      const auto& d = machine.ratios[proc];
+      row.push_back((d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a") + " " +
+                    verdict_word(d.verdict));
+      if (const auto& tau = machine.between_reports[proc]) moved = std::max(moved.value_or(0), *tau);
+    }
+    row.push_back(moved ? "up to " + percent_text(*moved) : "n/a");
+    table.rows.push_back(std::move(row));
   }
   return table;
 }
@@ -126,7 +209,7 @@ TextTable medians_table(const Report& report) {
     std::vector<std::string> row = {series.name};
     for (std::size_t proc = 0; proc < kProcedures; ++proc) {
       const auto& median = analysis_of(series).procedures[proc].median;
-      row.push_back(median ? format_interval(*median, 0) : "n/a");
+      row.push_back(format_interval(median, 0));
     }
     table.rows.push_back(std::move(row));
   }

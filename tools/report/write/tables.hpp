@@ -18,12 +18,15 @@ TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold);
 // The change of each procedure from series b to series a.
 TextTable change_table(const Report& report);
 
+// Each procedure's ratio to TheOne on series a against series b, pair by pair.
+TextTable ratio_change_table(const Report& report);
+
+// Reports pooled by machine (compare --pool): one row per machine.
+TextTable pooled_medians_table(const Report& report);
+TextTable pooled_ratios_table(const Report& report);
+
 // For many series side by side: one row per series, a column per procedure.
 TextTable medians_table(const Report& report);
 TextTable ratios_table(const Report& report);
-
-// A decision's verdict, and for an inconclusive one what the data resolve:
-// "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)".
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit);
 
 }  // namespace callbench

@@ -17,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analyse/report_analysis.hpp"
+#include "core/processor_identity.hpp"
 #include "core/report_json.hpp"
 #include "series_builder.hpp"
 #include "write/exporter.hpp"
@@ -143,7 +144,8 @@ Report fleet() {
                               "[" + std::to_string(k) + "]");
     series.file = "/reports/machine-" + std::to_string(k) + ".json";
     series.conditions.processor =
-        Processor{dear ? "Intel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz" : "AMD EPYC 7B13", true};
+        Processor{dear ? "Intel(R) Xeon(R) Gold 6248 CPU @ 2.50GHz" : "AMD EPYC 7B13", true,
+                  identify_processor(dear ? "GenuineIntel" : "AuthenticAMD", dear ? 0x00050657 : 0x00A00F11)};
     series.conditions.host = "host-" + std::to_string(k);
     series.conditions.date_utc = k == 4 ? "2026-12-0\xc3\xa9T10:00:00Z" : "2026-12-09T10:00:00Z";
     if (k % 4 != 0) series.label = "machine " + std::to_string(k) + (k == 7 ? " " + kLineBreaking : "");

@@ -27,12 +27,14 @@ Chart change_chart(const ChartData& data) {
                                                               kChartWidth - kNumbersWidth - 120,
                                                               "median of A ÷ median of B (log scale)")})},
                       {"config", chart_config()}};
-  declaration["title"] = {
-      {"text", a ? a->name : "A"}, {"subtitle", "against " + (b ? b->name : "B")}, {"offset", 10}};
+  declaration["title"] = {{"text", a ? a->name : kRunSeriesNames[0]},
+                          {"subtitle", "against " + (b ? b->name : kRunSeriesNames[1])},
+                          {"offset", 10}};
   return {"change", "Change A / B",
-          "The tick is the ratio of A's median figure to B's, the bar its 95 % interval, on a logarithmic "
-          "axis; below 1 A is faster. A change is claimed only when it is significant and its whole interval "
-          "lies outside the grey noise band (±" +
+          "The tick is the ratio of A's median figure to B's, the bar its " + confidence_percent() +
+              " % interval, on a logarithmic axis; below 1 A is faster. A change is claimed only when it is "
+              "significant and its whole interval "
+              "lies outside the grey noise band (±" +
               percent_text(data.noise_threshold) +
               "); the bar is red for slower, green for faster, grey otherwise.",
           declaration};

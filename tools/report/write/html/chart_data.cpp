@@ -48,6 +48,15 @@ std::string row_label(const Series& series, const std::string& name) {
   return brand.empty() ? name : name + " · " + shortened_characters(brand, kChartNameLength);
 }
 
+// One procedure's figures of a series in the order they were measured.
+std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure) {
+  std::vector<std::int32_t> figures;
+  figures.reserve(series.runs.size() * kSweeps);
+  for (const Run& run : series.runs)
+    for (const Sweep& sweep : run.figures) figures.push_back(sweep[procedure]);
+  return figures;
+}
+
 }  // namespace
 
 std::string chart_series_name(const Report& report, const Series& series) {
@@ -57,14 +66,6 @@ std::string chart_series_name(const Report& report, const Series& series) {
   else
     name = report.series.size() > 1 ? series.name + ": " + source_text(series) : source_text(series);
   return shortened_characters(name, kChartNameLength);
-}
-
-std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure) {
-  std::vector<std::int32_t> figures;
-  figures.reserve(series.runs.size() * kSweeps);
-  for (const Run& run : series.runs)
-    for (const Sweep& sweep : run.figures) figures.push_back(sweep[procedure]);
-  return figures;
 }
 
 ChartData collect_chart_data(const Report& report) {

@@ -28,7 +28,7 @@ struct ChartSeries {
 
 struct ChartData {
   Report::Kind kind = Report::Kind::Single;
-  double noise_threshold = 0.01;
+  double noise_threshold = AnalysisSettings().noise_threshold;
   std::vector<ChartSeries> series;  // in the report's order
   const Comparison* comparison = nullptr;
   int first_run = 1, last_run = 1;  // over every series
@@ -40,9 +40,6 @@ struct ChartData {
 std::string chart_series_name(const Report& report, const Series& series);
 
 ChartData collect_chart_data(const Report& report);
-
-// One procedure's figures of a series in the order they were measured.
-std::vector<std::int32_t> figures_in_order(const Series& series, std::size_t procedure);
 
 // Series in the order their rows are drawn: by the key when many report files
 // are compared (so that a fleet reads as a ranking), else as given. Rows with

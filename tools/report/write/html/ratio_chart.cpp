@@ -35,7 +35,8 @@ double estimate_of(const Series& series, std::size_t procedure) {
 }  // namespace
 
 Chart ratio_chart(const ChartData& data) {
-  const std::string axis_title = "ratio to TheOne (log scale)";
+  const std::string reference(kReferenceName);
+  const std::string axis_title = "ratio to " + reference + " (log scale)";
   json panels = json::array();
   if (data.series.size() == 1) {
     // One series: the procedures are the rows, on one axis.
@@ -62,8 +63,9 @@ Chart ratio_chart(const ChartData& data) {
   json declaration = {{"vconcat", panels}, {"spacing", 24}, {"config", chart_config()}};
   if (data.series.size() == 1) declaration["title"] = {{"text", data.series[0].name}, {"offset", 10}};
   std::string caption =
-      "The tick is the median ratio of a procedure's figure to TheOne's in the same sweep, the bar its "
-      "95 % interval, coloured by the verdict (red slower, green faster, grey neither), with the numbers "
+      "The tick is the median ratio of a procedure's figure to " + reference +
+      "'s in the same sweep, the bar its " + confidence_percent() +
+      " % interval, coloured by the verdict (red slower, green faster, grey neither), with the numbers "
       "beside it. The axis is logarithmic, so 2 and 0.5 lie equally far from 1. The grey band is the noise "
       "threshold (±" +
       percent_text(data.noise_threshold) +
@@ -71,7 +73,7 @@ Chart ratio_chart(const ChartData& data) {
       "show every interval, the axis is broken into framed parts, each with its own scale.";
   if (data.kind == Report::Kind::Files && data.series.size() > 2)
     caption += " Series are sorted by their ratio in each panel.";
-  return {"ratios", "Each procedure against TheOne", caption, declaration};
+  return {"ratios", "Each procedure against " + reference, caption, declaration};
 }
 
 }  // namespace callbench
