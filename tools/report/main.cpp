@@ -42,9 +42,11 @@ class OutputOptions {
 };
 
 void add_analysis_options(CLI::App& app, AnalysisSettings& analysis) {
-  app.add_option("--seed", analysis.seed, "Seed of the order of interleaved pairs, for reproducible reports")
-      ->transform(whole_number(0, kMaxSeed))
-      ->capture_default_str();
+  app.add_option(
+         "--seed", analysis.seed,
+         "Seed of the order of interleaved pairs, to make an order again (default: a fresh one, recorded "
+         "in the report)")
+      ->transform(whole_number(0, kMaxSeed));
   app.add_option("--noise-threshold", analysis.noise_threshold,
                  "Relative differences within this are not claimed (0.01 = 1%)")
       ->check(decimal_number(0, 0.5))
@@ -98,6 +100,9 @@ int run(const std::vector<std::string>& arguments) {
       "compare", "Put reports written by --json side by side (with two series, the change); runs nothing");
   compare_app->add_option("files", c.files, "The report files")->required()->check(not_empty());
   compare_app->add_option("--label", c.label, "Name the combined report (stored in its JSON)");
+  compare_app->add_flag("--pool", c.pool,
+                        "Pool the reports of each machine (by --label, else host and processor), made at "
+                        "different times, into its long-run figures");
   add_analysis_options(*compare_app, c.analysis);
   compare_outputs.add_to(*compare_app);
 

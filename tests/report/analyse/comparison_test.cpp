@@ -2,6 +2,8 @@
 // apart, where the machine's drift counts against any change.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "analyse/comparison.hpp"
 #include "analyse/report_analysis.hpp"
 #include "series_builder.hpp"
@@ -79,6 +81,75 @@ TEST(Comparison, PairsThatAgreeOnlyByChanceClaimNothing) {
       EXPECT_EQ(d.verdict, Verdict::Inconclusive);
     }
   }
+}
+
+TEST(Comparison, APositionEffectIsEstimatedAndKeptOutOfTheChange) {
+  // A against itself; the second run of every pair 5 % dearer.
+  const auto [a, b] =
+      interleave(noisy_runs(8, kBase, 1, 0.01, 5), noisy_runs(8, kBase, 1, 0.01, 6), "ABBAABBA", 1.05);
+  const auto comparison = compare_paired(a, b, AnalysisSettings{});
+  ASSERT_TRUE(comparison.position);
+  const auto& position = *comparison.position;
+  EXPECT_EQ(position.a_first, 4u);
+  EXPECT_EQ(position.b_first, 4u);
+  EXPECT_TRUE(position.overall.bounded);
+  EXPECT_NEAR(position.overall.estimate, 1.05, 0.006);
+  EXPECT_EQ(position.verdict, Verdict::Slower);
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    SCOPED_TRACE(kProcedureNames[p]);
+    ASSERT_TRUE(position.procedures[p]);
+    EXPECT_LT(position.procedures[p]->low, 1.05);
+    EXPECT_GT(position.procedures[p]->high, 1.05);
+    const auto& change = comparison.procedures[p];
+    EXPECT_NEAR(change.ratio.estimate, 1, 0.01);
+    EXPECT_LT(change.ratio.high, 1.02) << "the 5 % is out of the change's noise";
+    EXPECT_NE(change.verdict, Verdict::Slower);
+    EXPECT_NE(change.verdict, Verdict::Faster);
+  }
+
+  // Runs read without their order: no position, the plain paired test.
+  auto plain_a = a, plain_b = b;
+  for (auto* s : {&plain_a, &plain_b})
+    for (auto& run : s->runs) run.sequence.reset();
+  const auto plain = compare_paired(plain_a, plain_b, AnalysisSettings{});
+  EXPECT_FALSE(plain.position);
+  EXPECT_GT(plain.procedures[0].ratio.relative_half_width(),
+            comparison.procedures[0].ratio.relative_half_width());
+}
+
+TEST(Comparison, RatiosToTheOneCancelTheLevelARunShares) {
+  // Each run's four figures share a level that swings +-10 % (the run's
+  // neighbours, its clock); within a run they scatter 0.2 %. TestNoFrameA costs
+  // 10 % more on B: its ratio to TheOne is 1.10 x 5600 / 4100 there against
+  // 5600 / 4100 on A, a change of 1 / 1.1 = -9.1 %.
+  const auto shared_level = [](std::vector<Figures> runs, const std::vector<double>& levels) {
+    for (std::size_t r = 0; r < runs.size(); ++r)
+      for (auto& sweep : runs[r])
+        for (auto& figure : sweep) figure = static_cast<std::int32_t>(std::lround(figure * levels[r]));
+    return runs;
+  };
+  auto b_runs = noisy_runs(10, kBase, 1, 0.002, 22);
+  for (auto& run : b_runs)
+    for (auto& sweep : run) sweep[0] = static_cast<std::int32_t>(std::lround(sweep[0] * 1.1));
+  const auto a = series_of(shared_level(noisy_runs(10, kBase, 1, 0.002, 21),
+                                        {1.10, 0.92, 1.05, 0.90, 1.08, 0.95, 1.10, 0.91, 1.02, 0.97}),
+                           "A");
+  const auto b =
+      series_of(shared_level(b_runs, {0.90, 1.09, 0.93, 1.10, 0.94, 1.06, 0.92, 1.08, 0.99, 1.04}), "B");
+  const auto comparison = compare_paired(a, b, AnalysisSettings{});
+  EXPECT_EQ(comparison.procedures[0].verdict, Verdict::Inconclusive) << "the levels cannot tell";
+  ASSERT_TRUE(comparison.ratios);
+  const auto& ratios = *comparison.ratios;
+  EXPECT_NEAR(ratios[0].ratio.estimate, 1 / 1.1, 0.003);
+  EXPECT_LT(ratios[0].ratio.relative_half_width(), 0.005);
+  EXPECT_EQ(ratios[0].verdict, Verdict::Faster) << "A's ratio lower";
+  EXPECT_LT(*ratios[0].p_adjusted, 0.0001);
+  for (const std::size_t p : {1, 3}) {
+    EXPECT_EQ(ratios[p].verdict, Verdict::Equivalent) << kProcedureNames[p];
+    EXPECT_GE(*ratios[p].p_adjusted, *ratios[p].p_value) << "adjusted over the three";
+  }
+  EXPECT_EQ(ratios[kReference].values, 0u) << "TheOne against itself is no row";
+  EXPECT_FALSE(compare_across_time(a, b, AnalysisSettings{}).ratios) << "pairs only";
 }
 
 TEST(Comparison, TheReportsKindDecidesTheMethod) {

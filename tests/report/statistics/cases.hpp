@@ -16,16 +16,21 @@ enum class Design {
   Single,       // one series, each procedure against TheOne
   Interleaved,  // -- A --vs B: runs of A and B alternate
   Sequential,   // --baseline: a report of A, then one of B
+  Pooled,       // compare --pool: reports of one machine made at different times (each its own drift)
 };
 
 // What a row counts, per report.
 enum class Measure {
-  Coverage,         // the three paired-ratio intervals hold the true ratios
-  ClaimOnEqual,     // TestNoFrameB, as dear as TheOne, called slower or faster
-  ClaimEach,        // A/A: each procedure's claim, pooled over the four
-  ClaimAny,         // A/A: a change claimed on any of the four
-  PBelowLevelEach,  // A/A: each procedure's unadjusted p below 0.05, pooled over the four
-  DetectedDearerB,  // TestNoFrameA dearer on side B: detected as such
+  Coverage,              // the three paired-ratio intervals hold the true (long-run) ratios
+  CoverageDuring,        // the same intervals hold the ratios during the series' runs
+  ClaimOnEqual,          // TestNoFrameB, as dear as TheOne, called slower or faster
+  ClaimEach,             // A/A: each procedure's claim, pooled over the four
+  ClaimAny,              // A/A: a change claimed on any of the four
+  PBelowLevelEach,       // A/A: each procedure's unadjusted p below 0.05, pooled over the four
+  DetectedDearerB,       // TestNoFrameA dearer on side B: detected as such
+  PositionCoverage,      // interleaved: the position effect's interval holds the true one
+  RatioClaimAny,         // A/A: a change of a ratio to TheOne claimed on any of the three
+  RatioDetectedDearerB,  // TestNoFrameA dearer on side B: its ratio to TheOne found higher there
   // One series: --precision at the noise threshold would ask for more than
   // kManyRuns runs (or for no number at all) for one of the three ratios.
   ManyRunsNeeded,
@@ -51,6 +56,9 @@ struct Case {
   std::optional<Target> target;
   double noise_scale = 1;                                    // of the model's white noise
   double disturbed_chance = NoiseLevels{}.disturbed_chance;  // of each figure
+  double position_effect = 0;  // relative: the second run of an interleaved pair dearer by this
+  bool shared_noise = false;   // strong noise shared by a run's four procedures, little within it
+  std::size_t reports = 0;     // pooled: how many reports
 };
 
 std::vector<Case> standard_cases();
@@ -63,6 +71,10 @@ std::size_t setup_of(const std::vector<Case>& cases, std::size_t c);
 void scale_model(std::vector<Case>& cases, double drift_scale, double noise_scale);
 
 Scenario scenario_for(const Case& c, std::uint64_t seed, int side);
+
+// The seed of a pooled case's report `index`: reports made far apart, so that
+// each starts where the drift then happens to be.
+std::uint64_t pooled_report_seed(std::uint64_t seed, std::size_t index);
 
 // Successes and trials this report adds to the case's row.
 struct Count {

@@ -20,12 +20,21 @@ double step(const Scenario& s, std::uint64_t component, std::uint64_t index, dou
 std::vector<DriftOffsets> drift_path(const Scenario& s, std::uint64_t last) {
   std::vector<DriftOffsets> path(last + 1, DriftOffsets{});
   if (s.drift == 0) return path;
-  double common = 0;
+  // An autoregressive drift x(i) = r x(i - 1) + step, started (index 0) from its
+  // stationary distribution: where a machine that has run for long happens to be.
+  const double r = std::exp(-1 / s.noise.drift_memory);
+  const double stationary = 1 / std::sqrt(1 - r * r);
+  const double common_step = s.drift * s.noise.drift_step, own_step = s.drift * s.noise.own_drift_step;
+  double common = step(s, kCommonWalk, 0, common_step * stationary);
   DriftOffsets own{};
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    own[p] = step(s, p, 0, own_step * stationary);
+    path[0][p] = common + own[p];
+  }
   for (std::uint64_t i = 1; i <= last; ++i) {
-    common += step(s, kCommonWalk, i, s.drift * s.noise.drift_step);
+    common = r * common + step(s, kCommonWalk, i, common_step);
     for (std::size_t p = 0; p < kProcedures; ++p) {
-      own[p] += step(s, p, i, s.drift * s.noise.own_drift_step);
+      own[p] = r * own[p] + step(s, p, i, own_step);
       path[i][p] = common + own[p];
     }
   }
@@ -40,7 +49,7 @@ Figures simulate_run(const Scenario& s, std::uint64_t process, int side, const D
   const NoiseLevels& n = s.noise;
   RandomStream random(key({s.seed, kProcess, process, static_cast<std::uint64_t>(side)}));
   std::array<double, kProcedures> level{};
-  const double shared = n.run_level * random.normal();
+  const double shared = n.run_level * random.normal() + (process % 2 == 1 ? std::log1p(s.position_effect) : 0);
   for (std::size_t p = 0; p < kProcedures; ++p)
     level[p] = std::log(s.costs[p] * s.factors[p]) + shared + n.procedure_offset * random.normal() + drift[p];
 
@@ -64,8 +73,27 @@ void scale_white_noise(NoiseLevels& n, double scale) {
   n.jitter *= scale;
 }
 
+void shared_noise(NoiseLevels& n) {
+  // Any scale already given to the white noise is kept.
+  const double scale = n.run_level / NoiseLevels{}.run_level;
+  const double within =
+      std::sqrt(n.procedure_offset * n.procedure_offset + n.sweep_shift * n.sweep_shift + n.jitter * n.jitter);
+  const double shrink = within > 0 ? 0.003 * scale / within : 0;
+  n.run_level = 0.10 * scale;
+  n.procedure_offset *= shrink;
+  n.sweep_shift *= shrink;
+  n.jitter *= shrink;
+}
+
 double true_ratio_to_reference(const Scenario& s, std::size_t procedure) {
   return s.costs[procedure] * s.factors[procedure] / (s.costs[kReference] * s.factors[kReference]);
+}
+
+double ratio_during(const Scenario& s, std::size_t procedure, std::uint64_t first, std::size_t runs) {
+  const auto path = drift_path(s, first + runs);
+  double sum = 0;
+  for (std::uint64_t i = first; i < first + runs; ++i) sum += path[i][procedure] - path[i][kReference];
+  return true_ratio_to_reference(s, procedure) * std::exp(runs ? sum / static_cast<double>(runs) : 0);
 }
 
 }  // namespace callbench::statcheck

@@ -20,11 +20,19 @@ struct NoiseLevels {
   double jitter = 0.06;             // each figure's own
   double spike_chance = 0.01;       // a figure multiplied by 1.5 to 3
   double disturbed_chance = 0.005;  // a reference loop ran long: the figure lowered, at times to <= 0
-  // Random walk over processes, shared by the procedures: strong enough that
-  // today's tool claims a change in about 40 % of 20-run baseline A/A pairs, as
-  // it did on this project's machine.
+  // Drift over processes, shared by the procedures: steps strong enough that
+  // the tool of an earlier design claimed a change in about 40 % of 20-run
+  // baseline A/A pairs, as it did on this project's machine.
   double drift_step = 0.008;
   double own_drift_step = 0.003;  // each procedure's own, weaker
+  // The drift does not wander off for ever: it reverts to the machine's long-run
+  // level with this time constant, in processes (about half a minute of runs),
+  // and has long been going when a report starts. So each report starts where
+  // the machine happens to be, its drift already at its stationary spread
+  // (step / sqrt(1 - r^2), r = exp(-1 / memory): 4 % shared, 1.5 % each
+  // procedure's own), and a report's ratios during its runs are not the
+  // machine's long-run ones.
+  double drift_memory = 50;
 };
 
 // Millicycles per call: TestNoFrameA 4 % dearer than TheOne, TestNoFrameB
@@ -37,9 +45,13 @@ struct Scenario {
   std::array<double, kProcedures> costs = kTrueCosts;
   std::array<double, kProcedures> factors = {1, 1, 1, 1};  // this side's cost factors, for power
   NoiseLevels noise{};
+  // A carry-over from the run before: the second run of each interleaved pair
+  // (an odd process: the tool starts A's and B's warm-up runs, then pair after
+  // pair) costs this much more, relatively, in all four procedures.
+  double position_effect = 0;
 };
 
-// Where the drift has taken each procedure's log cost at a process: the walk
+// Where the drift has taken each procedure's log cost at a process: the drift
 // shared by all plus each procedure's own.
 using DriftOffsets = std::array<double, kProcedures>;
 
@@ -57,7 +69,16 @@ Figures simulate_run(const Scenario& scenario, std::uint64_t process, int side, 
 // Scales the run, procedure, sweep and figure noise alike.
 void scale_white_noise(NoiseLevels& noise, double scale);
 
-// The true ratio of a procedure to TheOne on a side.
+// A machine whose noise is almost all shared by a run's four procedures (its
+// neighbours, its clock): 10 % per run, 0.3 % within a run (procedure, sweep
+// and figure noise together, in the model's proportions).
+void shared_noise(NoiseLevels& noise);
+
+// The true ratio of a procedure to TheOne on a side: the machine's long-run one.
 double true_ratio_to_reference(const Scenario& scenario, std::size_t procedure);
+
+// The ratio of a procedure to TheOne during the processes first..first + runs - 1:
+// the long-run one moved by the mean of their own drifts.
+double ratio_during(const Scenario& scenario, std::size_t procedure, std::uint64_t first, std::size_t runs);
 
 }  // namespace callbench::statcheck

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   if (!setup) {
     std::fprintf(stderr,
                  "usage: callbench-report-noise-standin --state FILE --seed N --side 0|1 --drift SCALE --noise "
-                 "SCALE --factors F,F,F,F [--disturbed P]\n");
+                 "SCALE --factors F,F,F,F [--disturbed P] [--position P] [--shared-noise 0|1]\n");
     return 64;
   }
   const auto figures = statcheck::simulate_run(setup->scenario, next_process(setup->state), setup->side);

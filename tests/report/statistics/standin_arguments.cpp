@@ -13,17 +13,20 @@ std::vector<std::string> standin_arguments(const StandinSetup& setup) {
     std::snprintf(text, sizeof text, "%s%.17g", p ? "," : "", setup.scenario.factors[p]);
     factors += text;
   }
-  char drift[32], noise[32], disturbed[32];
+  char drift[32], noise[32], disturbed[32], position[32];
   std::snprintf(drift, sizeof drift, "%.17g", setup.scenario.drift);
   std::snprintf(noise, sizeof noise, "%.17g", setup.noise_scale);
   std::snprintf(disturbed, sizeof disturbed, "%.17g", setup.scenario.noise.disturbed_chance);
-  return {"--state",     setup.state,
-          "--seed",      std::to_string(setup.scenario.seed),
-          "--side",      std::to_string(setup.side),
-          "--drift",     drift,
-          "--noise",     noise,
-          "--factors",   factors,
-          "--disturbed", disturbed};
+  std::snprintf(position, sizeof position, "%.17g", setup.scenario.position_effect);
+  return {"--state",        setup.state,
+          "--seed",         std::to_string(setup.scenario.seed),
+          "--side",         std::to_string(setup.side),
+          "--drift",        drift,
+          "--noise",        noise,
+          "--factors",      factors,
+          "--disturbed",    disturbed,
+          "--position",     position,
+          "--shared-noise", setup.shared_noise ? "1" : "0"};
 }
 
 std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::string>& args) {
@@ -44,6 +47,10 @@ std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::strin
         setup.noise_scale = std::stod(value);
       } else if (name == "--disturbed") {
         setup.scenario.noise.disturbed_chance = std::stod(value);
+      } else if (name == "--shared-noise") {
+        setup.shared_noise = value == "1";
+      } else if (name == "--position") {
+        setup.scenario.position_effect = std::stod(value);
       } else if (name == "--factors") {
         std::stringstream in(value);
         std::string item;
@@ -60,6 +67,7 @@ std::optional<StandinSetup> parse_standin_arguments(const std::vector<std::strin
   }
   if (args.size() % 2 != 0 || setup.state.empty() || (setup.side != 0 && setup.side != 1)) return std::nullopt;
   scale_white_noise(setup.scenario.noise, setup.noise_scale);
+  if (setup.shared_noise) shared_noise(setup.scenario.noise);
   return setup;
 }
 

@@ -49,8 +49,14 @@ std::uint64_t report_seed(const Tally& tally, std::size_t c, std::size_t column,
   // The disturbed chance enters only where it is not the model's, so that the seeds of the other cases stay.
   const std::uint64_t disturbed =
       setup.disturbed_chance == NoiseLevels{}.disturbed_chance ? 0 : bits(setup.disturbed_chance);
-  return key({seed, static_cast<std::uint64_t>(setup.design), bits(setup.drift), bits(setup.factor_b),
-              bits(setup.noise_scale) ^ disturbed, tally.runs[column], report});
+  std::uint64_t k =
+      key({seed, static_cast<std::uint64_t>(setup.design), bits(setup.drift), bits(setup.factor_b),
+           bits(setup.noise_scale) ^ disturbed, tally.runs[column], report});
+  // Knobs added later change the seeds only of the setups that turn them.
+  if (setup.position_effect != 0) k = key({k, 1, bits(setup.position_effect)});
+  if (setup.shared_noise) k = key({k, 2});
+  if (setup.reports != 0) k = key({k, 3, setup.reports});
+  return k;
 }
 
 void print_markdown(const Tally& tally, const std::string& title, std::ostream& out) {

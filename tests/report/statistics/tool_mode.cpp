@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "random_stream.hpp"
+#include "simulate.hpp"
 #include "standin_arguments.hpp"
 
 extern char** environ;
@@ -77,7 +78,16 @@ ReportOutcome paired_outcome(const Json& report) {
 
 ReportOutcome comparison_outcome(const Json& report) {
   ReportOutcome outcome;
-  const Json& procedures = report.at("comparison").at("procedures");
+  const Json& comparison = report.at("comparison");
+  if (comparison.contains("position") && comparison["position"].is_object())
+    outcome.position = interval_of(comparison["position"].at("second_against_first"));
+  const std::string ratios = "ratios_to_" + std::string(kReferenceName);
+  if (comparison.contains(ratios) && comparison[ratios].is_object())
+    for (std::size_t p = 0; p < kProcedures; ++p)
+      if (p != kReference)
+        outcome.ratio_claims[p] =
+            claim_from_word(comparison[ratios].at(std::string(kProcedureNames[p])).value("verdict", ""));
+  const Json& procedures = comparison.at("procedures");
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const Json& entry = procedures.at(std::string(kProcedureNames[p]));
     outcome.claims[p] = claim_from_word(entry.value("verdict", ""));
@@ -92,6 +102,19 @@ ReportOutcome comparison_outcome(const Json& report) {
   return outcome;
 }
 
+ReportOutcome pooled_outcome(const Json& report) {
+  ReportOutcome outcome;
+  const Json& procedures = report.at("pooled").at(0).at("procedures");
+  for (std::size_t p = 0; p < kProcedures; ++p) {
+    if (p == kReference) continue;
+    const Json& entry =
+        procedures.at(std::string(kProcedureNames[p])).at("ratio_to_" + std::string(kReferenceName));
+    outcome.claims[p] = claim_from_word(entry.value("verdict", ""));
+    if (entry.contains("ratio")) outcome.intervals[p] = interval_of(entry["ratio"]);
+  }
+  return outcome;
+}
+
 class Worker {
  public:
   Worker(const ToolSetup& setup, fs::path dir) : setup_(setup), dir_(std::move(dir)) {
@@ -102,15 +125,33 @@ class Worker {
     fs::remove(state());
     const auto a = standin(c, seed, 0), b = standin(c, seed, 1);
     switch (c.design) {
-      case Design::Single:
+      case Design::Single: {
         tool(runs, seed, "single.json", {}, a);
-        return paired_outcome(read_report(dir_ / "single.json"));
+        auto outcome = paired_outcome(read_report(dir_ / "single.json"));
+        outcome.ratios_during = ratios_during(scenario_for(c, seed, 0), runs);
+        return outcome;
+      }
       case Design::Interleaved: {
         auto both = a;
         both.push_back("--vs");
         both.insert(both.end(), b.begin(), b.end());
         tool(runs, seed, "pair.json", {}, both);
         return comparison_outcome(read_report(dir_ / "pair.json"));
+      }
+      case Design::Pooled: {
+        std::vector<std::string> compare = {setup_.report, "compare", "--pool", "--json",
+                                            (dir_ / "pooled.json").string()};
+        for (std::size_t j = 0; j < c.reports; ++j) {
+          // Each report made far apart from the others: its own drift, from process 0.
+          fs::remove(state());
+          const std::string file = "report" + std::to_string(j) + ".json";
+          tool(runs, seed, file, {"--label", "the machine"}, standin(c, pooled_report_seed(seed, j), 0));
+          compare.push_back((dir_ / file).string());
+        }
+        fs::remove(dir_ / "pooled.json");
+        if (const int status = run(compare, dir_ / "stderr"); status != 0)
+          throw std::runtime_error("callbench-report compare exited with " + std::to_string(status));
+        return pooled_outcome(read_report(dir_ / "pooled.json"));
       }
       case Design::Sequential:
         break;
@@ -124,17 +165,21 @@ class Worker {
   fs::path state() const { return dir_ / "processes"; }
 
   std::vector<std::string> standin(const Case& c, std::uint64_t seed, int side) const {
-    auto command = standin_arguments({state().string(), scenario_for(c, seed, side), side, c.noise_scale});
+    auto command =
+        standin_arguments({state().string(), scenario_for(c, seed, side), side, c.noise_scale, c.shared_noise});
     command.insert(command.begin(), setup_.standin);
     return command;
   }
 
   void tool(std::size_t runs, std::uint64_t seed, const std::string& json,
             const std::vector<std::string>& extra, const std::vector<std::string>& command) {
-    // The tool takes seeds up to 9e18.
-    std::vector<std::string> args = {
-        setup_.report,         "--runs", std::to_string(runs), "--seed", std::to_string(seed >> 4), "--json",
-        (dir_ / json).string()};
+    std::vector<std::string> args = {setup_.report,
+                                     "--runs",
+                                     std::to_string(runs),
+                                     "--seed",
+                                     std::to_string(tool_order_seed(seed)),
+                                     "--json",
+                                     (dir_ / json).string()};
     args.insert(args.end(), extra.begin(), extra.end());
     args.push_back("--");
     args.insert(args.end(), command.begin(), command.end());

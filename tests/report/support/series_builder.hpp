@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/report.hpp"
@@ -44,6 +46,22 @@ inline Series series_of(const std::vector<Figures>& runs, const std::string& nam
     series.runs.push_back({static_cast<int>(i + 1), std::nullopt, std::nullopt, runs[i]});
   series.sizes = Sizes{7, 15, 13, 16};
   return series;
+}
+
+// A and B run as interleaved pairs in the order given ('A': A first), the
+// pair's second run multiplied by `second`: sequences as the session numbers them.
+inline std::pair<Series, Series> interleave(const std::vector<Figures>& a_runs,
+                                            const std::vector<Figures>& b_runs, const std::string& order,
+                                            double second = 1) {
+  auto a = series_of(a_runs, "A"), b = series_of(b_runs, "B");
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const bool a_first = order[i] == 'A';
+    a.runs[i].sequence = static_cast<int>(2 * i + (a_first ? 1 : 2));
+    b.runs[i].sequence = static_cast<int>(2 * i + (a_first ? 2 : 1));
+    for (auto& sweep : (a_first ? b : a).runs[i].figures)
+      for (auto& figure : sweep) figure = static_cast<std::int32_t>(std::lround(figure * second));
+  }
+  return {a, b};
 }
 
 }  // namespace callbench

@@ -158,6 +158,35 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
       << twice.out;
 }
 
+TEST_F(Flow, ThePairOrderIsBalancedFreshForEachReportAndMadeAgainFromItsSeed) {
+  // The order of the counted pairs, "AB" or "BA" each, and the seed the report recorded.
+  const auto made = [&](const std::vector<std::string>& seed) {
+    fs::remove(path("log"));
+    auto args = seed;
+    args.insert(args.end(), {"--runs", "6", "--warmup", "0", "--json", path("order.json"), "--", kStandin,
+                             "log", path("log"), "A", "--vs", kStandin, "log", path("log"), "B"});
+    const auto ran = report(args);
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    std::string order;
+    for (const char c : file_text(path("log")))
+      if (c != '\n') order += c;
+    const auto json = nlohmann::json::parse(file_text(path("order.json")));
+    return std::make_pair(order, json["settings"]["seed"].get<std::uint64_t>());
+  };
+  const auto fresh = made({}), other = made({});
+  EXPECT_NE(fresh.second, other.second) << "each report draws its own seed";
+  for (const auto& [order, seed] : {fresh, other}) {
+    ASSERT_EQ(order.size(), 12u) << order;
+    int b_first = 0;
+    for (std::size_t pair = 0; pair < 6; ++pair) b_first += order[2 * pair] == 'B';
+    EXPECT_EQ(b_first, 3) << order;
+    EXPECT_EQ(made({"--seed", std::to_string(seed)}).first, order) << "the recorded seed makes the order again";
+  }
+  const auto one = made({"--seed", "1"}), two = made({"--seed", "2"});
+  EXPECT_EQ(one.second, 1u);
+  EXPECT_NE(one.first, two.first) << "another seed, another order";
+}
+
 TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
   ASSERT_EQ(report({"--runs", "3", "--seed", "010", "--label", "first", "--json", path("one.json"), "--",
                     kStandin, "good"})
@@ -262,7 +291,7 @@ TEST_F(Flow, BaselinesAndCompareShowTheirSourcesAndWarnOfMismatches) {
     EXPECT_TRUE(contains(itself.out, "\nnote: [1] and [2] are one report's runs, read twice: not compared\n"))
         << itself.out;
     EXPECT_FALSE(contains(itself.out, "[1] against [2]")) << itself.out;
-    EXPECT_FALSE(contains(itself.out, "different times")) << itself.out;
+    EXPECT_FALSE(contains(itself.out, "were measured at different times")) << itself.out;
   }
 }
 
@@ -301,6 +330,60 @@ TEST_F(Flow, ANoiseThresholdOfZeroIsTakenByEveryFlow) {
     const auto json = nlohmann::json::parse(file_text(path(c.name + ".json")));
     EXPECT_EQ(json["settings"]["noise_threshold"], 0.0) << c.name;
   }
+}
+
+TEST_F(Flow, ComparePoolsTheReportsOfEachMachine) {
+  for (const auto& [file, label] : {std::pair<std::string, std::string>{"a1.json", "box"},
+                                    {"b.json", "other box"},
+                                    {"a2.json", "box"},
+                                    {"a3.json", "box"}}) {
+    const auto made = report({"--runs", "4", "--label", label, "--json", path(file), "--", kStandin, "even",
+                              path("calls" + file), "1000"});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(contains(made.out, "every interval is about the machine while these runs were made"))
+        << made.out;
+  }
+  const auto pooled = report({"compare", "--pool", path("a1.json"), path("b.json"), path("a2.json"),
+                              path("a3.json"), "--json", path("pooled.json"), "--markdown", path("pooled.md")});
+  ASSERT_EQ(pooled.status, 0) << pooled.err;
+  const std::string ratios = "pooled by machine: ratio to TheOne [95% CI] and verdict";
+  const auto box = table_row(pooled.out, ratios, "box");
+  ASSERT_EQ(box.size(), 7u) << pooled.out;
+  EXPECT_EQ(box[1], "3");
+  EXPECT_EQ(box[2], "12");
+  EXPECT_EQ(box[6].rfind("up to ", 0), 0u) << box[6];
+  const auto other = table_row(pooled.out, ratios, "other box");
+  ASSERT_EQ(other.size(), 7u) << pooled.out;
+  EXPECT_EQ(other[1], "1");
+  EXPECT_EQ(other[6], "n/a") << "one report shows no movement between reports";
+  EXPECT_EQ(
+      table_row(pooled.out, "pooled by machine over reports made at different times: medians [95% CI]", "box")
+          .size(),
+      7u)
+      << pooled.out;
+  EXPECT_TRUE(contains(pooled.out, "pooled: each report's figures taken as one draw")) << pooled.out;
+  EXPECT_TRUE(contains(file_text(path("pooled.md")), "| box | 3 | 12 | " + box[3]))
+      << file_text(path("pooled.md"));
+
+  const auto json = nlohmann::json::parse(file_text(path("pooled.json")));
+  ASSERT_EQ(json["pooled"].size(), 2u);
+  const auto& machine = json["pooled"][0];
+  EXPECT_EQ(machine["machine"], "box");
+  EXPECT_EQ(machine["series"], nlohmann::json::array({"[1]", "[3]", "[4]"}));
+  EXPECT_EQ(machine["reports"], 3);
+  const auto& ratio = machine["procedures"]["TestNoFrameB"]["ratio_to_TheOne"];
+  EXPECT_EQ(ratio["test"]["degrees_of_freedom"], 2);
+  EXPECT_TRUE(ratio["ratio"]["low"].is_number());
+  EXPECT_FALSE(machine["procedures"]["TheOne"].contains("ratio_to_TheOne"));
+  EXPECT_TRUE(machine["procedures"]["TheOne"]["median"]["low"].is_number());
+
+  // Without --pool nothing is pooled, and the pooled report reads back as its series.
+  const auto plain = report({"compare", path("a1.json"), path("a2.json"), "--json", path("plain.json")});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_FALSE(contains(plain.out, "pooled by machine")) << plain.out;
+  EXPECT_TRUE(nlohmann::json::parse(file_text(path("plain.json")))["pooled"].is_null());
+  EXPECT_EQ(report({"compare", "--pool", path("pooled.json")}).status, 0);
+  EXPECT_EQ(report({"--pool", "--", kStandin, "good"}).status, 2) << "only compare pools";
 }
 
 TEST_F(Flow, ExportsHoldTheCellsOfTheTable) {

@@ -71,5 +71,64 @@ TEST(Layout, MarkdownEscapesItsOwnCharactersAndTextAlignsVerdictsAsWords) {
             "x            1000  inconclusive\n");
 }
 
+// A against B run interleaved: TestNoFrameA 10 % dearer on B (and, when asked,
+// TheOne 10 % dearer on A), every pair's second run 5 % dearer.
+Report interleaved_report(bool reference_changes) {
+  auto b_runs = noisy_runs(12, {6000, 4000, 4000, 3000}, 1, 0.003, 32);
+  for (auto& run : b_runs)
+    for (auto& sweep : run) sweep[0] = static_cast<std::int32_t>(sweep[0] * 1.1);
+  auto a_runs = noisy_runs(12, {6000, 4000, 4000, 3000}, 1, 0.003, 31);
+  if (reference_changes)
+    for (auto& run : a_runs)
+      for (auto& sweep : run) sweep[kReference] = static_cast<std::int32_t>(sweep[kReference] * 1.1);
+  auto [a, b] = interleave(a_runs, b_runs, "ABBABAABBAAB", 1.05);
+  Report report;
+  report.kind = Report::Kind::Interleaved;
+  report.series = {a, b};
+  analyse_report(report);
+  return report;
+}
+
+TEST(Layout, EveryOutputCarriesTheRatioRowsAndThePositionOfInterleavedPairs) {
+  const Report report = interleaved_report(false);
+  const Document document = layout_report(report);
+  ASSERT_EQ(document.sections.size(), 4u);
+  const auto& ratios = document.sections[3];
+  EXPECT_EQ(ratios.title, "A against B, each as a ratio to TheOne (assumes TheOne is the same on both)");
+  ASSERT_EQ(ratios.table.rows.size(), 3u);
+  EXPECT_EQ(ratios.table.rows[0].front(), "TestNoFrameA");
+  EXPECT_EQ(ratios.table.rows[0].back(), "lower");
+  EXPECT_EQ(ratios.table.rows[1].back(), "equivalent");
+  const std::string position =
+      "second run against its first: +4.99% [+4.92%, +5.06%] (6 pairs with A first, 6 with B first; p < "
+      "0.0001)";
+  const std::string carry_over = "second run cost +4.99% [+4.92%, +5.06%] against its first: a carry-over";
+  for (const auto& make : {make_text_exporter, make_markdown_exporter, make_csv_exporter, make_html_exporter}) {
+    std::string text = make()->render(report);
+    for (std::size_t at; (at = text.find("&lt;")) != std::string::npos;) text.replace(at, 4, "<");  // HTML
+    for (const auto& row : ratios.table.rows)
+      for (const auto& cell : row) EXPECT_NE(text.find(cell), std::string::npos) << cell;
+    EXPECT_NE(text.find(position), std::string::npos) << text;
+    EXPECT_NE(text.find(carry_over), std::string::npos) << text;
+    EXPECT_EQ(text.find("itself is"), std::string::npos) << "TheOne is the same on both sides";
+  }
+  const auto json = nlohmann::json::parse(make_json_exporter()->render(report));
+  const auto& comparison = json["comparison"];
+  EXPECT_EQ(comparison["ratios_to_TheOne"]["TestNoFrameA"]["verdict"], "lower");
+  EXPECT_EQ(comparison["ratios_to_TheOne"]["TestWithFrame"]["verdict"], "equivalent");
+  EXPECT_FALSE(comparison["ratios_to_TheOne"].contains("TheOne"));
+  EXPECT_EQ(comparison["procedures"]["TestNoFrameA"]["verdict"], "faster");
+  EXPECT_EQ(comparison["position"]["pairs_a_first"], 6);
+  EXPECT_EQ(comparison["position"]["notable"], true);
+  EXPECT_NEAR(comparison["position"]["second_against_first"]["estimate"].get<double>(), 1.05, 0.003);
+
+  // TheOne itself changed: the ratio rows then ask another question, and say so.
+  const std::string moved = make_text_exporter()->render(interleaved_report(true));
+  EXPECT_NE(moved.find("note: TheOne itself is slower in A: the rows of ratios to it then tell each procedure "
+                       "against a moving reference"),
+            std::string::npos)
+      << moved;
+}
+
 }  // namespace
 }  // namespace callbench

@@ -40,10 +40,15 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
   }
   if (series.size() == 2) {
     const auto change = compare_paired(series[0], series[1], toward_target);
-    for (const auto& decision : change.procedures) {
-      if (!include(decision, status)) return std::nullopt;
-      if (decision.runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision.runs_needed));
+    std::vector<const Decision*> decisions;
+    for (const auto& decision : change.procedures) decisions.push_back(&decision);
+    if (change.ratios)
+      for (std::size_t p = 0; p < kProcedures; ++p)
+        if (p != kReference) decisions.push_back(&(*change.ratios)[p]);
+    for (const Decision* decision : decisions) {
+      if (!include(*decision, status)) return std::nullopt;
+      if (decision->runs_needed)
+        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision->runs_needed));
     }
   }
   return status;

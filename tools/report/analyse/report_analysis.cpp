@@ -1,6 +1,7 @@
 #include "analyse/report_analysis.hpp"
 
 #include "analyse/comparison.hpp"
+#include "analyse/pooling.hpp"
 #include "analyse/series_analysis.hpp"
 #include "core/same_runs.hpp"
 
@@ -8,6 +9,8 @@ namespace callbench {
 
 void analyse_report(Report& report) {
   for (auto& series : report.series) series.analysis = analyse_series(series, report.analysis_settings);
+  report.pooled.clear();
+  if (report.pool) report.pooled = pool_by_machine(report.series, report.analysis_settings);
   report.comparison.reset();
   if (report.series.size() != 2) return;
   const auto& a = report.series[0];

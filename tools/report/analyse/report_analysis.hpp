@@ -9,7 +9,7 @@ namespace callbench {
 
 // Analyses every series of the report and, when there are two, compares them
 // as the report's kind says: interleaved runs pair by pair, a baseline or two
-// report files across time.
+// report files across time; pools them by machine when asked (compare --pool).
 void analyse_report(Report& report);
 
 // analyse_report for a report whose runs must be written whatever happens: if

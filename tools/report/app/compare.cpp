@@ -20,6 +20,7 @@ int compare(const CompareOptions& options) {
   report.tool_version = kToolVersion;
   report.date_utc = utc_now();
   report.analysis_settings = options.analysis;
+  report.pool = options.pool;
   // Every file is read before anything is told, so a bad one stops everything.
   if (options.files.size() > kMaxComparedFiles)
     throw Error("more than " + std::to_string(kMaxComparedFiles) + " reports; compare them in smaller groups");

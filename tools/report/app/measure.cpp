@@ -11,6 +11,7 @@
 #include "read/output_check.hpp"
 #include "read/report_file.hpp"
 #include "read/saved_captures.hpp"
+#include "run/pair_order.hpp"
 #include "run/record_conditions.hpp"
 #include "run/session.hpp"
 #include "run/wine.hpp"
@@ -81,7 +82,7 @@ void make_runs(const MeasureOptions& options, Report& report) {
   plan.limits.timeout_seconds = options.run.timeout_seconds;
   for (const auto& command : plan.commands)
     if (runs_under_wine(command)) plan.limits.spared = wine_own_processes();
-  plan.order_seed = options.analysis.seed;
+  plan.order_seed = *report.analysis_settings.seed;
   if (options.cpu) {
     check_cpu(*options.cpu);
     try {
@@ -186,6 +187,7 @@ int measure(const MeasureOptions& options) {
     read_saved_outputs(options, report);
   } else {
     report.run_settings = options.run;
+    report.analysis_settings.seed = options.analysis.seed.value_or(fresh_order_seed());
     make_runs(options, report);
   }
 

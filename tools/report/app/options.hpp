@@ -31,6 +31,7 @@ struct MeasureOptions {
 struct CompareOptions {
   std::vector<std::string> files;
   std::string label;
+  bool pool = false;  // pool the reports of each machine
   AnalysisSettings analysis;
   OutputPaths outputs;
 };

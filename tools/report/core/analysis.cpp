@@ -16,4 +16,17 @@ const char* verdict_word(Verdict verdict) {
   return "inconclusive";
 }
 
+const char* ratio_verdict_word(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Slower:
+      return "higher";
+    case Verdict::Faster:
+      return "lower";
+    case Verdict::Equivalent:
+    case Verdict::Inconclusive:
+      break;
+  }
+  return verdict_word(verdict);
+}
+
 }  // namespace callbench

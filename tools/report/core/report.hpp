@@ -100,6 +100,8 @@ struct Report {
   std::optional<Interruption> interrupted;
   std::optional<PrecisionOutcome> precision;
   std::optional<Comparison> comparison;  // filled in by the analysis when there are two series
+  bool pool = false;                     // compare --pool: the series pooled by machine
+  std::vector<PooledMachine> pooled;     // filled in by the analysis when pooling
 };
 
 }  // namespace callbench

@@ -196,10 +196,38 @@ Json settings_json(const Report& report) {
   if (!report.run_settings)
     for (auto& value : settings) value = nullptr;
   settings[key::kInterleaved] = report.kind == Report::Kind::Interleaved;
-  settings[key::kSeed] = report.analysis_settings.seed;
+  settings[key::kSeed] = optional_value(report.analysis_settings.seed);
   settings["confidence"] = stats::kConfidence;
   settings[key::kNoiseThreshold] = report.analysis_settings.noise_threshold;
   return settings;
+}
+
+Json position_json(const std::optional<PositionEffect>& position) {
+  if (!position) return nullptr;
+  Json procedures = Json::object();
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    procedures[key::procedure_key(proc)] = interval_json(position->procedures[proc]);
+  return {{"pairs_a_first", position->a_first},
+          {"pairs_b_first", position->b_first},
+          {"second_against_first", interval_json(position->overall)},
+          {"p_value", optional_value(position->p_value)},
+          // Beyond the noise threshold, as a change would be claimed.
+          {"notable", position->verdict == Verdict::Slower || position->verdict == Verdict::Faster},
+          {key::kProcedures, procedures}};
+}
+
+// Each procedure's ratio to the reference, side a against side b; verdicts in their own words.
+Json ratio_changes_json(const std::optional<std::array<Decision, kProcedures>>& ratios) {
+  if (!ratios) return nullptr;
+  Json procedures = Json::object();
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (proc == kReference) continue;
+    Json entry = Json::object();
+    add_decision(entry, (*ratios)[proc]);
+    entry["verdict"] = ratio_verdict_word((*ratios)[proc].verdict);
+    procedures[key::procedure_key(proc)] = entry;
+  }
+  return procedures;
 }
 
 Json comparison_json(const Report& report) {
@@ -215,7 +243,35 @@ Json comparison_json(const Report& report) {
           {"b", report.series.at(c.b).name},
           {"method", c.method == Comparison::Method::Paired ? "paired" : "across time"},
           {"pairs", c.pairs},
-          {key::kProcedures, procedures}};
+          {key::kProcedures, procedures},
+          {"position", position_json(c.position)},
+          {"ratios_to_" + key::procedure_key(kReference), ratio_changes_json(c.ratios)}};
+}
+
+Json pooled_json(const Report& report) {
+  if (!report.pool) return nullptr;
+  Json machines = Json::array();
+  for (const auto& machine : report.pooled) {
+    Json series = Json::array();
+    for (const auto i : machine.series) series.push_back(report.series.at(i).name);
+    Json procedures = Json::object();
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      Json entry = {{"median", interval_json(machine.medians[proc])}};
+      if (proc != kReference) {
+        Json ratio = Json::object();
+        add_decision(ratio, machine.ratios[proc]);
+        entry["ratio_to_" + key::procedure_key(kReference)] = ratio;
+        entry["between_reports"] = optional_value(machine.between_reports[proc]);
+      }
+      procedures[key::procedure_key(proc)] = entry;
+    }
+    machines.push_back({{"machine", machine.label},
+                        {key::kSeries, series},
+                        {"reports", machine.series.size()},
+                        {key::kRuns, machine.runs},
+                        {key::kProcedures, procedures}});
+  }
+  return machines;
 }
 
 Json precision_json(const std::optional<PrecisionOutcome>& precision) {
@@ -312,6 +368,7 @@ std::string report_json_text(const Report& report) {
   json[key::kPrecision] = precision_json(report.precision);
   json[key::kSeries] = Json::array();  // written by document_text, series by series
   json["comparison"] = comparison_json(report);
+  json["pooled"] = pooled_json(report);
   return document_text(json, report);
 }
 

@@ -21,9 +21,10 @@ inline constexpr std::int64_t kMaxSeed = 9'000'000'000'000'000'000;
 
 // How the runs are analysed: the same for a report and for `compare`.
 struct AnalysisSettings {
-  // A fixed default seed, so the same runs give the same report (the order of
-  // interleaved pairs is drawn from it).
-  std::uint64_t seed = 20261209;
+  // The order of interleaved pairs is drawn from it: --seed, else a fresh one
+  // for each report, recorded so that the order can be made again; none when
+  // nothing was run.
+  std::optional<std::uint64_t> seed;
   double noise_threshold = 0.01;  // relative changes within it are not claimed
 };
 

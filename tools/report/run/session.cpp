@@ -2,20 +2,20 @@
 
 #include <algorithm>
 #include <ostream>
-#include <random>
 
 #include "core/limits.hpp"
 #include "core/text.hpp"
 #include "run/failure_reason.hpp"
+#include "run/pair_order.hpp"
 
 namespace callbench {
 namespace {
 
-// Which command of a pair goes first is drawn anew for every pair, so that
-// neither side always runs first: a drift or a carry-over from the run before
-// then falls on both alike. The commands' indices in the order of one round.
-std::vector<std::size_t> round_order(std::mt19937_64& draw, std::size_t commands) {
-  const bool reversed = commands > 1 && (draw() & 1) != 0;
+// Each side of a pair goes first in half the pairs, in a random order, so that
+// a drift or a carry-over from the run before falls on both alike. The
+// commands' indices in the order of round `number`.
+std::vector<std::size_t> round_order(PairOrder& draw, int number, std::size_t commands) {
+  const bool reversed = commands > 1 && draw.second_first(number);
   std::vector<std::size_t> order;
   for (std::size_t k = 0; k < commands; ++k) order.push_back(reversed ? commands - 1 - k : k);
   return order;
@@ -43,7 +43,7 @@ class Session {
   // The counted runs, round by round, until the runs asked for are made or
   // the precision target is met.
   void rounds(const PrecisionOfRuns& precision_of) {
-    std::mt19937_64 order(plan_.order_seed);
+    PairOrder order(plan_.order_seed, settings_.runs);
     const bool checking = settings_.precision && precision_of;
     int checked = 0, finished = 0;
     for (int number = 1; going_ && number <= last_; ++number) {
@@ -90,13 +90,13 @@ class Session {
   }
 
   // One run of each command, in the order drawn for the round.
-  void round(int number, std::mt19937_64& order) {
-    for (const std::size_t index : round_order(order, series_.size()))
+  void round(int number, PairOrder& order) {
+    for (const std::size_t index : round_order(order, number, series_.size()))
       if (going_) run_once(index, number, false);
   }
 
   std::string which(std::size_t index) const {
-    return series_.size() > 1 ? " (" + std::string(1, static_cast<char>('A' + index)) + ")" : "";
+    return series_.size() > 1 ? " (" + std::string(kRunSeriesNames.at(index)) + ")" : "";
   }
 
   // One run of one command; stops the session when interrupted or when the

@@ -19,7 +19,7 @@ using OutputCheck = std::function<std::variant<RunOutput, std::string>(const std
 
 struct SessionPlan {
   // One command, or two run alternately, so that drift of the machine falls on
-  // both alike; the order within each pair is drawn from order_seed.
+  // both alike; the order within the pairs is drawn from order_seed (see PairOrder).
   std::vector<std::vector<std::string>> commands;
   std::vector<OutputCheck> output_checks;  // one per command
   RunSettings settings;

@@ -68,6 +68,14 @@ Verdict classify(double low, double high, double adjusted_p, double t) {
   return Verdict::Inconclusive;
 }
 
+Decision decide_log_estimate(const MeanEstimate& log_estimate, std::optional<double> spread,
+                             double noise_threshold) {
+  Decision d = from_log_mean(log_estimate, noise_threshold);
+  if (spread && *spread > 0 && log_estimate.values >= 2)
+    d.runs_needed = runs_needed(*spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
+  return d;
+}
+
 Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold,
                            double least_variance) {
   return decide_log_sample(log_ratios, noise_threshold, least_variance);

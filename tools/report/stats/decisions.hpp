@@ -55,6 +55,12 @@ Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_t
 Decision decide_paired(const std::vector<std::optional<double>>& a, const std::vector<std::optional<double>>& b,
                        double noise_threshold, double least_variance = 0);
 
+// A ratio decided from an estimate of its log made elsewhere (a fit with more
+// terms than a mean, a pool of reports); `spread`, one value's standard
+// deviation, gives the runs needed, when runs are what it would take.
+Decision decide_log_estimate(const MeanEstimate& log_estimate, std::optional<double> spread,
+                             double noise_threshold);
+
 // Two reports made at different times, each a series of per-run log values in
 // run order with its drift estimate. The ratio is a / b; its variance adds to
 // the runs' scatter what the machine's drift could move the two means apart by.

@@ -95,12 +95,30 @@ std::vector<std::string> footer_lines(const Report& report) {
       lines.push_back(prefix + "median wall time of a run: " +
                       format_number(*series.analysis->median_wall_seconds, 3) + " s");
   }
+  if (report.pool)
+    lines.push_back(
+        "pooled: each report's figures taken as one draw of where its machine then was, with a random "
+        "effect across reports (t on reports - 1 degrees of freedom): the intervals are about each "
+        "machine's long-run figures; a machine of one report shows that report's own");
+  else
+    lines.push_back(
+        "every interval is about the machine while these runs were made; it drifts, so its long-run "
+        "figures need reports made at different times, pooled: callbench-report compare --pool");
+  if (report.comparison && report.comparison->position) {
+    const auto& position = *report.comparison->position;
+    const auto& a = report.series.at(report.comparison->a).name;
+    const auto& b = report.series.at(report.comparison->b).name;
+    lines.push_back("a pair's second run against its first: " + format_change(position.overall) + " (" +
+                    std::to_string(position.a_first) + " pairs with " + a + " first, " +
+                    std::to_string(position.b_first) + " with " + b + " first" +
+                    (position.p_value ? "; p " + p_relation(*position.p_value) : std::string()) + ")");
+  }
   const auto& s = report.analysis_settings;
-  lines.push_back((report.tool_version.empty() ? std::string("callbench-report")
-                                               : "callbench-report " + report.tool_version) +
-                  "; seed " + std::to_string(s.seed) + ", " + percent_text(kConfidence) +
-                  " intervals over runs (Student t), Holm-adjusted p, noise threshold " +
-                  percent_text(s.noise_threshold));
+  lines.push_back(
+      (report.tool_version.empty() ? std::string("callbench-report")
+                                   : "callbench-report " + report.tool_version) +
+      "; " + (s.seed ? "seed " + std::to_string(*s.seed) + ", " : std::string()) + percent_text(kConfidence) +
+      " intervals over runs (Student t), Holm-adjusted p, noise threshold " + percent_text(s.noise_threshold));
   if (report.precision) {
     const auto& p = *report.precision;
     // A widest of 0 is none told: too few runs, or runs without scatter.

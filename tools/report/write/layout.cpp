@@ -43,8 +43,10 @@ std::vector<std::string> preamble(const Report& report) {
     lines.push_back(who + (series.file ? file_line(series) : runs_line(series) + "; " + source_text(series)));
   }
   if (report.kind == Report::Kind::Interleaved)
-    lines.push_back("runs made alternately, " + report.series[0].name + " and " + report.series[1].name +
-                    " in pairs of random order, so drift of the machine falls on both alike");
+    lines.push_back(
+        "runs made alternately, " + report.series[0].name + " and " + report.series[1].name +
+        " in pairs, each first in half of them (in random order), so drift of the machine and a carry-over "
+        "from the run before fall on both alike");
   lines.push_back("figures in " + report.unit + ", " + std::to_string(kSweeps) +
                   " per run; every interval takes runs as the unit");
   return lines;
@@ -72,6 +74,19 @@ Document layout_report(const Report& report) {
     const auto& a = report.series.at(report.comparison->a);
     const auto& b = report.series.at(report.comparison->b);
     document.sections.push_back({a.name + " against " + b.name, change_table(report)});
+    if (report.comparison->ratios)
+      document.sections.push_back({a.name + " against " + b.name + ", each as a ratio to " +
+                                       std::string(kReferenceName) + " (assumes " +
+                                       std::string(kReferenceName) + " is the same on both)",
+                                   ratio_change_table(report)});
+  }
+  if (report.pool) {
+    document.sections.push_back(
+        {interval_heading("pooled by machine over reports made at different times: medians"),
+         pooled_medians_table(report)});
+    document.sections.push_back(
+        {interval_heading("pooled by machine: ratio to " + std::string(kReferenceName)) + " and verdict",
+         pooled_ratios_table(report)});
   }
   document.footer = footer_lines(report);
   document.notes = report_notes(report);

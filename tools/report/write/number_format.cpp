@@ -88,4 +88,9 @@ std::string interval_heading(const std::string& name) {
   return name + " [" + confidence_percent() + "% CI]";
 }
 
+std::string p_relation(double p) {
+  const std::string text = format_p_value(p);
+  return text.front() == '<' ? "< " + text.substr(1) : "= " + text;
+}
+
 }  // namespace callbench

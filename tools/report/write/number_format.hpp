@@ -22,6 +22,8 @@ std::string format_change(const std::optional<Interval>& ratio);
 
 // p-values: "0.031", "<0.0001".
 std::string format_p_value(double p);
+// As said in a sentence: "= 0.031", "< 0.0001".
+std::string p_relation(double p);
 
 // The level of every interval in percent, "95", from stats::kConfidence.
 std::string confidence_percent();

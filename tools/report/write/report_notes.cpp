@@ -6,6 +6,7 @@
 #include "core/processor_identity.hpp"
 #include "core/same_runs.hpp"
 #include "core/text.hpp"
+#include "write/number_format.hpp"
 #include "write/series_labels.hpp"
 
 namespace callbench {
@@ -166,6 +167,22 @@ std::vector<std::string> report_notes(const Report& report) {
     same_label_warnings(report, notes);
   }
   same_runs_notes(report, notes);
+  if (report.comparison && report.comparison->position &&
+      (report.comparison->position->verdict == Verdict::Slower ||
+       report.comparison->position->verdict == Verdict::Faster))
+    notes.push_back(
+        "note: a pair's second run cost " + format_change(report.comparison->position->overall) +
+        " against its first: a carry-over from the run before (caches, clocks, files); each side went "
+        "first in half the pairs and the changes are estimated at either order, so it does not bias "
+        "them, but a comparison that always runs one side first would be off by it");
+  if (report.comparison && report.comparison->ratios) {
+    const auto& reference = report.comparison->procedures[kReference];
+    if (reference.verdict == Verdict::Slower || reference.verdict == Verdict::Faster)
+      notes.push_back("note: " + std::string(kReferenceName) + " itself is " + verdict_word(reference.verdict) +
+                      " in " + report.series[report.comparison->a].name +
+                      ": the rows of ratios to it then tell each procedure against a moving reference, not its "
+                      "own change; read the change of each procedure's cost above");
+  }
   if (report.comparison && report.comparison->method == Comparison::Method::AcrossTime)
     notes.push_back("note: " + report.series[report.comparison->a].name + " and " +
                     report.series[report.comparison->b].name +

@@ -45,8 +45,10 @@ std::string ratio_text(const Series& series, std::size_t proc) {
 // A decision's verdict, and for an inconclusive one what the data resolve:
 // "inconclusive (resolves +/-3.2%; about 40 runs for +/-1.0%)". made: the
 // fewest runs (or pairs) made, which without an interval may yet be enough.
-std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit, std::size_t made) {
-  std::string text = verdict_word(decision.verdict);
+// `word` names the verdict (ratio_verdict_word for a change of a ratio).
+std::string verdict_text(const Decision& decision, double noise_threshold, const char* unit, std::size_t made,
+                         const char* (*word)(Verdict) = verdict_word) {
+  std::string text = word(decision.verdict);
   if (decision.verdict != Verdict::Inconclusive) return text;
   if (!decision.ratio.bounded)
     return text + " (needs at least 2 " + unit + (made < 2 ? "" : " with undisturbed figures") + ")";
@@ -130,6 +132,71 @@ TextTable change_table(const Report& report) {
     table.rows.push_back({name_of(proc), format_interval(ma, 0), format_interval(mb, 0),
                           d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
                           verdict_text(d, report.analysis_settings.noise_threshold, unit, made)});
+  }
+  return table;
+}
+
+TextTable ratio_change_table(const Report& report) {
+  const auto& comparison = *report.comparison;
+  const auto& a = report.series.at(comparison.a);
+  const auto& b = report.series.at(comparison.b);
+  TextTable table;
+  table.header = {"procedure",
+                  a.name + " " + kRatioHeading,
+                  b.name + " " + kRatioHeading,
+                  interval_heading(a.name + " vs " + b.name),
+                  "p (Holm)",
+                  kVerdictHeading};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+    if (proc == kReference) continue;
+    const auto& d = (*comparison.ratios)[proc];
+    // The words of a change of ratio, not of cost.
+    table.rows.push_back({name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
+                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
+                          verdict_text(d, report.analysis_settings.noise_threshold, "pairs", comparison.pairs,
+                                       ratio_verdict_word)});
+  }
+  return table;
+}
+
+namespace {
+
+std::vector<std::string> machine_cells(const PooledMachine& machine) {
+  return {machine.label, std::to_string(machine.series.size()), std::to_string(machine.runs)};
+}
+
+}  // namespace
+
+TextTable pooled_medians_table(const Report& report) {
+  TextTable table;
+  table.header = {"machine", "reports", "runs"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc) table.header.push_back(name_of(proc));
+  for (const auto& machine : report.pooled) {
+    auto row = machine_cells(machine);
+    for (const auto& median : machine.medians) row.push_back(median ? format_interval(*median, 0) : "n/a");
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+TextTable pooled_ratios_table(const Report& report) {
+  TextTable table;
+  table.header = {"machine", "reports", "runs"};
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    if (proc != kReference) table.header.push_back(name_of(proc));
+  table.header.push_back("moved between reports");
+  for (const auto& machine : report.pooled) {
+    auto row = machine_cells(machine);
+    std::optional<double> moved;
+    for (std::size_t proc = 0; proc < kProcedures; ++proc) {
+      if (proc == kReference) continue;
+      const auto& d = machine.ratios[proc];
+      row.push_back((d.ratio.estimate > 0 ? format_interval(d.ratio, 3) : "n/a") + " " +
+                    verdict_word(d.verdict));
+      if (const auto& tau = machine.between_reports[proc]) moved = std::max(moved.value_or(0), *tau);
+    }
+    row.push_back(moved ? "up to " + percent_text(*moved) : "n/a");
+    table.rows.push_back(std::move(row));
   }
   return table;
 }

@@ -18,6 +18,13 @@ TextTable paired_table(const SeriesAnalysis& analysis, double noise_threshold);
 // The change of each procedure from series b to series a.
 TextTable change_table(const Report& report);
 
+// Each procedure's ratio to TheOne on series a against series b, pair by pair.
+TextTable ratio_change_table(const Report& report);
+
+// Reports pooled by machine (compare --pool): one row per machine.
+TextTable pooled_medians_table(const Report& report);
+TextTable pooled_ratios_table(const Report& report);
+
 // For many series side by side: one row per series, a column per procedure.
 TextTable medians_table(const Report& report);
 TextTable ratios_table(const Report& report);
