@@ -43,7 +43,7 @@ int Outputs::write_report(const Report& report) const {
   int status = 0;
   for (const auto& destination : destinations_) {
     try {
-      destination.file.write(destination.format->make()->render(report));
+      destination.file.write(destination.format->render(report));
     } catch (const Error& e) {
       complain(std::string("cannot write the ") + destination.format->what + ": " + e.what());
       status = kExitIncomplete;
@@ -54,7 +54,7 @@ int Outputs::write_report(const Report& report) const {
   }
   try {
     std::cerr << std::flush;
-    write_stream(table_stream_, make_text_exporter()->render(report));
+    write_stream(table_stream_, export_text(report));
   } catch (const Error& e) {
     complain(std::string("cannot write the table: ") + e.what());
     status = kExitIncomplete;
