@@ -4,7 +4,6 @@
 #include <cmath>
 #include <functional>
 
-#include "analyse/ratio_scale.hpp"
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
 #include "stats/random_effects.hpp"
@@ -51,17 +50,13 @@ void own_figures(const Series& series, PooledMachine& machine) {
 void pool_reports(const std::vector<const Series*>& reports, const AnalysisSettings& settings,
                   PooledMachine& machine) {
   std::vector<SeriesSummary> summaries;
-  for (const Series* series : reports) {
-    std::vector<Figures> figures;
-    for (const Run* run : runs_in_time_order(*series)) figures.push_back(run->figures);
-    summaries.push_back(summarise_runs(figures));
-  }
+  for (const Series* series : reports) summaries.push_back(summarise_runs(figures_in_time_order(*series)));
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto level = pooled(summaries, [p](const SeriesSummary& report) {
       return std::make_pair(log_medians(report, p), report.median_least_variance[p]);
     });
-    if (level) machine.medians[p] = ratio_scale(level->mean);
+    if (level) machine.medians[p] = stats::interval_of(level->mean, true);
     if (p == kReference) continue;
     const auto ratio = pooled(summaries, [p](const SeriesSummary& report) {
       return std::make_pair(log_ratios_to_reference(report, p), report.ratio_least_variance[p]);
