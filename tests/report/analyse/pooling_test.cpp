@@ -70,6 +70,8 @@ TEST(Pooling, MachinesAreTheLabelElseTheHostAndProcessor) {
   EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)");
   unlabelled.name_in_file = "B";  // the other benchmark of a --vs report
   EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)/B");
+  unlabelled.name_in_file = "[2]";  // a report among those a compare file holds
+  EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)");
   EXPECT_EQ(machine_of(series_of(noisy_runs(2, {1, 1, 1, 1}, 1, 0, 1))), "an unnamed machine");
 }
 

@@ -86,8 +86,11 @@ std::string machine_of(const Series& series) {
     name = c.machine_label ? *c.machine_label : c.host.value_or("an unnamed machine");
     if (c.processor && !c.processor->brand.empty()) name += ", " + c.processor->brand;
   }
-  // A and B of one --vs report are two benchmarks, never one machine's reports.
-  return series.name_in_file.empty() ? name : name + "/" + series.name_in_file;
+  // A and B of one --vs report are two benchmarks, never one machine's
+  // reports; the series of a file that compare wrote ([1], [2]...) are reports.
+  const bool measured_side =
+      std::find(kRunSeriesNames.begin(), kRunSeriesNames.end(), series.name_in_file) != kRunSeriesNames.end();
+  return measured_side ? name + "/" + series.name_in_file : name;
 }
 
 std::vector<PooledMachine> pool_by_machine(const std::vector<Series>& series,
