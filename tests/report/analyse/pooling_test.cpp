@@ -64,7 +64,7 @@ TEST(Pooling, ReportsOfOneMachineOnAWorkedExample) {
 TEST(Pooling, MachinesAreTheLabelElseTheHostAndProcessor) {
   auto unlabelled = series_of(noisy_runs(2, {1, 1, 1, 1}, 1, 0, 1));
   unlabelled.conditions.host = "vm";
-  unlabelled.conditions.processor = Processor{"AMD EPYC", true};
+  unlabelled.conditions.processor = Processor{"AMD EPYC", true, std::nullopt};
   EXPECT_EQ(machine_of(unlabelled), "vm, AMD EPYC");
   unlabelled.label = "EPYC (KVM)";
   EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)");
