@@ -82,7 +82,8 @@ std::string distinct(const std::string& name, Names& names) {
 // Every figure worth tracking, from the series this report measured or read
 // from files (not a baseline, which was tracked when it was made). The runs a
 // report made keep the names they would have without a baseline: their
-// procedures' alone, or "A/" and "B/" before them for two commands.
+// procedures' alone, or "A/" and "B/" before them for two commands (also
+// for the one left when the other had no valid run).
 std::vector<TrackedFigure> tracked_figures(const Report& report) {
   std::vector<TrackedFigure> figures;
   Names names;
