@@ -29,13 +29,14 @@ Series report_of(const std::string& label, double first, double second) {
 // (42 - 2) / (30000 - 10000) = 0.002; the mean is 0.04, and Hartung-Knapp's
 // standard error that of the three means: sqrt(0.0021 / 3) = 0.0264575; with
 // t(0.975, 2) = 4.3026527 the interval is exp(0.04 +- 0.1138377). Between
-// reports the ratio moves by exp(sqrt(0.002)) - 1 = 4.573 %.
+// reports the ratio moves by exp(sqrt(0.002)) - 1 = 4.573 %. The last report
+// read again (a copy) counts once.
 TEST(Pooling, ReportsOfOneMachineOnAWorkedExample) {
   Report report;
   report.kind = Report::Kind::Files;
   report.pool = true;
   report.series = {report_of("box", -0.01, 0.01), report_of("other box", 0.5, 0.5),
-                   report_of("box", 0.02, 0.04), report_of("box", 0.08, 0.10)};
+                   report_of("box", 0.02, 0.04), report_of("box", 0.08, 0.10), report_of("box", 0.08, 0.10)};
   analyse_report(report);
   ASSERT_EQ(report.pooled.size(), 2u);
   const auto& box = report.pooled[0];
@@ -63,9 +64,13 @@ TEST(Pooling, ReportsOfOneMachineOnAWorkedExample) {
 TEST(Pooling, MachinesAreTheLabelElseTheHostAndProcessor) {
   auto unlabelled = series_of(noisy_runs(2, {1, 1, 1, 1}, 1, 0, 1));
   unlabelled.conditions.host = "vm";
-  unlabelled.conditions.processor = Processor{"AMD EPYC", true};
+  unlabelled.conditions.processor = Processor{"AMD EPYC", true, std::nullopt};
   EXPECT_EQ(machine_of(unlabelled), "vm, AMD EPYC");
   unlabelled.label = "EPYC (KVM)";
+  EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)");
+  unlabelled.name_in_file = "B";  // the other benchmark of a --vs report
+  EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)/B");
+  unlabelled.name_in_file = "[2]";  // a report among those a compare file holds
   EXPECT_EQ(machine_of(unlabelled), "EPYC (KVM)");
   EXPECT_EQ(machine_of(series_of(noisy_runs(2, {1, 1, 1, 1}, 1, 0, 1))), "an unnamed machine");
 }

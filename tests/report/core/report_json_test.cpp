@@ -105,6 +105,13 @@ TEST(ReportJson, WhatIsWrittenReadsBackAndIsWrittenTheSameAgain) {
   EXPECT_EQ(back.series[0].conditions.processor->identity, report.series[0].conditions.processor->identity);
   EXPECT_EQ(back.series[1].conditions.processor->identity->microcode, 0xFFFFFFFFu);
   EXPECT_EQ(back.series[1].conditions.processor->identity->microarchitecture, "Zen 4");
+
+  // B alone, A having had no valid run, is still B of an interleaved report.
+  Report lone = report;
+  lone.series.erase(lone.series.begin());
+  const Report lone_back = parse_report_json(report_json_text(lone), "b.json");
+  EXPECT_EQ(lone_back.kind, Report::Kind::Interleaved);
+  EXPECT_EQ(lone_back.series.at(0).name, "B");
 }
 
 TEST(ReportJson, FilesOfEveryEarlierVersionStillLoad) {

@@ -16,8 +16,8 @@ using namespace callbench;
 
 std::string analysed_json(Report& report) {
   analyse_report(report);
-  for (const auto& format : output_formats()) format.make()->render(report);
-  make_text_exporter()->render(report);
+  for (const auto& format : output_formats()) format.render(report);
+  export_text(report);
   return report_json_text(report);
 }
 

@@ -65,11 +65,12 @@ TEST(PairOrder, ADifferentSeedGivesADifferentOrderAndEveryPairGoesEitherWay) {
   EXPECT_EQ(next_after_level.size(), 2u);
 }
 
-TEST(PairOrder, FreshSeedsDifferAndFitWhatSeedAccepts) {
+TEST(PairOrder, FreshSeedsDifferAndSurviveADoubleReader) {
   std::set<std::uint64_t> seeds;
   for (int i = 0; i < 8; ++i) {
     const auto seed = fresh_order_seed();
     EXPECT_LE(seed, static_cast<std::uint64_t>(kMaxSeed));
+    EXPECT_EQ(static_cast<std::uint64_t>(static_cast<double>(seed)), seed);
     seeds.insert(seed);
   }
   EXPECT_EQ(seeds.size(), 8u);

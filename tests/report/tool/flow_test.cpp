@@ -158,6 +158,31 @@ TEST_F(Flow, InterleavedCommandsAlternateAndAreComparedPairByPair) {
       << twice.out;
 }
 
+// A side of --vs without a valid run is left out; the other keeps its name in
+// the table, the file and the exports, read back as well: its figures never
+// join the history of the side that failed.
+TEST_F(Flow, TheSideLeftOfAFailedPairKeepsItsName) {
+  for (const auto& [a, b, kept, left] :
+       std::vector<std::array<std::string, 4>>{{"exit", "good", "B", "A"}, {"good", "exit", "A", "B"}}) {
+    const auto file = path(kept + ".json");
+    const auto ran = report({"--runs", "2", "--label", "lab", "--json", file, "--bmf", path(kept + ".bmf"),
+                             "--", kStandin, a, "--vs", kStandin, b});
+    EXPECT_EQ(ran.status, 1) << ran.err;
+    EXPECT_TRUE(contains(ran.err, left + ": no valid run of 2; left out of the report")) << ran.err;
+    EXPECT_TRUE(contains(ran.out, left + ": no valid run, so left out; " + kept + " alone")) << ran.out;
+    EXPECT_EQ(table_row(ran.out, kept + ": each procedure's figures", "TestNoFrameA").at(2),
+              "1010 [1010, 1010]")
+        << ran.out;
+    const auto json = nlohmann::json::parse(file_text(file));
+    ASSERT_EQ(json["series"].size(), 1u);
+    EXPECT_EQ(json["series"][0]["name"], kept);
+    EXPECT_EQ(json["series"][0]["command"].back(), "good");
+    EXPECT_TRUE(nlohmann::json::parse(file_text(path(kept + ".bmf"))).contains(kept + "/TestNoFrameA"));
+    const auto bmf = nlohmann::json::parse(report({"compare", file, "--bmf", "-"}).out);
+    EXPECT_TRUE(bmf.contains("lab/" + kept + "/TestNoFrameA")) << bmf.dump();
+  }
+}
+
 TEST_F(Flow, ThePairOrderIsBalancedFreshForEachReportAndMadeAgainFromItsSeed) {
   // The order of the counted pairs, "AB" or "BA" each, and the seed the report recorded.
   const auto made = [&](const std::vector<std::string>& seed) {

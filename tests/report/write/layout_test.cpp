@@ -37,11 +37,11 @@ TEST(Layout, EveryOutputCarriesTheSameVerdicts) {
   EXPECT_NE(rows[1].back().find("runs for +/-1.0%)"), std::string::npos) << rows[1].back();
   EXPECT_EQ(rows[2].back(), "faster");
 
-  for (const auto& make : {make_text_exporter, make_markdown_exporter, make_csv_exporter, make_html_exporter}) {
-    const std::string text = make()->render(report);
+  for (const auto render : {export_text, export_markdown, export_csv, export_html}) {
+    const std::string text = render(report);
     for (const auto& row : rows) EXPECT_NE(text.find(row.back()), std::string::npos) << row.back();
   }
-  const auto json = nlohmann::json::parse(make_json_exporter()->render(report));
+  const auto json = nlohmann::json::parse(report_json_text(report));
   const auto& verdicts = json["series"][0]["analysis"]["paired_with_TheOne"];
   EXPECT_EQ(verdicts["TestNoFrameA"]["verdict"], "slower");
   EXPECT_EQ(verdicts["TestNoFrameB"]["verdict"], "inconclusive");
@@ -103,8 +103,8 @@ TEST(Layout, EveryOutputCarriesTheRatioRowsAndThePositionOfInterleavedPairs) {
       "second run against its first: +4.99% [+4.92%, +5.06%] (6 pairs with A first, 6 with B first; p < "
       "0.0001)";
   const std::string carry_over = "second run cost +4.99% [+4.92%, +5.06%] against its first: a carry-over";
-  for (const auto& make : {make_text_exporter, make_markdown_exporter, make_csv_exporter, make_html_exporter}) {
-    std::string text = make()->render(report);
+  for (const auto render : {export_text, export_markdown, export_csv, export_html}) {
+    std::string text = render(report);
     for (std::size_t at; (at = text.find("&lt;")) != std::string::npos;) text.replace(at, 4, "<");  // HTML
     for (const auto& row : ratios.table.rows)
       for (const auto& cell : row) EXPECT_NE(text.find(cell), std::string::npos) << cell;
@@ -112,7 +112,7 @@ TEST(Layout, EveryOutputCarriesTheRatioRowsAndThePositionOfInterleavedPairs) {
     EXPECT_NE(text.find(carry_over), std::string::npos) << text;
     EXPECT_EQ(text.find("itself is"), std::string::npos) << "TheOne is the same on both sides";
   }
-  const auto json = nlohmann::json::parse(make_json_exporter()->render(report));
+  const auto json = nlohmann::json::parse(report_json_text(report));
   const auto& comparison = json["comparison"];
   EXPECT_EQ(comparison["ratios_to_TheOne"]["TestNoFrameA"]["verdict"], "lower");
   EXPECT_EQ(comparison["ratios_to_TheOne"]["TestWithFrame"]["verdict"], "equivalent");
@@ -123,7 +123,7 @@ TEST(Layout, EveryOutputCarriesTheRatioRowsAndThePositionOfInterleavedPairs) {
   EXPECT_NEAR(comparison["position"]["second_against_first"]["estimate"].get<double>(), 1.05, 0.003);
 
   // TheOne itself changed: the ratio rows then ask another question, and say so.
-  const std::string moved = make_text_exporter()->render(interleaved_report(true));
+  const std::string moved = export_text(interleaved_report(true));
   EXPECT_NE(moved.find("note: TheOne itself is slower in A: the rows of ratios to it then tell each procedure "
                        "against a moving reference"),
             std::string::npos)

@@ -116,7 +116,7 @@ TEST(ServiceExports, FollowEachFormatsRules) {
     // A processor known to one report and not to the last keeps the names.
     report.series[0].conditions.processor = Processor{"", true, ProcessorIdentity{}};
     report.series[0].conditions.processor->identity->microarchitecture = "Zen 4";
-    const auto bmf = nlohmann::json::parse(make_bencher_exporter()->render(report));
+    const auto bmf = nlohmann::json::parse(export_bencher(report));
     check_bencher(bmf, 4 * c.tracked_series);
     for (std::size_t i = 0; i < c.prefixes.size(); ++i) {
       const std::string first = c.prefixes[i] + "TestNoFrameA";
@@ -132,7 +132,7 @@ TEST(ServiceExports, FollowEachFormatsRules) {
       for (const auto& [name, measures] : bmf.items())
         EXPECT_EQ(name.rfind(kLong.substr(0, 900), 0), 0u) << name;
     }
-    const auto github = nlohmann::json::parse(make_github_benchmark_exporter()->render(report));
+    const auto github = nlohmann::json::parse(export_github_benchmark(report));
     check_github(github, 7 * c.tracked_series);
     if (c.prefixes.empty()) continue;
     // The first series' median of TestNoFrameA: "± half-width" and "95% CI [low, high]".

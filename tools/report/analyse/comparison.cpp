@@ -4,7 +4,6 @@
 #include <cmath>
 #include <map>
 
-#include "analyse/ratio_scale.hpp"
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
 #include "stats/drift.hpp"
@@ -12,12 +11,6 @@
 
 namespace callbench {
 namespace {
-
-SeriesSummary summaries_in_time_order(const Series& series) {
-  std::vector<Figures> figures;
-  for (const Run* run : runs_in_time_order(series)) figures.push_back(run->figures);
-  return summarise_runs(figures);
-}
 
 void decide_family(Comparison& comparison, std::vector<Decision> family, const AnalysisSettings& settings) {
   stats::adjust_family(family, settings.noise_threshold);
@@ -54,14 +47,14 @@ std::optional<PositionEffect> position_effect(const SeriesSummary& sa, const Ser
   if (!fit) return std::nullopt;
   effect.a_first = fit->a_first;
   effect.b_first = fit->b_first;
-  effect.overall = ratio_scale(fit->position);
+  effect.overall = stats::interval_of(fit->position, true);
   effect.p_value = stats::t_test_p(fit->position);
   if (effect.overall.bounded && effect.p_value)
     effect.verdict =
         stats::classify(effect.overall.low, effect.overall.high, *effect.p_value, settings.noise_threshold);
   for (std::size_t p = 0; p < kProcedures; ++p)
     if (const auto own = stats::fit_position(each[p], each_order[p]))
-      effect.procedures[p] = ratio_scale(own->position);
+      effect.procedures[p] = stats::interval_of(own->position, true);
   return effect;
 }
 
@@ -110,7 +103,7 @@ Comparison compare_across_time(const Series& a, const Series& b, const AnalysisS
                                std::size_t runs_between) {
   Comparison comparison;
   comparison.method = Comparison::Method::AcrossTime;
-  const auto sa = summaries_in_time_order(a), sb = summaries_in_time_order(b);
+  const auto sa = summarise_runs(figures_in_time_order(a)), sb = summarise_runs(figures_in_time_order(b));
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto logs_a = present_values(log_medians(sa, p)), logs_b = present_values(log_medians(sb, p));

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <functional>
 
-#include "analyse/ratio_scale.hpp"
 #include "analyse/run_summaries.hpp"
 #include "analyse/series_analysis.hpp"
+#include "core/same_runs.hpp"
 #include "stats/random_effects.hpp"
 
 namespace callbench {
@@ -51,17 +51,13 @@ void own_figures(const Series& series, PooledMachine& machine) {
 void pool_reports(const std::vector<const Series*>& reports, const AnalysisSettings& settings,
                   PooledMachine& machine) {
   std::vector<SeriesSummary> summaries;
-  for (const Series* series : reports) {
-    std::vector<Figures> figures;
-    for (const Run* run : runs_in_time_order(*series)) figures.push_back(run->figures);
-    summaries.push_back(summarise_runs(figures));
-  }
+  for (const Series* series : reports) summaries.push_back(summarise_runs(figures_in_time_order(*series)));
   std::vector<Decision> family;
   for (std::size_t p = 0; p < kProcedures; ++p) {
     const auto level = pooled(summaries, [p](const SeriesSummary& report) {
       return std::make_pair(log_medians(report, p), report.median_least_variance[p]);
     });
-    if (level) machine.medians[p] = ratio_scale(level->mean);
+    if (level) machine.medians[p] = stats::interval_of(level->mean, true);
     if (p == kReference) continue;
     const auto ratio = pooled(summaries, [p](const SeriesSummary& report) {
       return std::make_pair(log_ratios_to_reference(report, p), report.ratio_least_variance[p]);
@@ -79,17 +75,28 @@ void pool_reports(const std::vector<const Series*>& reports, const AnalysisSetti
 }  // namespace
 
 std::string machine_of(const Series& series) {
-  if (!series.label.empty()) return series.label;
-  const auto& c = series.conditions;
-  std::string name = c.machine_label ? *c.machine_label : c.host.value_or("an unnamed machine");
-  if (c.processor && !c.processor->brand.empty()) name += ", " + c.processor->brand;
-  return name;
+  std::string name = series.label;
+  if (name.empty()) {
+    const auto& c = series.conditions;
+    name = c.machine_label ? *c.machine_label : c.host.value_or("an unnamed machine");
+    if (c.processor && !c.processor->brand.empty()) name += ", " + c.processor->brand;
+  }
+  // A and B of one --vs report are two benchmarks, never one machine's
+  // reports; the series of a file that compare wrote ([1], [2]...) are reports.
+  const bool measured_side =
+      std::find(kRunSeriesNames.begin(), kRunSeriesNames.end(), series.name_in_file) != kRunSeriesNames.end();
+  return measured_side ? name + "/" + series.name_in_file : name;
 }
 
 std::vector<PooledMachine> pool_by_machine(const std::vector<Series>& series,
                                            const AnalysisSettings& settings) {
   std::vector<PooledMachine> machines;
   for (std::size_t i = 0; i < series.size(); ++i) {
+    // A report read twice (a file given twice, or a copy) counts once: its
+    // copies would agree exactly and make an interval of no width.
+    if (std::any_of(series.begin(), series.begin() + static_cast<std::ptrdiff_t>(i),
+                    [&](const Series& earlier) { return same_runs(earlier, series[i]); }))
+      continue;
     const std::string label = machine_of(series[i]);
     auto machine = machines.begin();
     while (machine != machines.end() && machine->label != label) ++machine;

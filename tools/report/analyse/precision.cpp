@@ -13,6 +13,8 @@ namespace {
 bool include(const Decision& decision, PrecisionStatus& status) {
   if (!decision.ratio.bounded || !(decision.ratio.high > decision.ratio.low)) return false;
   status.widest = std::max(status.widest, decision.ratio.relative_half_width());
+  if (decision.runs_needed)
+    status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision.runs_needed));
   return true;
 }
 
@@ -29,27 +31,16 @@ std::optional<PrecisionStatus> precision_status(const std::vector<std::vector<Ru
     Series s;
     s.runs = runs;
     const auto analysis = analyse_series(s, toward_target);
-    for (std::size_t p = 0; p < kProcedures; ++p) {
-      if (p == kReference) continue;
-      const auto& decision = analysis.paired[p].decision;
-      if (!include(decision, status)) return std::nullopt;
-      if (decision.runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision.runs_needed));
-    }
+    for (std::size_t p = 0; p < kProcedures; ++p)
+      if (p != kReference && !include(analysis.paired[p].decision, status)) return std::nullopt;
     series.push_back(std::move(s));
   }
   if (series.size() == 2) {
     const auto change = compare_paired(series[0], series[1], toward_target);
-    std::vector<const Decision*> decisions;
-    for (const auto& decision : change.procedures) decisions.push_back(&decision);
-    if (change.ratios)
-      for (std::size_t p = 0; p < kProcedures; ++p)
-        if (p != kReference) decisions.push_back(&(*change.ratios)[p]);
-    for (const Decision* decision : decisions) {
-      if (!include(*decision, status)) return std::nullopt;
-      if (decision->runs_needed)
-        status.runs_needed = std::max(status.runs_needed.value_or(0), static_cast<int>(*decision->runs_needed));
-    }
+    for (const auto& decision : change.procedures)
+      if (!include(decision, status)) return std::nullopt;
+    for (std::size_t p = 0; p < kProcedures; ++p)
+      if (change.ratios && p != kReference && !include((*change.ratios)[p], status)) return std::nullopt;
   }
   return status;
 }

@@ -40,21 +40,21 @@ std::optional<ClockEstimate> clock_estimate(const Conditions& conditions) {
 
 }  // namespace
 
-std::vector<const Run*> runs_in_time_order(const Series& series) {
+std::vector<Figures> figures_in_time_order(const Series& series) {
   std::vector<const Run*> runs;
   for (const auto& run : series.runs) runs.push_back(&run);
   std::stable_sort(runs.begin(), runs.end(), [](const Run* x, const Run* y) {
     if (x->sequence && y->sequence) return *x->sequence < *y->sequence;
     return x->number < y->number;
   });
-  return runs;
+  std::vector<Figures> figures;
+  for (const Run* run : runs) figures.push_back(run->figures);
+  return figures;
 }
 
 SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& settings) {
   SeriesAnalysis analysis;
-  const auto ordered = runs_in_time_order(series);
-  std::vector<Figures> figures;
-  for (const Run* run : ordered) figures.push_back(run->figures);
+  const auto figures = figures_in_time_order(series);
   const auto summaries = summarise_runs(figures);
   analysis.clock = clock_estimate(series.conditions);
 

@@ -9,7 +9,7 @@ namespace callbench {
 // from the calibrations of its conditions.
 SeriesAnalysis analyse_series(const Series& series, const AnalysisSettings& settings);
 
-// The runs of a series in the order they were made (by sequence where known).
-std::vector<const Run*> runs_in_time_order(const Series& series);
+// The figures of a series' runs in the order they were made (by sequence where known).
+std::vector<Figures> figures_in_time_order(const Series& series);
 
 }  // namespace callbench

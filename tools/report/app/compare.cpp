@@ -39,7 +39,8 @@ int compare(const CompareOptions& options) {
   }
   for (auto& file : files)
     for (auto& series : file.series) {
-      if (file.series.size() > 1) series.name_in_file = series.name;
+      // A or B of a --vs report, even where the other was left out, so as not to take the other's names.
+      if (file.series.size() > 1 || file.kind == Report::Kind::Interleaved) series.name_in_file = series.name;
       series.name = "[" + std::to_string(report.series.size() + 1) + "]";
       report.series.push_back(std::move(series));
     }

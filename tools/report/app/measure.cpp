@@ -134,7 +134,9 @@ std::string failure_summary(const Report& report) {
 }
 
 // Series without a single valid run are told of and left out, so that the
-// valid runs of the others are still reported; false when none is left.
+// valid runs of the others are still reported; false when none is left. The
+// one left of A --vs B keeps its name and the report its kind: its figures
+// must never pass for the other command's (B's runs exported as A's history).
 bool keep_valid_series(Report& report) {
   std::size_t requested = 0;
   std::vector<Series> valid;
@@ -147,7 +149,6 @@ bool keep_valid_series(Report& report) {
                "; left out of the report");
     }
   }
-  const bool all = valid.size() == report.series.size();
   report.series = std::move(valid);
   if (report.series.empty()) {
     if (report.interrupted) {
@@ -156,10 +157,6 @@ bool keep_valid_series(Report& report) {
       complain("no valid run out of " + std::to_string(requested) + "; nothing to report");
     }
     return false;
-  }
-  if (!all) {
-    report.kind = Report::Kind::Single;
-    report.series.front().name = kRunSeriesNames[0];
   }
   return true;
 }

@@ -3,6 +3,23 @@
 #include <iostream>
 
 namespace callbench {
+namespace {
+
+// Makes one output and writes it; whether that worked, a failure told on standard error.
+template <typename Write>
+bool attempt(const std::string& what, const Write& write) {
+  try {
+    write();
+    return true;
+  } catch (const Error& e) {
+    complain("cannot write the " + what + ": " + e.what());
+  } catch (const std::exception& e) {
+    complain("cannot make the " + what + ": " + e.what());
+  }
+  return false;
+}
+
+}  // namespace
 
 void complain(const std::string& message) {
   std::cerr << "callbench-report: " << message << '\n' << std::flush;
@@ -40,29 +57,15 @@ Outputs::Outputs(const OutputPaths& paths, const std::vector<ProtectedFile>& kep
 }
 
 int Outputs::write_report(const Report& report) const {
-  int status = 0;
-  for (const auto& destination : destinations_) {
-    try {
-      destination.file.write(destination.format->make()->render(report));
-    } catch (const Error& e) {
-      complain(std::string("cannot write the ") + destination.format->what + ": " + e.what());
-      status = kExitIncomplete;
-    } catch (const std::exception& e) {
-      complain(std::string("cannot make the ") + destination.format->what + ": " + e.what());
-      status = kExitIncomplete;
-    }
-  }
-  try {
+  bool written = true;
+  for (const auto& destination : destinations_)
+    written &=
+        attempt(destination.format->what, [&] { destination.file.write(destination.format->render(report)); });
+  written &= attempt("table", [&] {
     std::cerr << std::flush;
-    write_stream(table_stream_, make_text_exporter()->render(report));
-  } catch (const Error& e) {
-    complain(std::string("cannot write the table: ") + e.what());
-    status = kExitIncomplete;
-  } catch (const std::exception& e) {
-    complain(std::string("cannot make the table: ") + e.what());
-    status = kExitIncomplete;
-  }
-  return status;
+    write_stream(table_stream_, export_text(report));
+  });
+  return written ? 0 : kExitIncomplete;
 }
 
 }  // namespace callbench

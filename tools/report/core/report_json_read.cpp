@@ -207,6 +207,7 @@ Report read_versions_2_to_4(const JsonField& root, int version) {
       report.analysis_settings.seed = static_cast<std::uint64_t>(seed->whole(0, kMaxSeed));
     if (const auto threshold = s->optional_number(key::kNoiseThreshold))
       report.analysis_settings.noise_threshold = *threshold;
+    // Also with one series: A --vs B where the other had no valid run.
     if (const auto interleaved = s->optional(key::kInterleaved); interleaved && interleaved->flag())
       report.kind = Report::Kind::Interleaved;
   }
@@ -214,7 +215,6 @@ Report read_versions_2_to_4(const JsonField& root, int version) {
   for (std::size_t i = 0; i < series.size(); ++i)
     report.series.push_back(read_series(series.at(i), shared ? &*shared : nullptr, version));
   if (report.series.empty()) series.fail("holds no series");
-  if (report.series.size() == 1) report.kind = Report::Kind::Single;
   // Version 2 kept the label once, for the report; later ones keep each series' own.
   if (version == 2)
     for (auto& s : report.series) s.label = report.label;

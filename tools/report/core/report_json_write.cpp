@@ -30,16 +30,15 @@ Json interval_json(const std::optional<Interval>& interval) {
   return interval ? interval_json(*interval) : Json(nullptr);
 }
 
-// The decision's fields, added to an object that may hold others.
-void add_decision(Json& json, const Decision& d) {
-  json["ratio"] = interval_json(d.ratio);
-  json["test"] = d.p_value ? Json{{"p_value", *d.p_value},
-                                  {"p_adjusted", optional_value(d.p_adjusted)},
-                                  {"degrees_of_freedom", d.degrees_of_freedom}}
-                           : Json(nullptr);
-  json["verdict"] = verdict_word(d.verdict);
-  json["resolvable"] = optional_value(d.resolvable);
-  json[key::kRunsNeeded] = optional_value(d.runs_needed);
+Json decision_json(const Decision& d) {
+  return {{"ratio", interval_json(d.ratio)},
+          {"test", d.p_value ? Json{{"p_value", *d.p_value},
+                                    {"p_adjusted", optional_value(d.p_adjusted)},
+                                    {"degrees_of_freedom", d.degrees_of_freedom}}
+                             : Json(nullptr)},
+          {"verdict", verdict_word(d.verdict)},
+          {"resolvable", optional_value(d.resolvable)},
+          {key::kRunsNeeded, optional_value(d.runs_needed)}};
 }
 
 Json load_json(const std::optional<LoadAverage>& load) {
@@ -120,7 +119,7 @@ Json analysis_json(const SeriesAnalysis& analysis) {
     if (proc == kReference) continue;
     const auto& p = analysis.paired[proc];
     Json entry = {{key::kSweeps, p.sweeps}, {"higher", p.higher}, {"runs_left_out", p.runs_left_out}};
-    add_decision(entry, p.decision);
+    entry.update(decision_json(p.decision));
     entry["difference"] = interval_json(p.difference);
     paired[name] = entry;
   }
@@ -222,8 +221,7 @@ Json ratio_changes_json(const std::optional<std::array<Decision, kProcedures>>& 
   Json procedures = Json::object();
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
-    Json entry = Json::object();
-    add_decision(entry, (*ratios)[proc]);
+    Json entry = decision_json((*ratios)[proc]);
     entry["verdict"] = ratio_verdict_word((*ratios)[proc].verdict);
     procedures[key::procedure_key(proc)] = entry;
   }
@@ -234,11 +232,8 @@ Json comparison_json(const Report& report) {
   if (!report.comparison) return nullptr;
   const auto& c = *report.comparison;
   Json procedures = Json::object();
-  for (std::size_t proc = 0; proc < kProcedures; ++proc) {
-    Json entry = Json::object();
-    add_decision(entry, c.procedures[proc]);
-    procedures[key::procedure_key(proc)] = entry;
-  }
+  for (std::size_t proc = 0; proc < kProcedures; ++proc)
+    procedures[key::procedure_key(proc)] = decision_json(c.procedures[proc]);
   return {{"a", report.series.at(c.a).name},
           {"b", report.series.at(c.b).name},
           {"method", c.method == Comparison::Method::Paired ? "paired" : "across time"},
@@ -258,9 +253,7 @@ Json pooled_json(const Report& report) {
     for (std::size_t proc = 0; proc < kProcedures; ++proc) {
       Json entry = {{"median", interval_json(machine.medians[proc])}};
       if (proc != kReference) {
-        Json ratio = Json::object();
-        add_decision(ratio, machine.ratios[proc]);
-        entry["ratio_to_" + key::procedure_key(kReference)] = ratio;
+        entry["ratio_to_" + key::procedure_key(kReference)] = decision_json(machine.ratios[proc]);
         entry["between_reports"] = optional_value(machine.between_reports[proc]);
       }
       procedures[key::procedure_key(proc)] = entry;

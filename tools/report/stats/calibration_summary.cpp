@@ -18,9 +18,4 @@ std::optional<CalibrationSummary> summarise_calibration_samples(const std::vecto
   return CalibrationSummary{*median(top), usable.back(), usable.front(), usable.size()};
 }
 
-bool calibration_unstable(const CalibrationSummary& before, const CalibrationSummary& after, double tolerance) {
-  const double larger = std::max(before.clocks_per_tick, after.clocks_per_tick);
-  return std::fabs(before.clocks_per_tick - after.clocks_per_tick) > tolerance * larger;
-}
-
 }  // namespace callbench::stats

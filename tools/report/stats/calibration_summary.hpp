@@ -18,9 +18,4 @@ struct CalibrationSummary {
 // None without a positive, finite sample.
 std::optional<CalibrationSummary> summarise_calibration_samples(const std::vector<double>& clocks_per_tick);
 
-// Before and after disagree by more than `tolerance`, relative to the larger.
-inline constexpr double kCalibrationTolerance = 0.03;
-bool calibration_unstable(const CalibrationSummary& before, const CalibrationSummary& after,
-                          double tolerance = kCalibrationTolerance);
-
 }  // namespace callbench::stats

@@ -27,14 +27,9 @@ void verdict_from_fields(Decision& d, double noise_threshold) {
 Decision from_log_mean(const MeanEstimate& e, double noise_threshold) {
   Decision d;
   d.values = e.values;
-  d.ratio.estimate = d.ratio.low = d.ratio.high = std::exp(e.mean);
+  d.ratio = interval_of(e, true);
   d.degrees_of_freedom = e.df;
-  if (const auto ci = t_interval(e)) {
-    d.ratio.low = std::exp(ci->low);
-    d.ratio.high = std::exp(ci->high);
-    d.ratio.bounded = true;
-    d.resolvable = std::expm1(ci->half_width);
-  }
+  if (const auto ci = t_interval(e)) d.resolvable = std::expm1(ci->half_width);
   d.p_value = t_test_p(e);
   d.p_adjusted = d.p_value;
   verdict_from_fields(d, noise_threshold);
@@ -46,18 +41,13 @@ double spread_of(const std::vector<double>& values, double least_variance) {
   return std::max(sample_standard_deviation(values), std::sqrt(least_variance));
 }
 
-Decision decide_log_sample(const std::vector<double>& logs, double noise_threshold, double least_variance) {
+}  // namespace
+
+Decision decide_one_sample(const std::vector<double>& logs, double noise_threshold, double least_variance) {
   const auto estimate = estimate_mean(logs, least_variance);
   if (!estimate) return {};
-  Decision d = from_log_mean(*estimate, noise_threshold);
-  // Runs that all agree tell no spread, so no number of runs either.
-  const double spread = spread_of(logs, least_variance);
-  if (logs.size() >= 2 && spread > 0)
-    d.runs_needed = runs_needed(spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
-  return d;
+  return decide_log_estimate(*estimate, spread_of(logs, least_variance), noise_threshold);
 }
-
-}  // namespace
 
 Verdict classify(double low, double high, double adjusted_p, double t) {
   if (!(high > low)) return Verdict::Inconclusive;
@@ -71,14 +61,10 @@ Verdict classify(double low, double high, double adjusted_p, double t) {
 Decision decide_log_estimate(const MeanEstimate& log_estimate, std::optional<double> spread,
                              double noise_threshold) {
   Decision d = from_log_mean(log_estimate, noise_threshold);
+  // Runs that all agree tell no spread, so no number of runs either.
   if (spread && *spread > 0 && log_estimate.values >= 2)
     d.runs_needed = runs_needed(*spread, std::log1p(noise_threshold), kConfidence, kRunsLimit);
   return d;
-}
-
-Decision decide_one_sample(const std::vector<double>& log_ratios, double noise_threshold,
-                           double least_variance) {
-  return decide_log_sample(log_ratios, noise_threshold, least_variance);
 }
 
 Decision decide_paired(const std::vector<std::optional<double>>& a, const std::vector<std::optional<double>>& b,
@@ -87,7 +73,7 @@ Decision decide_paired(const std::vector<std::optional<double>>& a, const std::v
   std::vector<double> differences;
   for (std::size_t i = 0; i < a.size(); ++i)
     if (a[i] && b[i]) differences.push_back(*a[i] - *b[i]);
-  return decide_log_sample(differences, noise_threshold, least_variance);
+  return decide_one_sample(differences, noise_threshold, least_variance);
 }
 
 namespace {

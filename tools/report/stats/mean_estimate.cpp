@@ -50,18 +50,22 @@ std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confide
   return TInterval{estimate.mean - half, estimate.mean + half, half};
 }
 
-std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance) {
-  const auto estimate = estimate_mean(values, least_variance);
-  if (!estimate) return std::nullopt;
+Interval interval_of(const MeanEstimate& estimate, bool logs) {
   const auto back = [logs](double x) { return logs ? std::exp(x) : x; };
   Interval interval;
-  interval.estimate = interval.low = interval.high = back(estimate->mean);
-  if (const auto bounds = t_interval(*estimate)) {
+  interval.estimate = interval.low = interval.high = back(estimate.mean);
+  if (const auto bounds = t_interval(estimate)) {
     interval.low = back(bounds->low);
     interval.high = back(bounds->high);
     interval.bounded = true;
   }
   return interval;
+}
+
+std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance) {
+  const auto estimate = estimate_mean(values, least_variance);
+  if (!estimate) return std::nullopt;
+  return interval_of(*estimate, logs);
 }
 
 double Interval::relative_half_width() const {

@@ -45,9 +45,11 @@ double sample_standard_deviation(const std::vector<double>& values);
 // or an infinite standard error (a single value says nothing of its spread).
 std::optional<TInterval> t_interval(const MeanEstimate& estimate, double confidence = kConfidence);
 
-// The mean of the values with its t interval (s^2 at least least_variance), on
-// the values' scale or, for logs, back on the scale they are logs of; none
-// without values.
+// The estimate with its t interval where it has one, on the values' scale or,
+// for logs, back on the scale they are logs of.
+Interval interval_of(const MeanEstimate& estimate, bool logs);
+
+// interval_of the mean of the values (s^2 at least least_variance); none without values.
 std::optional<Interval> mean_interval(const std::vector<double>& values, bool logs, double least_variance = 0);
 
 // Two-sided p-value of the mean against `null_mean`; none where t_interval gives none.

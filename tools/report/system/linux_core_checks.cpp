@@ -8,6 +8,7 @@
 
 #include "system/cpu_list.hpp"
 #include "system/linux_checks.hpp"
+#include "system/shared_checks.hpp"
 
 namespace callbench {
 namespace {
@@ -88,31 +89,22 @@ std::optional<int> quiet_core(const LinuxTree& tree, const Processors& processor
   return std::nullopt;
 }
 
-MachineCheck unpinned_smt_check(const LinuxTree& tree, const Processors& processors, MachineCheck check) {
-  if (!processors.online) {
-    check.value = "unknown: " + processors.why;
-    return check;
-  }
+MachineCheck unpinned_smt_check(const LinuxTree& tree, const Processors& processors,
+                                const MachineCheck& check) {
+  if (!processors.online) return unknown_because(check, processors.why);
   std::vector<int> sharing;
   for (const int cpu : *processors.online) {
     std::string why;
     const auto siblings = siblings_of(tree, cpu, &why);
-    if (!siblings) {
-      check.value = "unknown: " + why;
-      return check;
-    }
+    if (!siblings) return unknown_because(check, why);
     if (!siblings->empty()) sharing.push_back(cpu);
   }
-  if (sharing.empty()) {
-    check.value = "none: every processor has its core to itself";
-    check.status = Status::Fit;
-    return check;
-  }
+  if (sharing.empty()) return judged(check, "none: every processor has its core to itself", Status::Fit);
   // Where the runs land, and what their sibling does then, is the scheduler's choice.
-  check.value = "unknown: runs not pinned, and " + name_processors(sharing) + " share" +
-                (sharing.size() == 1 ? "s" : "") + " a core with another";
-  check.advice = "pin the runs with --cpu N to a processor whose sibling is idle";
-  return check;
+  return judged(check,
+                "unknown: runs not pinned, and " + name_processors(sharing) + " share" +
+                    (sharing.size() == 1 ? "s" : "") + " a core with another",
+                Status::Unknown, "pin the runs with --cpu N to a processor whose sibling is idle");
 }
 
 }  // namespace
@@ -121,28 +113,19 @@ MachineCheck unpinned_smt_check(const LinuxTree& tree, const Processors& process
 // the runs, and the user can pin elsewhere or stop it.
 MachineCheck smt_sibling_check(const LinuxTree& tree, const Processors& processors,
                                const std::function<void()>& between_samples) {
-  MachineCheck check{"smt_sibling", "SMT sibling", {}, Status::Unknown, {}};
+  const MachineCheck check{"smt_sibling", "SMT sibling", {}, Status::Unknown, {}};
   if (!processors.pinned) return unpinned_smt_check(tree, processors, check);
   const int pinned = *processors.pinned;
   std::string why;
   const auto siblings = siblings_of(tree, pinned, &why);
-  if (!siblings) {
-    check.value = "unknown: " + why;
-    return check;
-  }
-  if (siblings->empty()) {
-    check.value = "none: processor " + std::to_string(pinned) + " has its core to itself";
-    check.status = Status::Fit;
-    return check;
-  }
+  if (!siblings) return unknown_because(check, why);
+  if (siblings->empty())
+    return judged(check, "none: processor " + std::to_string(pinned) + " has its core to itself", Status::Fit);
 
   const auto first = tree.read("/proc/stat", &why, kProcStatLimit);
   if (first && between_samples) between_samples();
   const auto second = first ? tree.read("/proc/stat", &why, kProcStatLimit) : std::nullopt;
-  if (!second) {
-    check.value = "unknown: " + why;
-    return check;
-  }
+  if (!second) return unknown_because(check, why);
   const auto shares = busy_shares(parse_proc_stat(*first), parse_proc_stat(*second));
 
   std::string described;
@@ -158,29 +141,22 @@ MachineCheck smt_sibling_check(const LinuxTree& tree, const Processors& processo
     described += " (" + percent(share->second) + " busy)";
     busy = busy || share->second > kBusyFraction;
   }
-  check.value = "processor " + std::to_string(pinned) + " shares its core with " + described;
-  if (busy) {
-    check.status = Status::NotFit;
-    const auto quiet = quiet_core(tree, processors, shares, pinned);
-    check.advice = quiet ? "pin the runs with --cpu " + std::to_string(*quiet) + ", whose core is idle now"
-                         : "pin the runs with --cpu N to a processor whose sibling is idle";
-  } else {
-    check.status = all_read ? Status::Fit : Status::Unknown;
-  }
-  return check;
+  const std::string value = "processor " + std::to_string(pinned) + " shares its core with " + described;
+  if (!busy) return judged(check, value, all_read ? Status::Fit : Status::Unknown);
+  const auto quiet = quiet_core(tree, processors, shares, pinned);
+  return judged(check, value, Status::NotFit,
+                quiet ? "pin the runs with --cpu " + std::to_string(*quiet) + ", whose core is idle now"
+                      : "pin the runs with --cpu N to a processor whose sibling is idle");
 }
 
 // Processors set aside with isolcpus= (or nohz_full=) are the quiet ones;
 // leaving them unused when they exist is the user's to fix, while having none
 // needs a reboot with new kernel options, so that is only a note.
 MachineCheck isolated_check(const LinuxTree& tree, const Processors& processors) {
-  MachineCheck check{"isolated_processors", "isolated processors", {}, Status::Unknown, {}};
+  const MachineCheck check{"isolated_processors", "isolated processors", {}, Status::Unknown, {}};
   std::string why;
   const auto isolated = tree.cpu_list_file("isolated", &why);
-  if (!isolated) {
-    check.value = "unknown: " + why;
-    return check;
-  }
+  if (!isolated) return unknown_because(check, why);
   // Kernels built without NO_HZ_FULL have no such file: none.
   const auto nohz_full = tree.cpu_list_file("nohz_full").value_or(std::vector<int>{});
   std::vector<int> quiet = *isolated;
@@ -190,62 +166,46 @@ MachineCheck isolated_check(const LinuxTree& tree, const Processors& processors)
 
   const auto list = [](const std::vector<int>& cpus) { return cpus.empty() ? "none" : format_cpu_list(cpus); };
   const std::string sets = "isolated " + list(*isolated) + ", nohz_full " + list(nohz_full);
-  if (quiet.empty()) {
-    check.value = "none";
-    check.status = Status::Note;
-    check.advice =
-        "to keep other work off a processor, boot with isolcpus=N nohz_full=N on the kernel "
-        "command line and pin the runs there with --cpu N";
-    return check;
-  }
+  if (quiet.empty())
+    return judged(check, "none", Status::Note,
+                  "to keep other work off a processor, boot with isolcpus=N nohz_full=N on the kernel "
+                  "command line and pin the runs there with --cpu N");
   const auto pinned = processors.pinned;
-  if (pinned && std::binary_search(quiet.begin(), quiet.end(), *pinned)) {
-    check.value = "processor " + std::to_string(*pinned) + " is one (" + sets + ")";
-    check.status = Status::Fit;
-    return check;
-  }
-  check.value =
+  if (pinned && std::binary_search(quiet.begin(), quiet.end(), *pinned))
+    return judged(check, "processor " + std::to_string(*pinned) + " is one (" + sets + ")", Status::Fit);
+  return judged(
+      check,
       (pinned ? "processor " + std::to_string(*pinned) + " is not one" : std::string("runs not pinned")) +
-      " (" + sets + ")";
-  check.status = Status::NotFit;
-  check.advice = "pin the runs to an isolated processor: --cpu " + std::to_string(quiet.front());
-  return check;
+          " (" + sets + ")",
+      Status::NotFit, "pin the runs to an isolated processor: --cpu " + std::to_string(quiet.front()));
 }
 
 // A load at or above the processor count means the runs queue behind other
 // work, which the user can wait out; some load below that is other people's
 // work on a shared machine, worth knowing.
 MachineCheck load_check(const LinuxTree& tree, const Processors& processors) {
-  MachineCheck check{"load", "load average", {}, Status::Unknown, {}};
+  const MachineCheck check{"load", "load average", {}, Status::Unknown, {}};
   std::string why;
   const auto text = tree.read("/proc/loadavg", &why);
   double loads[3];
   if (text && std::sscanf(text->c_str(), "%lf %lf %lf", &loads[0], &loads[1], &loads[2]) != 3)
     why = "/proc/loadavg: not three load averages";
-  if (!text || !why.empty()) {
-    check.value = "unknown: " + why;
-    return check;
-  }
+  if (!text || !why.empty()) return unknown_because(check, why);
   char figures[64];
   std::snprintf(figures, sizeof figures, "%.2f %.2f %.2f", loads[0], loads[1], loads[2]);
-  check.value = figures;
-  if (!processors.online) {
-    check.value += " (processor count unknown: " + processors.why + ")";
-    return check;
-  }
+  if (!processors.online)
+    return judged(check, figures + (" (processor count unknown: " + processors.why + ")"), Status::Unknown);
   const auto count = processors.online->size();
-  check.value += " over 1, 5, 15 minutes, on " + std::to_string(count) + " processor" + (count == 1 ? "" : "s");
-  if (loads[0] >= static_cast<double>(count)) {
-    check.status = Status::NotFit;
-    check.advice =
-        "wait for the machine to be idle (see top), or pin the runs with --cpu N to a quiet processor";
-  } else if (loads[0] >= 0.5) {
-    check.status = Status::Note;
-    check.advice = "others are at work here: pin the runs with --cpu N to a quiet processor";
-  } else {
-    check.status = Status::Fit;
-  }
-  return check;
+  const std::string value = figures + (" over 1, 5, 15 minutes, on " + std::to_string(count) + " processor") +
+                            (count == 1 ? "" : "s");
+  if (loads[0] >= static_cast<double>(count))
+    return judged(
+        check, value, Status::NotFit,
+        "wait for the machine to be idle (see top), or pin the runs with --cpu N to a quiet processor");
+  if (loads[0] >= 0.5)
+    return judged(check, value, Status::Note,
+                  "others are at work here: pin the runs with --cpu N to a quiet processor");
+  return judged(check, value, Status::Fit);
 }
 
 }  // namespace callbench

@@ -6,6 +6,7 @@
 #include "core/text.hpp"
 #include "system/cpu_list.hpp"
 #include "system/linux_checks.hpp"
+#include "system/shared_checks.hpp"
 
 namespace callbench {
 namespace {
@@ -45,12 +46,9 @@ std::optional<std::vector<int>> Processors::used() const {
 // move it with the load (powersave, schedutil, ondemand, conservative) or
 // leave it wherever someone put it (userspace).
 MachineCheck governor_check(const LinuxTree& tree, const Processors& processors) {
-  MachineCheck check{"governor", "frequency governor", {}, Status::Unknown, {}};
+  const MachineCheck check{"governor", "frequency governor", {}, Status::Unknown, {}};
   const auto cpus = processors.used();
-  if (!cpus) {
-    check.value = "unknown: " + processors.why;
-    return check;
-  }
+  if (!cpus) return unknown_because(check, processors.why);
   Groups governors;
   std::vector<int> without;
   bool all_performance = true;
@@ -66,20 +64,16 @@ MachineCheck governor_check(const LinuxTree& tree, const Processors& processors)
   }
   auto parts = describe(governors);
   if (!without.empty()) parts.push_back("no cpufreq on " + format_cpu_list(without));
-  check.value = joined(parts, "; ");
-  if (!all_performance) {
-    check.status = Status::NotFit;
-    check.advice = processors.pinned ? "sudo cpupower -c " + std::to_string(*processors.pinned) +
-                                           " frequency-set -g performance"
-                                     : "sudo cpupower frequency-set -g performance";
-  } else if (governors.empty()) {
-    // Typical of virtual machines, where the host sets the clock.
-    check.value =
-        "unknown: no cpufreq for " + name_processors(without) + " (the host or the firmware sets the clock)";
-  } else {
-    check.status = without.empty() ? Status::Fit : Status::Unknown;
-  }
-  return check;
+  if (!all_performance)
+    return judged(check, joined(parts, "; "), Status::NotFit,
+                  processors.pinned ? "sudo cpupower -c " + std::to_string(*processors.pinned) +
+                                          " frequency-set -g performance"
+                                    : "sudo cpupower frequency-set -g performance");
+  // Typical of virtual machines, where the host sets the clock.
+  if (governors.empty())
+    return unknown_because(
+        check, "no cpufreq for " + name_processors(without) + " (the host or the firmware sets the clock)");
+  return judged(check, joined(parts, "; "), without.empty() ? Status::Fit : Status::Unknown);
 }
 
 // Boost lifts the clock above its nominal rate only while power and heat
@@ -87,10 +81,10 @@ MachineCheck governor_check(const LinuxTree& tree, const Processors& processors)
 // Per-processor switches are what applies where they exist (the global one
 // only sets them all); then the global one; then intel_pstate's no_turbo.
 MachineCheck boost_check(const LinuxTree& tree, const Processors& processors) {
-  MachineCheck check{"boost", "turbo/boost", {}, Status::Unknown, {}};
+  const MachineCheck check{"boost", "turbo/boost", {}, Status::Unknown, {}};
   constexpr auto global_off = "echo 0 | sudo tee /sys/devices/system/cpu/cpufreq/boost";
-  std::vector<std::string> parts;
   std::optional<bool> on;
+  std::string advice;
 
   const auto cpus = processors.used();
   Groups per_processor;
@@ -102,12 +96,12 @@ MachineCheck boost_check(const LinuxTree& tree, const Processors& processors) {
     else
       every_processor_has_one = false;
   }
-  parts = describe(per_processor, "boost ");
+  auto parts = describe(per_processor, "boost ");
   if (every_processor_has_one && !per_processor.empty()) {
     on = per_processor.count("1") > 0;
-    check.advice = processors.pinned ? "echo 0 | sudo tee /sys/devices/system/cpu/cpu" +
-                                           std::to_string(*processors.pinned) + "/cpufreq/boost"
-                                     : global_off;
+    advice = processors.pinned ? "echo 0 | sudo tee /sys/devices/system/cpu/cpu" +
+                                     std::to_string(*processors.pinned) + "/cpufreq/boost"
+                               : global_off;
   }
 
   const auto global = switch_value(tree.cpu_file("cpufreq/boost"));
@@ -115,7 +109,7 @@ MachineCheck boost_check(const LinuxTree& tree, const Processors& processors) {
     parts.push_back(std::string("cpufreq/boost ") + (*global ? "1" : "0"));
     if (!on) {
       on = global;
-      check.advice = global_off;
+      advice = global_off;
     }
   }
   const auto no_turbo = switch_value(tree.cpu_file("intel_pstate/no_turbo"));
@@ -123,29 +117,27 @@ MachineCheck boost_check(const LinuxTree& tree, const Processors& processors) {
     parts.push_back(std::string("intel_pstate/no_turbo ") + (*no_turbo ? "1" : "0"));
     if (!on) {
       on = !*no_turbo;
-      check.advice = "echo 1 | sudo tee /sys/devices/system/cpu/intel_pstate/no_turbo";
+      advice = "echo 1 | sudo tee /sys/devices/system/cpu/intel_pstate/no_turbo";
     }
   }
   const auto amd_pstate = tree.cpu_file("amd_pstate/status");
   if (amd_pstate) parts.push_back("amd-pstate " + escape(*amd_pstate));
 
-  if (on) {
-    check.value = std::string(*on ? "on" : "off") + " (" + joined(parts, "; ") + ")";
-    check.status = *on ? Status::NotFit : Status::Fit;
-    if (!*on) check.advice.clear();
-  } else if (amd_pstate) {
-    // Before Linux 6.11 amd-pstate's active mode had no boost switch at all.
-    check.value = "unknown: amd-pstate " + escape(*amd_pstate) +
-                  " shows no boost switch; the processor boosts as its firmware allows";
-    check.advice =
+  if (on)
+    return judged(check, std::string(*on ? "on" : "off") + " (" + joined(parts, "; ") + ")",
+                  *on ? Status::NotFit : Status::Fit, *on ? advice : "");
+  // Before Linux 6.11 amd-pstate's active mode had no boost switch at all.
+  if (amd_pstate)
+    return judged(
+        check,
+        "unknown: amd-pstate " + escape(*amd_pstate) +
+            " shows no boost switch; the processor boosts as its firmware allows",
+        Status::Unknown,
         "turn Core Performance Boost off in the firmware setup, or boot with amd_pstate=passive and run " +
-        std::string(global_off);
-  } else {
-    check.value =
-        "unknown: no intel_pstate/no_turbo, cpufreq/boost or per-processor boost"
-        " (the host or the firmware decides)";
-  }
-  return check;
+            std::string(global_off));
+  return unknown_because(
+      check,
+      "no intel_pstate/no_turbo, cpufreq/boost or per-processor boost (the host or the firmware decides)");
 }
 
 }  // namespace callbench

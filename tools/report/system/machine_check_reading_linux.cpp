@@ -14,18 +14,6 @@ namespace {
 // Long enough for a few dozen scheduler ticks, short enough to go unnoticed.
 constexpr std::chrono::milliseconds kBetweenSamples{250};
 
-// A check that fails in a way nobody foresaw says so instead of stopping the others.
-template <typename Check>
-MachineCheck guarded(const char* key, const char* title, Check check) {
-  try {
-    return check();
-  } catch (const std::exception& e) {
-    return {key, title, std::string("unknown: ") + e.what(), MachineCheck::Status::Unknown, {}};
-  } catch (...) {
-    return {key, title, "unknown: failed", MachineCheck::Status::Unknown, {}};
-  }
-}
-
 }  // namespace
 
 std::vector<MachineCheck> check_linux_machine(const LinuxMachine& machine) {

@@ -81,7 +81,7 @@ std::string guid_text(const GUID& guid) {
 }
 
 MachineCheck unknown_power_scheme(const std::string& why) {
-  return {"power_scheme", "power plan", "unknown: " + why, Status::Unknown, {}};
+  return unknown_because({"power_scheme", "power plan", {}, Status::Unknown, {}}, why);
 }
 
 // powrprof.dll is loaded here, not linked, so a system or Wine without it or
@@ -156,17 +156,6 @@ Priority windows_priority(bool under_wine) {
   return {Raise::Effective,
           "HIGH_PRIORITY_CLASS needs no privilege; the job object holding this program "
           "does not limit it"};
-}
-
-template <typename Check>
-MachineCheck guarded(const char* key, const char* title, Check check) {
-  try {
-    return check();
-  } catch (const std::exception& e) {
-    return {key, title, std::string("unknown: ") + e.what(), Status::Unknown, {}};
-  } catch (...) {
-    return {key, title, "unknown: failed", Status::Unknown, {}};
-  }
 }
 
 }  // namespace

@@ -71,7 +71,6 @@ class InboundPipe {
   // Set when a read has finished; only meaningful while one is outstanding.
   HANDLE event() const { return event_.get(); }
   bool reading() const { return reading_; }
-  bool closed() const { return closed_; }
 
   // Asks for the next chunk unless one is asked for already or the pipe is closed.
   void start() {

@@ -1,7 +1,5 @@
 #include "system/shared_checks.hpp"
 
-#include <utility>
-
 #include "core/text.hpp"
 
 namespace callbench {
@@ -46,11 +44,6 @@ const char* find_name(const Named (&table)[N], const std::string& key) {
   return nullptr;
 }
 
-MachineCheck make(const char* key, const char* title, std::string value, Status status,
-                  std::string advice = {}) {
-  return {key, title, std::move(value), status, std::move(advice)};
-}
-
 }  // namespace
 
 // A guest's clock, caches and cores are shared with other guests the user
@@ -58,7 +51,7 @@ MachineCheck make(const char* key, const char* title, std::string value, Status 
 MachineCheck hypervisor_check(const Hypervisor& hypervisor) {
   constexpr auto key = "hypervisor";
   constexpr auto title = "hypervisor";
-  if (!hypervisor.present) return make(key, title, "none (CPUID hypervisor bit clear)", Status::Fit);
+  if (!hypervisor.present) return {key, title, "none (CPUID hypervisor bit clear)", Status::Fit, {}};
   std::string value;
   if (hypervisor.signature.empty())
     value = "present, no vendor signature";
@@ -66,8 +59,8 @@ MachineCheck hypervisor_check(const Hypervisor& hypervisor) {
     value = std::string(name) + " (" + quote(hypervisor.signature) + ")";
   else
     value = "present, signature " + quote(hypervisor.signature);
-  return make(key, title, value, Status::Note,
-              "other guests share the host: run more, and compare interleaved (-- A --vs B)");
+  return {key, title, value, Status::Note,
+          "other guests share the host: run more, and compare interleaved (-- A --vs B)"};
 }
 
 // Without the raise every other task of normal priority competes with the
@@ -80,13 +73,13 @@ MachineCheck priority_check(const Priority& priority, const std::string& advice)
   };
   switch (priority.raise) {
     case Priority::Raise::Effective:
-      return make(key, title, with_detail("takes effect"), Status::Fit);
+      return {key, title, with_detail("takes effect"), Status::Fit, {}};
     case Priority::Raise::NotPermitted:
-      return make(key, title, with_detail("not permitted"), Status::NotFit, advice);
+      return {key, title, with_detail("not permitted"), Status::NotFit, advice};
     case Priority::Raise::Unknown:
       break;
   }
-  return make(key, title, with_detail("unknown: cannot tell whether it takes effect"), Status::Unknown, advice);
+  return {key, title, with_detail("unknown: cannot tell whether it takes effect"), Status::Unknown, advice};
 }
 
 // Balanced and Power saver let Windows lower the clock between bursts and
@@ -96,11 +89,10 @@ MachineCheck power_scheme_check(const std::string& guid, const std::string& frie
   constexpr auto key = "power_scheme";
   constexpr auto title = "power plan";
   constexpr auto advice = "powercfg /setactive SCHEME_MIN (High performance)";
-  if (const char* name = find_name(kHighPerformancePlans, guid)) return make(key, title, name, Status::Fit);
-  if (const char* name = find_name(kSavingPlans, guid)) return make(key, title, name, Status::NotFit, advice);
+  if (const char* name = find_name(kHighPerformancePlans, guid)) return {key, title, name, Status::Fit, {}};
+  if (const char* name = find_name(kSavingPlans, guid)) return {key, title, name, Status::NotFit, advice};
   const std::string name = friendly_name.empty() ? "a plan of its own" : quote(friendly_name);
-  return make(key, title, "unknown: " + name + " {" + guid + "}, not one of Windows' own", Status::Unknown,
-              advice);
+  return {key, title, "unknown: " + name + " {" + guid + "}, not one of Windows' own", Status::Unknown, advice};
 }
 
 // Under Wine the Linux host's governor, boost and scheduler decide, which
@@ -108,12 +100,12 @@ MachineCheck power_scheme_check(const std::string& guid, const std::string& frie
 MachineCheck wine_check(const std::optional<std::string>& version, const std::string& host_system) {
   constexpr auto key = "wine";
   constexpr auto title = "Wine";
-  if (!version) return make(key, title, "not under Wine", Status::Fit);
+  if (!version) return {key, title, "not under Wine", Status::Fit, {}};
   std::string value = escape(*version);
   if (!host_system.empty()) value += " on " + escape(host_system);
-  return make(key, title, value, Status::Note,
-              "the Linux host sets the clock and schedules the runs: check it with the Linux build of "
-              "callbench-report");
+  return {key, title, value, Status::Note,
+          "the Linux host sets the clock and schedules the runs: check it with the Linux build of "
+          "callbench-report"};
 }
 
 }  // namespace callbench

@@ -1,13 +1,44 @@
 #pragma once
 
+#include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/conditions.hpp"
 #include "core/machine_check.hpp"
 #include "system/processor.hpp"
 
 namespace callbench {
+
+// The check with what was read, what it means and what to do.
+inline MachineCheck judged(MachineCheck check, std::string value, MachineCheck::Status status,
+                           std::string advice = {}) {
+  check.value = std::move(value);
+  check.status = status;
+  check.advice = std::move(advice);
+  return check;
+}
+
+// The check, unknown for the reason given.
+inline MachineCheck unknown_because(MachineCheck check, const std::string& why) {
+  check.value = "unknown: " + why;
+  check.status = MachineCheck::Status::Unknown;
+  return check;
+}
+
+// A check that fails in a way nobody foresaw says so instead of stopping the others.
+template <typename Check>
+MachineCheck guarded(const char* key, const char* title, Check check) {
+  const MachineCheck failed{key, title, {}, MachineCheck::Status::Unknown, {}};
+  try {
+    return check();
+  } catch (const std::exception& e) {
+    return unknown_because(failed, e.what());
+  } catch (...) {
+    return unknown_because(failed, "failed");
+  }
+}
 
 // The checks whose reading differs between systems but whose judgement does
 // not: given what was read, what it means and what to do. No system calls.

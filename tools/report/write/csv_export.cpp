@@ -3,6 +3,7 @@
 #include "core/text.hpp"
 #include "write/document.hpp"
 #include "write/exporter.hpp"
+#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -41,8 +42,8 @@ std::string render_csv(const Document& document) {
   return out.str();
 }
 
-std::unique_ptr<Exporter> make_csv_exporter() {
-  return document_exporter(render_csv);
+std::string export_csv(const Report& report) {
+  return render_csv(layout_report(report));
 }
 
 }  // namespace callbench

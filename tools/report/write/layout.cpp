@@ -31,6 +31,13 @@ std::string file_line(const Series& series) {
   return line;
 }
 
+// A --vs B where one had no valid run: the other is reported alone, under its own name.
+std::string left_out_line(const std::string& kept) {
+  const std::string other = kept == kRunSeriesNames[0] ? kRunSeriesNames[1] : kRunSeriesNames[0];
+  return other + ": no valid run, so left out; " + kept +
+         " alone is reported (its runs were made alternately with " + other + "'s)";
+}
+
 std::vector<std::string> preamble(const Report& report) {
   std::vector<std::string> lines;
   if (report.interrupted)
@@ -42,11 +49,13 @@ std::vector<std::string> preamble(const Report& report) {
         report.kind == Report::Kind::Files ? series.name + " " : series_prefix(report, series);
     lines.push_back(who + (series.file ? file_line(series) : runs_line(series) + "; " + source_text(series)));
   }
-  if (report.kind == Report::Kind::Interleaved)
+  if (report.kind == Report::Kind::Interleaved && report.series.size() == 2)
     lines.push_back(
         "runs made alternately, " + report.series[0].name + " and " + report.series[1].name +
         " in pairs, each first in half of them (in random order), so drift of the machine and a carry-over "
         "from the run before fall on both alike");
+  else if (report.kind == Report::Kind::Interleaved && report.series.size() == 1)
+    lines.push_back(left_out_line(report.series[0].name));
   lines.push_back("figures in " + report.unit + ", " + std::to_string(kSweeps) +
                   " per run; every interval takes runs as the unit");
   return lines;
@@ -61,8 +70,10 @@ Document layout_report(const Report& report) {
   const std::string against = "against " + std::string(kReferenceName) + ", run by run";
   if (report.series.size() == 1) {
     const auto& series = report.series.front();
-    document.sections.push_back({"each procedure's figures", figures_table(series, false)});
-    if (series.analysis) document.sections.push_back({against, paired_table(*series.analysis, threshold)});
+    const std::string who = series_prefix(report, series);
+    document.sections.push_back({who + "each procedure's figures", figures_table(series, false)});
+    if (series.analysis)
+      document.sections.push_back({who + against, paired_table(*series.analysis, threshold)});
   } else if (report.series.size() == 2) {
     for (const auto& series : report.series)
       document.sections.push_back({series.name + ": each procedure's figures", figures_table(series, true)});

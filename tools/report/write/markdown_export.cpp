@@ -3,6 +3,7 @@
 #include "core/text.hpp"
 #include "write/document.hpp"
 #include "write/exporter.hpp"
+#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -43,8 +44,8 @@ std::string render_markdown(const Document& document) {
   return out.str();
 }
 
-std::unique_ptr<Exporter> make_markdown_exporter() {
-  return document_exporter(render_markdown);
+std::string export_markdown(const Report& report) {
+  return render_markdown(layout_report(report));
 }
 
 }  // namespace callbench

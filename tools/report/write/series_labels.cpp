@@ -36,7 +36,8 @@ std::string series_label(const Series& series) {
 }
 
 std::string series_prefix(const Report& report, const Series& series) {
-  return report.series.size() > 1 ? series.name + ": " : "";
+  const bool named = report.series.size() > 1 || report.kind == Report::Kind::Interleaved;
+  return named ? series.name + ": " : "";
 }
 
 }  // namespace callbench

@@ -18,7 +18,8 @@ std::string plain_series_label(const Series& series);
 // The processor in few words ("Zen 4"), or nothing when its identity is unknown.
 std::string processor_tag(const Conditions& conditions);
 
-// "A: " before a series' lines when the report has several, else nothing.
+// "A: " before a series' lines when the report has several, or is of A --vs B
+// (where one was left out, the other's name says which it is); else nothing.
 std::string series_prefix(const Report& report, const Series& series);
 
 // The machine a series ran on, as a person would name it.

@@ -82,7 +82,8 @@ std::string distinct(const std::string& name, Names& names) {
 // Every figure worth tracking, from the series this report measured or read
 // from files (not a baseline, which was tracked when it was made). The runs a
 // report made keep the names they would have without a baseline: their
-// procedures' alone, or "A/" and "B/" before them for two commands.
+// procedures' alone, or "A/" and "B/" before them for two commands (also
+// for the one left when the other had no valid run).
 std::vector<TrackedFigure> tracked_figures(const Report& report) {
   std::vector<TrackedFigure> figures;
   Names names;
@@ -110,56 +111,43 @@ std::string dump(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-// {"TestNoFrameA": {"millicycles": {"value", "lower_value", "upper_value"}, ...}, ...}
-class BencherExporter final : public Exporter {
- public:
-  std::string render(const Report& report) const override {
-    Json benchmarks = Json::object();
-    for (const auto& figure : tracked_figures(report)) {
-      Json metric = {{"value", figure.value.estimate}};
-      if (figure.value.bounded) {
-        metric["lower_value"] = figure.value.low;
-        metric["upper_value"] = figure.value.high;
-      }
-      benchmarks[figure.benchmark][figure.measure] = metric;
-    }
-    return dump(benchmarks);
-  }
-};
-
 std::string number(double value) {
   char text[48];
   std::snprintf(text, sizeof text, "%.6g", value);
   return text;
 }
 
-// [{"name", "unit", "value", "range", "extra"}, ...], smaller is better.
-class GithubBenchmarkExporter final : public Exporter {
- public:
-  std::string render(const Report& report) const override {
-    Json entries = Json::array();
-    for (const auto& figure : tracked_figures(report)) {
-      Json entry = {{"name", figure.benchmark + " " + figure.measure},
-                    {"unit", figure.measure == "millicycles" ? kUnit : "ratio"},
-                    {"value", figure.value.estimate}};
-      if (figure.value.bounded) {
-        entry["range"] = "± " + number((figure.value.high - figure.value.low) / 2);
-        entry["extra"] =
-            confidence_percent() + "% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
-      }
-      entries.push_back(entry);
-    }
-    return dump(entries);
-  }
-};
-
 }  // namespace
 
-std::unique_ptr<Exporter> make_bencher_exporter() {
-  return std::make_unique<BencherExporter>();
+// {"TestNoFrameA": {"millicycles": {"value", "lower_value", "upper_value"}, ...}, ...}
+std::string export_bencher(const Report& report) {
+  Json benchmarks = Json::object();
+  for (const auto& figure : tracked_figures(report)) {
+    Json metric = {{"value", figure.value.estimate}};
+    if (figure.value.bounded) {
+      metric["lower_value"] = figure.value.low;
+      metric["upper_value"] = figure.value.high;
+    }
+    benchmarks[figure.benchmark][figure.measure] = metric;
+  }
+  return dump(benchmarks);
 }
-std::unique_ptr<Exporter> make_github_benchmark_exporter() {
-  return std::make_unique<GithubBenchmarkExporter>();
+
+// [{"name", "unit", "value", "range", "extra"}, ...], smaller is better.
+std::string export_github_benchmark(const Report& report) {
+  Json entries = Json::array();
+  for (const auto& figure : tracked_figures(report)) {
+    Json entry = {{"name", figure.benchmark + " " + figure.measure},
+                  {"unit", figure.measure == "millicycles" ? kUnit : "ratio"},
+                  {"value", figure.value.estimate}};
+    if (figure.value.bounded) {
+      entry["range"] = "± " + number((figure.value.high - figure.value.low) / 2);
+      entry["extra"] =
+          confidence_percent() + "% CI [" + number(figure.value.low) + ", " + number(figure.value.high) + "]";
+    }
+    entries.push_back(entry);
+  }
+  return dump(entries);
 }
 
 }  // namespace callbench

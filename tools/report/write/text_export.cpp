@@ -4,6 +4,7 @@
 #include "core/text.hpp"
 #include "write/document.hpp"
 #include "write/exporter.hpp"
+#include "write/layout.hpp"
 
 namespace callbench {
 namespace {
@@ -60,8 +61,8 @@ std::string render_text(const Document& document) {
   return out.str();
 }
 
-std::unique_ptr<Exporter> make_text_exporter() {
-  return document_exporter(render_text);
+std::string export_text(const Report& report) {
+  return render_text(layout_report(report));
 }
 
 }  // namespace callbench

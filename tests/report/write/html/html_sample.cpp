@@ -119,7 +119,7 @@ nlohmann::json expected_page(const Report& report) {
 }
 
 void write_page(const std::string& out, const std::string& file, const Report& report, nlohmann::json& pages) {
-  std::ofstream(out + "/" + file, std::ios::binary) << make_html_exporter()->render(report);
+  std::ofstream(out + "/" + file, std::ios::binary) << export_html(report);
   nlohmann::json expected = expected_page(report);
   expected["file"] = file;
   pages.push_back(expected);

@@ -74,7 +74,7 @@ TEST_P(HtmlPage, StaysSmallForManyRunsAndLongNames) {
   for (const ChartScript& script : chart_scripts()) runtime += script.code.size();
   const Report report = file_report(c.runs, std::string(c.command_bytes, 'x'));
   const long before = peak_resident_kib();
-  const std::string page = make_html_exporter()->render(report);
+  const std::string page = export_html(report);
   const long grown = peak_resident_kib() - before;
   EXPECT_LE(page.size(), runtime + c.command_bytes + c.most_page_bytes);
   if (kMemoryBounded) {

@@ -64,7 +64,7 @@ std::string chart_series_name(const Report& report, const Series& series) {
   if (series.file)
     name = series.name + " " + series_label(series);
   else
-    name = report.series.size() > 1 ? series.name + ": " + source_text(series) : source_text(series);
+    name = series_prefix(report, series) + source_text(series);
   return shortened_characters(name, kChartNameLength);
 }
 

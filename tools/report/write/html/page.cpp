@@ -85,10 +85,12 @@ std::string page_title(const Report& report) {
   return report.label.empty() ? "callbench-report" : "callbench-report: " + report.label;
 }
 
+}  // namespace
+
 // One self-contained page: the document as HTML, the charts as Vega-Lite
 // declarations with their data, and the scripts that draw them, all inline,
 // so the file opens from disk with no network.
-std::string render_page(const Report& report) {
+std::string export_html(const Report& report) {
   const Document document = layout_report(report);
   const std::string title = page_title(report);
   const std::vector<Chart> charts = build_charts(report);
@@ -121,17 +123,6 @@ std::string render_page(const Report& report) {
           "</script>\n";
   page += std::string("<script>") + kDrawCharts + "</script>\n</body>\n</html>\n";
   return page;
-}
-
-class HtmlExporter final : public Exporter {
- public:
-  std::string render(const Report& report) const override { return render_page(report); }
-};
-
-}  // namespace
-
-std::unique_ptr<Exporter> make_html_exporter() {
-  return std::make_unique<HtmlExporter>();
 }
 
 }  // namespace callbench
