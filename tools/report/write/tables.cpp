@@ -63,6 +63,13 @@ std::string verdict_text(const Decision& decision, double noise_threshold, const
   return text + ")";
 }
 
+// The last cells of a row of changes: the change, its p and its verdict.
+std::vector<std::string> change_cells(const Decision& d, double noise_threshold, const char* unit,
+                                      std::size_t made, const char* (*word)(Verdict) = verdict_word) {
+  return {d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
+          verdict_text(d, noise_threshold, unit, made, word)};
+}
+
 }  // namespace
 
 TextTable figures_table(const Series& series, bool compact) {
@@ -129,9 +136,10 @@ TextTable change_table(const Report& report) {
     const auto& d = comparison.procedures[proc];
     const auto& ma = analysis_of(a).procedures[proc].median;
     const auto& mb = analysis_of(b).procedures[proc].median;
-    table.rows.push_back({name_of(proc), format_interval(ma, 0), format_interval(mb, 0),
-                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
-                          verdict_text(d, report.analysis_settings.noise_threshold, unit, made)});
+    std::vector<std::string> row = {name_of(proc), format_interval(ma, 0), format_interval(mb, 0)};
+    for (auto& cell : change_cells(d, report.analysis_settings.noise_threshold, unit, made))
+      row.push_back(std::move(cell));
+    table.rows.push_back(std::move(row));
   }
   return table;
 }
@@ -150,11 +158,12 @@ TextTable ratio_change_table(const Report& report) {
   for (std::size_t proc = 0; proc < kProcedures; ++proc) {
     if (proc == kReference) continue;
     const auto& d = (*comparison.ratios)[proc];
+    std::vector<std::string> row = {name_of(proc), ratio_text(a, proc), ratio_text(b, proc)};
     // The words of a change of ratio, not of cost.
-    table.rows.push_back({name_of(proc), ratio_text(a, proc), ratio_text(b, proc),
-                          d.ratio.estimate > 0 ? format_change(d.ratio) : "n/a", p_text(d),
-                          verdict_text(d, report.analysis_settings.noise_threshold, "pairs", comparison.pairs,
-                                       ratio_verdict_word)});
+    for (auto& cell : change_cells(d, report.analysis_settings.noise_threshold, "pairs", comparison.pairs,
+                                   ratio_verdict_word))
+      row.push_back(std::move(cell));
+    table.rows.push_back(std::move(row));
   }
   return table;
 }
